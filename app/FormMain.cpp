@@ -1,0 +1,73 @@
+#include "app/FormMain.h"
+
+#include "app/Platform.h"
+#include "app/SetUpUi.h"
+#include "exam/FormEx.h"
+#include "links/FormNet.h"
+#include "practice/FormLen.h"
+#include "ui_FormMain.h"
+
+namespace {
+const QString BeijingEntry = QStringLiteral("北京");
+const QString BeijingFile = QStringLiteral("beijing.dat");
+
+// Every window opened from here stands on its own: no owner, freed when closed.
+void ShowIndependent(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+} // namespace
+
+FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this))
+{
+    connect(ui->Command1, &QPushButton::clicked, this, &FormMain::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &FormMain::Command2_Click);
+    connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
+    connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
+    connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
+}
+
+FormMain::~FormMain() = default;
+
+void FormMain::SelectBank()
+{
+    BankFile.clear();
+    if (ui->cbl->currentText() == BeijingEntry)
+        BankFile = BeijingFile;
+}
+
+template <typename W> void FormMain::OpenQuestionWindow()
+{
+    SelectBank();
+    if (BankFile.isEmpty()) {
+        MsgBox(this, QStringLiteral("请先选择题库"), QStringLiteral("提示信息"), MsgIcon::Exclamation);
+        return;
+    }
+    ShowIndependent(new W());
+}
+
+void FormMain::Command1_Click()
+{
+    OpenQuestionWindow<FormEx>();
+}
+
+void FormMain::Command2_Click()
+{
+    OpenQuestionWindow<FormLen>();
+}
+
+void FormMain::Command4_Click()
+{
+    ShowIndependent(new FormNet());
+}
+
+void FormMain::Command5_Click()
+{
+    close();
+}
+
+void FormMain::Label3_Click()
+{
+    ShellOpen(ui->Label3->text());
+}

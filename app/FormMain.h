@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class FormMain;
+}
+
+// The window the program opens: choose the bank, open the exam, practice and links windows.
+class FormMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormMain(QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    void SelectBank();
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Label3_Click();
+
+private:
+    // Opens a new window of type W unless no bank is chosen.
+    template <typename W> void OpenQuestionWindow();
+
+    std::unique_ptr<Ui::FormMain> ui;
+};

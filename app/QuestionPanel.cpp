@@ -1,0 +1,119 @@
+#include "app/QuestionPanel.h"
+
+#include "bank/Cipher.h"
+#include "bank/Descrambler.h"
+#include "bank/Picture.h"
+#include "bank/Record.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+namespace {
+const char* const TagProperty = "tag";
+const QStringList Letters = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+const QStringList ChoiceCaptions = Letters;
+const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
+} // namespace
+
+QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img)
+    : txt(txt), t(t), op(op), img(img)
+{
+}
+
+void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceLayout)
+{
+    // The question text is scrambled first and base64 second, the reverse of a whole line.
+    t->setText(DecodeText(Record::FieldOf(fields, Record::QuestionText), BankKey));
+    txt->setPlainText(cipher.b64StrDec(t->text()).value_or(QString()));
+    txt->setProperty(TagProperty, Record::FieldOf(fields, Record::Answer));
+    LayOutOptions(choiceLayout);
+    ShowPicture(Record::FieldOf(fields, Record::Picture));
+}
+
+void QuestionPanel::Clear()
+{
+    txt->clear();
+}
+
+void QuestionPanel::ShowNothing()
+{
+    txt->clear();
+    txt->setProperty(TagProperty, QString());
+    for (QRadioButton* button : op)
+        button->hide();
+    ShowPicture(QString());
+}
+
+bool QuestionPanel::IsOnDisplay() const
+{
+    return !txt->toPlainText().isEmpty();
+}
+
+QString QuestionPanel::RightAnswer() const
+{
+    return txt->property(TagProperty).toString();
+}
+
+bool QuestionPanel::IsChoiceLayout() const
+{
+    return !op[2]->isHidden();
+}
+
+QString QuestionPanel::ChosenLetter() const
+{
+    QString chosen = NoChoice;
+    for (int i = 0; i < 3; ++i) {
+        if (op[i]->isChecked())
+            chosen = Letters[i];
+    }
+    return chosen;
+}
+
+void QuestionPanel::Select(const QString& letter)
+{
+    const auto i = Letters.indexOf(letter);
+    if (i >= 0)
+        op[i]->setChecked(true);
+}
+
+void QuestionPanel::ClearSelection()
+{
+    // Auto-exclusive radio buttons refuse to leave the group with none checked.
+    for (QRadioButton* button : op) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+void QuestionPanel::SetOptionsEnabled(bool enabled)
+{
+    for (QRadioButton* button : op)
+        button->setEnabled(enabled);
+}
+
+void QuestionPanel::LayOutOptions(bool choiceLayout)
+{
+    const QStringList& captions = choiceLayout ? ChoiceCaptions : JudgeCaptions;
+    for (int i = 0; i < 3; ++i)
+        op[i]->setText(captions[i]);
+    op[0]->show();
+    op[1]->show();
+    op[2]->setVisible(choiceLayout);
+}
+
+void QuestionPanel::ShowPicture(const QString& reference)
+{
+    const auto path = PicturePath(reference);
+    QPixmap picture;
+    if (!path || !picture.load(*path)) {
+        img->clear();
+        img->hide();
+        return;
+    }
+    img->setPixmap(picture);
+    img->show();
+}

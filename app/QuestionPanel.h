@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class Cipher;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+
+// The question area both question windows share: the text box whose tag holds the right
+// answer, the scratch box, the three option buttons and the picture.
+class QuestionPanel {
+public:
+    using Options = std::array<QRadioButton*, 3>;
+
+    // The letter read while no option is selected; never equal to a right answer.
+    static inline const QString NoChoice = QStringLiteral("asasas");
+
+    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img);
+
+    // Shows a record: decoded question text, its right answer in the tag, the options laid out
+    // for a choice (A, B, C) or a true/false question (对, 错), and its picture.
+    void Show(const QStringList& fields, Cipher& cipher, bool choiceLayout);
+    // Empties the question text only: no question is on display, the rest stays as it was.
+    void Clear();
+    // An empty question area: no text, no options, no picture.
+    void ShowNothing();
+
+    bool IsOnDisplay() const;
+    QString RightAnswer() const;
+    bool IsChoiceLayout() const;
+
+    // "A", "B" or "C" for the selected option, NoChoice when none is.
+    QString ChosenLetter() const;
+    // Selects the option of letter; any other text selects nothing and keeps the selection.
+    void Select(const QString& letter);
+    void ClearSelection();
+    void SetOptionsEnabled(bool enabled);
+
+private:
+    void LayOutOptions(bool choiceLayout);
+    void ShowPicture(const QString& reference);
+
+    QPlainTextEdit* txt;
+    QLineEdit* t;
+    Options op;
+    QLabel* img;
+};

@@ -1,0 +1,65 @@
+#include "bank/Cipher.h"
+
+#include <QByteArray>
+#include <QStringEncoder>
+#include <algorithm>
+
+namespace {
+constexpr const char* CodePage = "GBK";
+
+bool IsStrictBase64(const QString& text)
+{
+    if (text.size() % 4 != 0)
+        return false;
+    const qsizetype padding = text.endsWith(QLatin1String("==")) ? 2 : text.endsWith(u'=') ? 1 : 0;
+    for (qsizetype i = 0; i < text.size() - padding; ++i) {
+        const char16_t c = text[i].unicode();
+        const bool alphabet = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+                              (c >= u'0' && c <= u'9') || c == u'+' || c == u'/';
+        if (!alphabet)
+            return false;
+    }
+    return true;
+}
+
+bool IsAscii(const QByteArray& bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+}
+} // namespace
+
+Cipher::Cipher() : gbk(CodePage, QStringDecoder::Flag::Stateless) {}
+
+std::optional<QString> Cipher::b64StrDec(const QString& text)
+{
+    if (!IsStrictBase64(text))
+        return std::nullopt;
+    const auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    // Whole bank lines are plain ASCII once unwrapped: skip the code-page converter for them.
+    if (IsAscii(*decoded))
+        return QString::fromLatin1(*decoded);
+    if (!gbk.isValid())
+        return std::nullopt;
+    QString result = gbk.decode(*decoded);
+    // Depending on the converter, a byte sequence outside GBK is an error or a replacement.
+    if (gbk.hasError() || result.contains(QChar::ReplacementCharacter)) {
+        // An error sticks to a converter: start afresh for the next text.
+        gbk = QStringDecoder(CodePage, QStringDecoder::Flag::Stateless);
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<QString> Cipher::b64StrEnc(const QString& text)
+{
+    QStringEncoder encoder(CodePage, QStringEncoder::Flag::Stateless);
+    if (!encoder.isValid())
+        return std::nullopt;
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return QString::fromLatin1(bytes.toBase64());
+}

@@ -1,0 +1,30 @@
+#include "bank/Picture.h"
+
+#include "app/Platform.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace {
+const QString PictureFolder = QStringLiteral("pict");
+}
+
+QString PictureFileName(const QString& reference)
+{
+    const QStringList parts = reference.split(u'\\');
+    return parts.size() >= 3 ? parts.last() : reference;
+}
+
+std::optional<QString> PicturePath(const QString& reference)
+{
+    if (reference.isEmpty())
+        return std::nullopt;
+    // "\" becomes the platform's separator; a part that could climb out or start a path of
+    // its own ("..", "/", a drive letter) keeps the picture from loading.
+    const QStringList parts = PictureFileName(reference).split(u'\\');
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part == u".." || part.contains(u'/') || part.contains(u':'))
+            return std::nullopt;
+    }
+    return QDir(AppPath()).filePath(PictureFolder + u'/' + parts.join(u'/'));
+}

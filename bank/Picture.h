@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The file name a record's picture reference names in the pict folder: with two or more "\"
+// only the part after the last one, otherwise the whole reference (one "\" keeps a subfolder).
+QString PictureFileName(const QString& reference);
+
+// The picture's path under the program's folder, or nothing for an empty reference or one that
+// would lead outside the pict folder.
+std::optional<QString> PicturePath(const QString& reference);

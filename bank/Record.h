@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <optional>
+
+// One decoded bank line: fields separated by "(::)".
+namespace Record {
+inline const QString Separator = QStringLiteral("(::)");
+
+enum Field { Id = 0, Chapter = 1, Kind = 2, Answer = 3, QuestionText = 4, Picture = 5 };
+// A record needs its question text to be of any use.
+constexpr int MinimumFields = QuestionText + 1;
+constexpr int FieldCount = Picture + 1;
+
+inline const QString ChoiceKind = QStringLiteral("1");
+inline const QString JudgeKind = QStringLiteral("0");
+
+constexpr int FirstChapter = 1;
+constexpr int ChapterCount = 10;
+
+// The chapter a field names: whole decimal digits with a value from 1 to 10.
+inline std::optional<int> ChapterNumber(const QString& field)
+{
+    if (field.isEmpty() || !std::all_of(field.begin(), field.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+        return std::nullopt;
+    const int chapter = field.toInt();
+    if (chapter < FirstChapter || chapter >= FirstChapter + ChapterCount)
+        return std::nullopt;
+    return chapter;
+}
+
+inline QStringList Split(const QString& record) { return record.split(Separator); }
+
+// Field i, or an empty text when the record is shorter (a missing picture means none).
+inline QString FieldOf(const QStringList& fields, Field i)
+{
+    return i < fields.size() ? fields[i] : QString();
+}
+
+// Pool keys are "k_1", "k_2", ... in file order.
+inline QString PoolKey(int number) { return QStringLiteral("k_") + QString::number(number); }
+inline QString PoolKey(const QString& number) { return QStringLiteral("k_") + number; }
+} // namespace Record

@@ -1,0 +1,99 @@
+// Loading speed of the bank and the exam window's start and moves.
+
+#include "app/Platform.h"
+#include "bank/BankLoader.h"
+#include "bank/Cipher.h"
+#include "bank/Record.h"
+#include "exam/FormEx.h"
+#include "tools/BankSource.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+// A bank of n records shaped like the shipped ones: half choice, half true/false.
+QString WriteSyntheticBank(const QTemporaryDir& dir, int n)
+{
+    const QString path = dir.filePath(QStringLiteral("beijing.dat"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the synthetic bank");
+    for (int i = 1; i <= n; ++i) {
+        const bool choice = i % 2 == 0;
+        QString text = QStringLiteral("第%1题：在没有道路中心线的城市道路上，没有限速标志时，"
+                                      "机动车最高时速是多少？").arg(i);
+        if (choice)
+            text += QStringLiteral("\r\nA、30公里\r\nB、40公里\r\nC、50公里");
+        const QStringList fields = {QStringLiteral("%1").arg(i), QString::number(i % 10 + 1),
+                                    choice ? QStringLiteral("1") : QStringLiteral("0"),
+                                    QStringLiteral("A"), *EncodeQuestionText(text),
+                                    i % 3 == 0 ? QStringLiteral("sign.png") : QString()};
+        file.write(EncodeLine(fields.join(Record::Separator)) + "\r\n");
+    }
+    return path;
+}
+
+void LoadBankThroughput(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = WriteSyntheticBank(dir, static_cast<int>(state.range(0)));
+    const qint64 bytes = QFileInfo(path).size();
+    for (auto _ : state) {
+        Cipher cipher;
+        const LoadedBank bank = LoadBank(path, cipher);
+        benchmark::DoNotOptimize(bank.records.size());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(LoadBankThroughput)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Point the program at a bank folder: the shipped one beside this binary's build, or a
+// synthetic one of the given size.
+void ExamStart(benchmark::State& state, const QString& bankDir)
+{
+    SetAppPath(bankDir);
+    BankFile = QStringLiteral("beijing.dat");
+    FormEx exam;
+    for (auto _ : state)
+        exam.cmdStart_Click();
+}
+
+void ExamStartShippedBank(benchmark::State& state)
+{
+    ExamStart(state, QStringLiteral(JIAOGUI_BUILD_DIR));
+}
+BENCHMARK(ExamStartShippedBank)->Unit(benchmark::kMillisecond);
+
+void ExamStartLargeBank(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    WriteSyntheticBank(dir, 10000);
+    ExamStart(state, dir.path());
+}
+BENCHMARK(ExamStartLargeBank)->Unit(benchmark::kMillisecond);
+
+void ExamMove(benchmark::State& state)
+{
+    SetAppPath(QStringLiteral(JIAOGUI_BUILD_DIR));
+    BankFile = QStringLiteral("beijing.dat");
+    FormEx exam;
+    exam.cmdStart_Click();
+    for (auto _ : state)
+        exam.Command1_Click();
+}
+BENCHMARK(ExamMove)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

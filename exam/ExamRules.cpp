@@ -1,0 +1,55 @@
+#include "exam/ExamRules.h"
+
+#include <QSet>
+#include <QStringList>
+#include <cmath>
+
+namespace {
+constexpr int MinimumAttempts = 1000;
+constexpr int SecondsPerMinute = 60;
+
+QString TwoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+QString DrawList(int poolSize, const std::function<float()>& nextValue)
+{
+    Q_ASSERT(poolSize >= QuestionsPerKind);
+    QString list = QStringLiteral(",");
+    QSet<int> drawn;
+    int accepted = 1;
+    int attempts = 1;
+    while (accepted <= QuestionsPerKind || attempts < MinimumAttempts) {
+        // std::nearbyint rounds an exact half to the even neighbour.
+        const float scaled = nextValue() * static_cast<float>(poolSize);
+        const int r = static_cast<int>(std::nearbyint(scaled));
+        if (r == 0)
+            continue;
+        if (!drawn.contains(r)) {
+            drawn.insert(r);
+            list += QString::number(r) + u',';
+            ++accepted;
+        }
+        ++attempts;
+    }
+    return list;
+}
+
+ClockTick NextClockTick(const QString& clock)
+{
+    const QStringList parts = clock.split(u':');
+    int m = parts.value(0).toInt();
+    int s = parts.value(1).toInt();
+    bool expired = false;
+    if (s >= 1) {
+        --s;
+    } else if (m >= 1) {
+        --m;
+        s = SecondsPerMinute - 1;
+    } else {
+        expired = true;
+    }
+    return {TwoDigits(m) + u':' + TwoDigits(s), expired};
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// The mock exam's fixed shape.
+constexpr int ExamQuestions = 100;
+constexpr int QuestionsPerKind = 50; // positions 1..50 choice, 51..100 true/false
+inline const QString ExamTime = QStringLiteral("45:00");
+constexpr int TickMilliseconds = 1000;
+
+// Draws pool numbers 1..poolSize, each value of nextValue (in [0, 1)) rounded to the nearest
+// number, ties to even, 0 ignored, until QuestionsPerKind different numbers are accepted and
+// at least 999 attempts counted. Returns them as ",17,5,233,". poolSize must be at least
+// QuestionsPerKind, or no draw could end.
+QString DrawList(int poolSize, const std::function<float()>& nextValue);
+
+struct ClockTick {
+    QString text;         // the clock after the tick, "mm:ss"
+    bool expired = false; // the clock already stood at 00:00: the time is up
+};
+
+// One second off the exam clock.
+ClockTick NextClockTick(const QString& clock);
+
+// "第 n 题" position n of the exam: which draw list and index shows it.
+struct ExamSlot {
+    int n;    // index into the draw list, 1..50
+    int kind; // 0: choice pool, 1: true/false pool
+};
+inline ExamSlot SlotOf(int position)
+{
+    return position <= QuestionsPerKind ? ExamSlot{position, 0}
+                                        : ExamSlot{position - QuestionsPerKind, 1};
+}

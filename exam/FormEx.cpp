@@ -1,0 +1,243 @@
+#include "exam/FormEx.h"
+
+#include "app/Platform.h"
+#include "app/SetUpUi.h"
+#include "app/Stepping.h"
+#include "bank/BankLoader.h"
+#include "bank/Generator.h"
+#include "bank/Record.h"
+#include "exam/ExamRules.h"
+#include "ui_FormEx.h"
+
+#include <QTimer>
+
+namespace {
+const char* const TagProperty = "tag";
+const QString NoticeCaption = QStringLiteral("提示信息");
+const QString ChoicePrefix = QStringLiteral("0_");
+const QString JudgePrefix = QStringLiteral("1_");
+
+// Each value of an exam draw comes from the shared generator freshly reseeded from the clock.
+float ClockSeededValue()
+{
+    Generator& generator = Generator::Shared();
+    generator.ReseedFromClock();
+    return generator.Next();
+}
+} // namespace
+
+FormEx::FormEx(QWidget* parent)
+    : QWidget(parent), ui(SetUpUi<Ui::FormEx>(this)),
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img)
+{
+    ui->t->hide();
+    ui->img->hide();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(TickMilliseconds);
+
+    connect(ui->cmdStart, &QPushButton::clicked, this, &FormEx::cmdStart_Click);
+    connect(ui->Command1, &QPushButton::clicked, this, &FormEx::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &FormEx::Command2_Click);
+    connect(ui->Command3, &QPushButton::clicked, this, &FormEx::Command3_Click);
+    connect(ui->Command4, &QPushButton::clicked, this, &FormEx::Command4_Click);
+    connect(Timer1, &QTimer::timeout, this, &FormEx::Timer1_Timer);
+    Form_Load();
+}
+
+FormEx::~FormEx() = default;
+
+void FormEx::Form_Load()
+{
+    mts = 1;
+}
+
+void FormEx::cmdStart_Click()
+{
+    mblnreview = false;
+    mts = 1;
+    ui->txtzs->setText(CountText(ExamQuestions));
+    ui->txtsy->setText(QString::number(ExamQuestions));
+    ui->Command1->setEnabled(true);
+    ui->Command2->setEnabled(true);
+    ui->Command3->setEnabled(true);
+    panel.SetOptionsEnabled(true);
+    panel.Clear();
+    Timer1->start();
+    ui->txtsj->setText(ExamTime);
+    ui->txtts->setText(PositionText(1));
+    mdictpd = OrderedDict();
+    mdictxz = OrderedDict();
+    answers.Clear();
+    if (!ReadData()) {
+        AbandonStart();
+        return;
+    }
+    GotoQuestion(1, 0);
+}
+
+bool FormEx::ReadData()
+{
+    Cipher = ::Cipher();
+    const LoadedBank bank = LoadBank(BankPath(), Cipher);
+    if (!bank.found) {
+        MsgBox(this, QStringLiteral("数据库不存在"), NoticeCaption, MsgIcon::Exclamation);
+        return false;
+    }
+    int judgeCount = 1;
+    int choiceCount = 1;
+    for (const BankRecord& record : bank.records) {
+        if (record.fields[Record::Kind] == Record::ChoiceKind)
+            mdictxz.Add(Record::PoolKey(choiceCount++), record.text);
+        else
+            mdictpd.Add(Record::PoolKey(judgeCount++), record.text);
+    }
+    if (mdictpd.Count() < QuestionsPerKind || mdictxz.Count() < QuestionsPerKind) {
+        MsgBox(this, QStringLiteral("题库题目不足，无法开始考试"), NoticeCaption,
+               MsgIcon::Exclamation);
+        return false;
+    }
+    mstrpd = DrawList(static_cast<int>(mdictpd.Count()), ClockSeededValue);
+    mstrxz = DrawList(static_cast<int>(mdictxz.Count()), ClockSeededValue);
+    marypd = mstrpd.split(u',');
+    maryxz = mstrxz.split(u',');
+    return true;
+}
+
+// Without an exam to run, the window stays quiet: no clock, no question, nothing to step.
+void FormEx::AbandonStart()
+{
+    Timer1->stop();
+    SetSteppingEnabled(false);
+    ui->Command3->setEnabled(false);
+    ui->txtsj->clear();
+    ui->txtts->clear();
+    panel.ClearSelection();
+    panel.SetOptionsEnabled(false);
+    ui->img->clear();
+    ui->img->hide();
+}
+
+void FormEx::GotoQuestion(int n, int kind)
+{
+    if (panel.IsOnDisplay()) {
+        const QString chosen = panel.ChosenLetter();
+        if (chosen != QuestionPanel::NoChoice)
+            answers.Record(DisplayedId(), chosen, panel.RightAnswer());
+    }
+    if (n == 0 && kind == 0)
+        return;
+
+    const bool choice = kind == 0;
+    const QString number = (choice ? maryxz : marypd).value(n);
+    const QString id = (choice ? ChoicePrefix : JudgePrefix) + number;
+    ui->txtts->setProperty(TagProperty, id);
+    const OrderedDict& pool = choice ? mdictxz : mdictpd;
+    panel.Show(Record::Split(pool.Item(Record::PoolKey(number))), Cipher, choice);
+    panel.ClearSelection();
+    panel.Select(answers.mdictan().Item(id));
+    ui->txtsy->setText(QString::number(ExamQuestions - answers.mdictan().Count()));
+}
+
+void FormEx::GotoWrongQuestion(int pos)
+{
+    const QString id = mdicterrxg.Item(Record::PoolKey(pos));
+    const OrderedDict& pool = id.startsWith(u'0') ? mdictxz : mdictpd;
+    const QStringList fields = Record::Split(pool.Item(Record::PoolKey(id.mid(2))));
+    panel.Show(fields, Cipher, Record::FieldOf(fields, Record::Kind) == Record::ChoiceKind);
+    panel.SetOptionsEnabled(false);
+    panel.Select(Record::FieldOf(fields, Record::Answer));
+}
+
+void FormEx::Command1_Click()
+{
+    if (mblnreview) {
+        mts = NextPosition(mts, static_cast<int>(answers.mdicterr().Count()));
+        GotoWrongQuestion(mts);
+    } else {
+        mts = NextPosition(mts, ExamQuestions);
+        ShowExamPosition(mts);
+    }
+    ui->txtts->setText(PositionText(mts));
+}
+
+void FormEx::Command2_Click()
+{
+    if (mblnreview) {
+        mts = PreviousPosition(mts, static_cast<int>(answers.mdicterr().Count()));
+        GotoWrongQuestion(mts);
+    } else {
+        mts = PreviousPosition(mts, ExamQuestions);
+        ShowExamPosition(mts);
+    }
+    ui->txtts->setText(PositionText(mts));
+}
+
+void FormEx::Command3_Click()
+{
+    GotoQuestion(0, 0);
+    SetSteppingEnabled(false);
+    ShowScore();
+    ui->Command4->setEnabled(answers.mdicterr().Count() >= 1);
+}
+
+void FormEx::Command4_Click()
+{
+    mdicterrxg = OrderedDict();
+    ui->Command3->setEnabled(false);
+    ui->txtsy->clear();
+    mblnreview = true;
+    mts = 1;
+    const QStringList wrong = answers.mdicterr().Keys();
+    for (int p = 1; p <= wrong.size(); ++p)
+        mdicterrxg.Add(Record::PoolKey(p), wrong[p - 1]);
+    ui->txtzs->setText(CountText(static_cast<int>(wrong.size())));
+    if (wrong.isEmpty()) {
+        // Nothing to step through: an earlier exam left this button enabled.
+        SetSteppingEnabled(false);
+        return;
+    }
+    SetSteppingEnabled(true);
+    GotoWrongQuestion(1);
+    ui->txtts->setText(PositionText(1));
+}
+
+void FormEx::Timer1_Timer()
+{
+    const ClockTick tick = NextClockTick(ui->txtsj->text());
+    if (tick.expired) {
+        Timer1->stop();
+        ShowScore();
+        SetSteppingEnabled(false);
+    }
+    ui->txtsj->setText(tick.text);
+}
+
+void FormEx::ShowExamPosition(int position)
+{
+    const ExamSlot slot = SlotOf(position);
+    GotoQuestion(slot.n, slot.kind);
+}
+
+void FormEx::ShowScore()
+{
+    // The clock does not tick while the learner reads the score: a tick runs between
+    // handlers, never inside one.
+    const bool running = Timer1->isActive();
+    Timer1->stop();
+    MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
+           QStringLiteral("测试结果"), MsgIcon::Information);
+    if (running)
+        Timer1->start();
+}
+
+void FormEx::SetSteppingEnabled(bool enabled)
+{
+    ui->Command1->setEnabled(enabled);
+    ui->Command2->setEnabled(enabled);
+}
+
+QString FormEx::DisplayedId() const
+{
+    return ui->txtts->property(TagProperty).toString();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/QuestionPanel.h"
+#include "bank/Cipher.h"
+#include "bank/OrderedDict.h"
+#include "exam/AnswerBook.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class QTimer;
+
+namespace Ui {
+class FormEx;
+}
+
+// The mock exam: 50 choice and 50 true/false questions drawn from the bank, 45 minutes, the
+// score, then a replay of the wrong answers with the right ones selected.
+class FormEx : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormEx(QWidget* parent = nullptr);
+    ~FormEx() override;
+
+    // Loads the bank into the two pools and draws the exam; false when no exam can be drawn.
+    bool ReadData();
+    // Records the choice on display, then shows question n of the choice (kind 0) or
+    // true/false draw list; (0, 0) records only.
+    void GotoQuestion(int n, int kind);
+    // Shows review position pos with its right answer selected; records nothing.
+    void GotoWrongQuestion(int pos);
+
+    // The exam's state: written only by the handlers, read by the tests.
+    OrderedDict mdictpd; // true/false records under "k_1", "k_2", ... in file order
+    OrderedDict mdictxz; // choice records, numbered the same way
+    QString mstrpd;      // draw lists: ",17,5,233,"
+    QString mstrxz;
+    QStringList marypd; // the draw lists split on ","; elements 1..50 are the exam's questions
+    QStringList maryxz;
+    AnswerBook answers;      // mdictan, mdictgd, mdicterr
+    OrderedDict mdicterrxg;  // review order: "k_1", ... -> question identity
+    int mts = 1;             // exam position 1..100, or review position
+    bool mblnreview = false; // next and previous walk the wrong answers
+    ::Cipher Cipher;
+    QTimer* Timer1 = nullptr;
+
+public slots:
+    void cmdStart_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Timer1_Timer();
+
+private:
+    void Form_Load();
+    void ShowExamPosition(int position);
+    void ShowScore();
+    void AbandonStart();
+    void SetSteppingEnabled(bool enabled);
+    QString DisplayedId() const;
+
+    std::unique_ptr<Ui::FormEx> ui;
+    QuestionPanel panel;
+};

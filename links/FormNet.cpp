@@ -1,0 +1,34 @@
+#include "links/FormNet.h"
+
+#include "app/Platform.h"
+#include "app/SetUpUi.h"
+#include "ui_FormNet.h"
+
+namespace {
+QString SiteLabelName(int index)
+{
+    return QStringLiteral("Label1_%1").arg(index);
+}
+} // namespace
+
+FormNet::FormNet(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormNet>(this))
+{
+    for (int i = 0; i < SiteCount; ++i) {
+        auto* label = findChild<ClickLabel*>(SiteLabelName(i));
+        connect(label, &ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
+    }
+    connect(ui->Command1, &QPushButton::clicked, this, &FormNet::Command1_Click);
+}
+
+FormNet::~FormNet() = default;
+
+void FormNet::Label1_Click(int index)
+{
+    if (const auto* label = findChild<ClickLabel*>(SiteLabelName(index)))
+        ShellOpen(label->property("tag").toString());
+}
+
+void FormNet::Command1_Click()
+{
+    close();
+}

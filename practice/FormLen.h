@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/QuestionPanel.h"
+#include "bank/Cipher.h"
+#include "bank/OrderedDict.h"
+#include "bank/Record.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+namespace Ui {
+class FormLen;
+}
+
+// The title a chapter number (as text) has in the chapter list; empty for any other text.
+QString ChapterTitle(const QString& number);
+
+// Chapter practice: the questions of one chapter in file order; a move needs the right option,
+// a wrong one reveals the right answer.
+class FormLen : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormLen(QWidget* parent = nullptr);
+    ~FormLen() override;
+
+    // Loads the bank into the ten chapter pools.
+    void ReadData();
+    // Checks the choice on display, if any; when it is right (or nothing is on display) shows
+    // question n of the chapter at list index chapter and returns true.
+    bool GotoQuestion(int n, int chapter);
+
+    // The window's state: written only by the handlers, read by the tests.
+    std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
+    std::array<int, Record::ChapterCount> maryzs{};        // records loaded per chapter
+    int mts = 1;                                           // the question on display, from 1
+    ::Cipher Cipher;
+
+public slots:
+    void cbl_Click();
+    void cmdStart_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+private:
+    void Form_Load();
+    void SetSteppingEnabled(bool enabled);
+    QString RevealedAnswer() const;
+
+    std::unique_ptr<Ui::FormLen> ui;
+    QuestionPanel panel;
+};

@@ -1,0 +1,86 @@
+#include "support/FixtureBank.h"
+
+#include "app/Platform.h"
+#include "bank/Record.h"
+#include "tools/BankSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+QStringList Question(const QString& id, const QString& chapter, const QString& kind,
+                     const QString& answer, const QString& text, const QString& picture)
+{
+    return {id, chapter, kind, answer, text, picture};
+}
+
+QByteArray QuestionLine(const QStringList& fields)
+{
+    QStringList encoded = fields;
+    if (encoded.size() > Record::QuestionText)
+        encoded[Record::QuestionText] = EncodeQuestionText(fields[Record::QuestionText]).value();
+    return RawLine(encoded.join(Record::Separator));
+}
+
+QByteArray RawLine(const QString& recordText)
+{
+    return EncodeLine(recordText);
+}
+
+FixtureBank::FixtureBank() = default;
+
+QString FixtureBank::FilePath(const QString& name) const
+{
+    return dir.filePath(name);
+}
+
+void FixtureBank::Write(const QList<QByteArray>& lines, const QByteArray& lineEnd,
+                        const QString& name)
+{
+    QFile file(FilePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the fixture bank");
+    for (const QByteArray& line : lines)
+        file.write(line + lineEnd);
+}
+
+void FixtureBank::AddPicture(const QString& relativePath)
+{
+    const QString path = QDir(dir.filePath(QStringLiteral("pict"))).filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    if (!image.save(path, "PNG"))
+        qFatal("cannot write the fixture picture");
+}
+
+void FixtureBank::Use() const
+{
+    SetAppPath(dir.path());
+    BankFile = QStringLiteral("beijing.dat");
+}
+
+QString FixtureBank::ChoiceAnswer(int n)
+{
+    return QStringList{"A", "B", "C"}[(n - 1) % 3];
+}
+
+QString FixtureBank::JudgeAnswer(int n)
+{
+    return n % 2 == 1 ? QStringLiteral("A") : QStringLiteral("B");
+}
+
+QList<QByteArray> FixtureBank::ExamLines(int choiceCount, int judgeCount)
+{
+    QList<QByteArray> lines;
+    for (int n = 1; n <= qMax(choiceCount, judgeCount); ++n) {
+        if (n <= choiceCount)
+            lines.append(QuestionLine(Question(QStringLiteral("x%1").arg(n), "1", "1",
+                                               ChoiceAnswer(n), QStringLiteral("选择题 %1").arg(n))));
+        if (n <= judgeCount)
+            lines.append(QuestionLine(Question(QStringLiteral("p%1").arg(n), "2", "0",
+                                               JudgeAnswer(n), QStringLiteral("判断题 %1").arg(n))));
+    }
+    return lines;
+}

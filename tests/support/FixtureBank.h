@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Record fields as a test writes them: field 4 in plain text, encoded on the way into the file.
+QStringList Question(const QString& id, const QString& chapter, const QString& kind,
+                     const QString& answer, const QString& text, const QString& picture = {});
+
+// A bank line holding a record whose question text (field 4) is encoded like the shipped bank.
+QByteArray QuestionLine(const QStringList& fields);
+// A bank line holding exactly this record text, for records no source could produce.
+QByteArray RawLine(const QString& recordText);
+
+// A program folder in a temporary directory, with a bank file and its pict folder; the
+// windows find it through SetAppPath and BankFile.
+class FixtureBank {
+public:
+    FixtureBank();
+
+    QString Dir() const { return dir.path(); }
+    QString FilePath(const QString& name = QStringLiteral("beijing.dat")) const;
+
+    void Write(const QList<QByteArray>& lines, const QByteArray& lineEnd = "\r\n",
+               const QString& name = QStringLiteral("beijing.dat"));
+    // A small picture at pict/<relativePath>.
+    void AddPicture(const QString& relativePath);
+    // Points the program's folder and BankFile at this bank.
+    void Use() const;
+
+    // A bank of choiceCount choice questions "选择题 n" (right answer cycling A, B, C) and
+    // judgeCount true/false questions "判断题 n" (A, B alternating), interleaved.
+    static QList<QByteArray> ExamLines(int choiceCount, int judgeCount);
+    static QString ChoiceAnswer(int n);
+    static QString JudgeAnswer(int n);
+
+private:
+    QTemporaryDir dir;
+};

@@ -1,0 +1,201 @@
+#include "support/FixtureBank.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run Tool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(JIAOGUI_BANK_TOOL), arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QJsonObject ChoiceSource(const QString& id, const QString& text)
+{
+    return {{"id", id},
+            {"chapter", 4},
+            {"kind", "choice"},
+            {"text", text},
+            {"options", QJsonArray{QStringLiteral("停车让行"), QStringLiteral("减速让行"),
+                                   QStringLiteral("注意行人")}},
+            {"answer", "B"},
+            {"picture", "yield.png"},
+            {"basis", "GB 5768.2"}};
+}
+
+QJsonObject JudgeSource(const QString& id, const QString& text)
+{
+    return {{"id", id}, {"chapter", 5},          {"kind", "judge"},
+            {"text", text}, {"answer", false}, {"basis", QStringLiteral("《道路交通安全法》第47条")}};
+}
+
+const QString YieldSvg = QStringLiteral(
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="300" height="160" viewBox="0 0 300 160">)"
+    R"(<polygon points="90,10 210,10 150,150" fill="#FFFFFF" stroke="#D00000" stroke-width="12"/>)"
+    R"(</svg>)");
+
+// A bank source folder: <dir>/beijing/*.json with <dir>/pict-src/yield.svg.
+class SourceTree {
+public:
+    SourceTree()
+    {
+        QDir(dir.path()).mkpath("beijing");
+        QDir(dir.path()).mkpath("pict-src");
+        Write("pict-src/yield.svg", YieldSvg.toUtf8());
+    }
+    void Write(const QString& name, const QByteArray& content)
+    {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    void Questions(const QString& file, const QJsonArray& questions)
+    {
+        Write("beijing/" + file, QJsonDocument(questions).toJson());
+    }
+    QString Source() const { return dir.filePath("beijing"); }
+    QString Out() const { return dir.filePath("out/beijing.dat"); }
+    QTemporaryDir dir;
+};
+} // namespace
+
+class TestBankTool : public QObject {
+    Q_OBJECT
+private slots:
+    void buildCheckDump();
+    void buildRefuses_data();
+    void buildRefuses();
+    void checkFinds_data();
+    void checkFinds();
+    void dumpReportsSkippedLines();
+};
+
+void TestBankTool::buildCheckDump()
+{
+    SourceTree tree;
+    tree.Questions("04.json", {ChoiceSource("04-001", QStringLiteral("图中标志表示什么？"))});
+    tree.Questions("05.json", {JudgeSource("05-001", QStringLiteral("行经人行横道时可以加速通过。"))});
+    QDir().mkpath(QFileInfo(tree.Out()).path());
+
+    const Run build = Tool({"build", tree.Source(), tree.Out()});
+    QCOMPARE(build.exitCode, 0);
+    QVERIFY(QFileInfo(tree.dir.filePath("out/pict/yield.png")).isFile());
+
+    const Run check = Tool({"check", tree.Out()});
+    QCOMPARE(check.exitCode, 0);
+    QVERIFY2(check.out.contains("2 records, 1 with a picture"), qPrintable(check.out));
+    QVERIFY(check.out.contains("no problems"));
+
+    const Run dump = Tool({"dump", tree.Out()});
+    QCOMPARE(dump.exitCode, 0);
+    QCOMPARE(dump.out,
+             QStringLiteral("04-001\t4\t1\tB\t图中标志表示什么？\\r\\nA、停车让行\\r\\nB、减速让行\\r\\n"
+                            "C、注意行人\tyield.png\n"
+                            "05-001\t5\t0\tB\t行经人行横道时可以加速通过。\t\n"));
+    QCOMPARE(dump.err, QString());
+}
+
+void TestBankTool::buildRefuses_data()
+{
+    QTest::addColumn<QJsonArray>("questions");
+    QTest::addColumn<QString>("message");
+    const QJsonObject good = JudgeSource("05-001", QStringLiteral("一个正确的题目。"));
+    auto with = [&](const QString& key, const QJsonValue& value) {
+        QJsonObject q = good;
+        q[key] = value;
+        return q;
+    };
+    QTest::newRow("duplicate id")
+        << QJsonArray{good, with("text", QStringLiteral("另一个题目。"))} << "duplicate id";
+    QTest::newRow("chapter 0") << QJsonArray{with("chapter", 0)} << "chapter";
+    QTest::newRow("chapter 11") << QJsonArray{with("chapter", 11)} << "chapter";
+    QTest::newRow("chapter as text") << QJsonArray{with("chapter", "5")} << "chapter";
+    QTest::newRow("judge answer letter") << QJsonArray{with("answer", "A")} << "answer";
+    QJsonObject choice = ChoiceSource("04-001", QStringLiteral("选择题？"));
+    choice["answer"] = "D";
+    QTest::newRow("choice answer D") << QJsonArray{choice} << "answer";
+    choice = ChoiceSource("04-001", QStringLiteral("选择题？"));
+    choice["options"] = QJsonArray{"A", "B"};
+    QTest::newRow("two options") << QJsonArray{choice} << "three";
+    QTest::newRow("missing picture") << QJsonArray{with("picture", "none.png")} << "missing";
+    QTest::newRow("non-ASCII picture name")
+        << QJsonArray{with("picture", QStringLiteral("标志.png"))} << "ASCII";
+    QTest::newRow("text outside GBK") << QJsonArray{with("text", QStringLiteral("限速🚗"))}
+                                      << "GBK";
+    QTest::newRow("same text twice")
+        << QJsonArray{good, with("id", "05-002")} << "same text as 05-001";
+    QTest::newRow("no basis") << QJsonArray{with("basis", "")} << "basis";
+    QTest::newRow("unknown kind") << QJsonArray{with("kind", "multi")} << "kind";
+}
+
+void TestBankTool::buildRefuses()
+{
+    QFETCH(QJsonArray, questions);
+    QFETCH(QString, message);
+    SourceTree tree;
+    tree.Questions("05.json", questions);
+    const Run build = Tool({"build", tree.Source(), tree.Out()});
+    QCOMPARE(build.exitCode, 1);
+    QVERIFY2(build.err.contains(message), qPrintable(build.err));
+    QVERIFY2(build.err.contains("05.json: question"), qPrintable(build.err));
+    QVERIFY(!QFileInfo::exists(tree.Out()));
+}
+
+void TestBankTool::checkFinds_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("kind 2") << QuestionLine(Question("q", "1", "2", "A", "text")) << "kind";
+    QTest::newRow("judge answer C") << QuestionLine(Question("q", "1", "0", "C", "text"))
+                                    << "answer";
+    QTest::newRow("chapter 11") << QuestionLine(Question("q", "11", "1", "A", "text"))
+                                << "chapter";
+    QTest::newRow("chapter 03") << QuestionLine(Question("q", "03", "1", "A", "text"))
+                                << "chapter";
+    QTest::newRow("missing picture") << QuestionLine(Question("q", "1", "1", "A", "text", "x.png"))
+                                     << "picture x.png";
+    QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
+    QTest::newRow("text not encoded") << RawLine("q(::)1(::)1(::)A(::)***(::)") << "decode";
+    QTest::newRow("not base64") << QByteArray("???") << "base64";
+}
+
+void TestBankTool::checkFinds()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, problem);
+    FixtureBank bank;
+    bank.Write({QuestionLine(Question("fine", "1", "1", "A", "text")), line});
+    const Run check = Tool({"check", bank.FilePath()});
+    QCOMPARE(check.exitCode, 1);
+    QVERIFY2(check.out.contains("problem: line 2") && check.out.contains(problem),
+             qPrintable(check.out));
+}
+
+void TestBankTool::dumpReportsSkippedLines()
+{
+    FixtureBank bank;
+    bank.Write({QuestionLine(Question("a", "1", "0", "A", "tab\there\\")), "bad line",
+                QuestionLine(Question("b", "2", "0", "B", "ok"))});
+    const Run dump = Tool({"dump", bank.FilePath()});
+    QCOMPARE(dump.exitCode, 0);
+    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\nb\t2\t0\tB\tok\t\n"));
+    QVERIFY(dump.err.contains("line 2 skipped"));
+}
+
+QTEST_GUILESS_MAIN(TestBankTool)
+#include "tst_banktool.moc"

@@ -1,0 +1,160 @@
+#include "app/FormMain.h"
+#include "app/Platform.h"
+#include "exam/FormEx.h"
+#include "links/FormNet.h"
+#include "practice/FormLen.h"
+#include "support/FixtureBank.h"
+#include "support/MessageBoxCatcher.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+template <typename W> int OpenWindows()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += qobject_cast<W*>(widget) && widget->isVisible();
+    return count;
+}
+
+void Click(QWidget* window, const char* name)
+{
+    auto* button = window->findChild<QPushButton*>(name);
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void CloseAll()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        widget->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher()
+    {
+        QDesktopServices::setUrlHandler("https", this, "Open");
+        QDesktopServices::setUrlHandler("http", this, "Open");
+    }
+    ~UrlCatcher() override
+    {
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("http");
+    }
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { CloseAll(); }
+    void startsWithNoBankChosen();
+    void refusesWithoutBank_data();
+    void refusesWithoutBank();
+    void opensIndependentWindows();
+    void linksNeedNoBank();
+    void exitClosesOnlyTheMainWindow();
+    void addressLabelOpensItsAddress();
+
+private:
+    FixtureBank fixture;
+    FormMain* main = nullptr;
+};
+
+void TestMainWindow::init()
+{
+    fixture.Write(FixtureBank::ExamLines(3, 3));
+    fixture.Use();
+    BankFile.clear();
+    main = new FormMain();
+    main->setAttribute(Qt::WA_DeleteOnClose);
+    main->show();
+}
+
+void TestMainWindow::startsWithNoBankChosen()
+{
+    auto* cbl = main->findChild<QComboBox*>("cbl");
+    QCOMPARE(cbl->count(), 1);
+    QCOMPARE(cbl->itemText(0), QStringLiteral("北京"));
+    QCOMPARE(cbl->currentIndex(), -1);
+    QCOMPARE(main->windowTitle(), QStringLiteral("交规练习与模拟考试"));
+}
+
+void TestMainWindow::refusesWithoutBank_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("exam") << "Command1";
+    QTest::newRow("practice") << "Command2";
+}
+
+void TestMainWindow::refusesWithoutBank()
+{
+    QFETCH(QString, button);
+    MessageBoxCatcher boxes;
+    Click(main, qPrintable(button));
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("请先选择题库"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
+    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>(), 0);
+    QCOMPARE(BankFile, QString());
+}
+
+void TestMainWindow::opensIndependentWindows()
+{
+    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    Click(main, "Command1");
+    QCOMPARE(BankFile, QStringLiteral("beijing.dat"));
+    Click(main, "Command1");
+    Click(main, "Command2");
+    QCOMPARE(OpenWindows<FormEx>(), 2);
+    QCOMPARE(OpenWindows<FormLen>(), 1);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != main)
+            QCOMPARE(widget->parentWidget(), nullptr);
+    }
+}
+
+void TestMainWindow::linksNeedNoBank()
+{
+    MessageBoxCatcher boxes;
+    Click(main, "Command4");
+    Click(main, "Command4");
+    QCOMPARE(OpenWindows<FormNet>(), 2);
+    QCOMPARE(boxes.seen.size(), 0);
+}
+
+void TestMainWindow::exitClosesOnlyTheMainWindow()
+{
+    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    Click(main, "Command1");
+    Click(main, "Command4");
+    Click(main, "Command5");
+    QCOMPARE(OpenWindows<FormMain>(), 0);
+    QCOMPARE(OpenWindows<FormEx>(), 1);
+    QCOMPARE(OpenWindows<FormNet>(), 1);
+}
+
+void TestMainWindow::addressLabelOpensItsAddress()
+{
+    UrlCatcher urls;
+    auto* label = main->findChild<QLabel*>("Label3");
+    QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(urls.opened, QList<QUrl>{QUrl(label->text())});
+    QCOMPARE(label->text(), QStringLiteral("https://www.122.gov.cn"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,161 @@
+// jiaogui-bank: builds a bank file from its readable sources, checks one, or dumps one.
+
+#include "bank/BankLoader.h"
+#include "bank/Cipher.h"
+#include "bank/Descrambler.h"
+#include "bank/Record.h"
+#include "tools/BankCheck.h"
+#include "tools/BankSource.h"
+#include "tools/PictureRender.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <memory>
+
+namespace {
+QTextStream& Out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& Err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int Usage()
+{
+    Err() << "usage:\n"
+             "  jiaogui-bank build SRC_DIR OUT.dat   encode the *.json questions of SRC_DIR\n"
+             "  jiaogui-bank check FILE              check a bank file and its pict folder\n"
+             "  jiaogui-bank dump FILE               print the records the program would load\n"
+             "  jiaogui-bank render SVG_DIR OUT_DIR  render SVG pictures to PNG\n";
+    return 2;
+}
+
+int Failed(const QStringList& problems)
+{
+    for (const QString& problem : problems)
+        Err() << problem << '\n';
+    return problems.isEmpty() ? 0 : 1;
+}
+
+int Build(const QString& sourceDir, const QString& outFile)
+{
+    const BankSource source = ReadBankSource(sourceDir);
+    if (!source.problems.isEmpty())
+        return Failed(source.problems);
+
+    QSaveFile file(outFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failed({QStringLiteral("%1: cannot be written").arg(outFile)});
+    for (const SourceQuestion& question : source.questions) {
+        const QString text = *EncodeQuestionText(DisplayText(question));
+        file.write(EncodeLine(RecordFields(question, text).join(Record::Separator)));
+        file.write("\r\n");
+    }
+    if (!file.commit())
+        return Failed({QStringLiteral("%1: cannot be written").arg(outFile)});
+
+    const QDir bankRoot = QFileInfo(QDir(sourceDir).absolutePath()).dir();
+    const QString pictures = QFileInfo(outFile).absoluteDir().filePath(QStringLiteral("pict"));
+    QStringList failures = RenderPictures(bankRoot.filePath(QStringLiteral("pict-src")), pictures);
+    failures += CopyPictures(bankRoot.filePath(QStringLiteral("pict")), pictures);
+    Out() << source.questions.size() << " questions written to " << outFile << '\n';
+    return Failed(failures);
+}
+
+void PrintCounts(const BankReport& report)
+{
+    Out() << "chapter  choice (A/B/C)       true/false (对/错)\n";
+    for (int i = 0; i < Record::ChapterCount; ++i) {
+        const auto& c = report.chapters[i];
+        Out() << QStringLiteral("%1  %2 (%3/%4/%5)  %6 (%7/%8)\n")
+                     .arg(i + Record::FirstChapter, 7)
+                     .arg(c.choices(), 6)
+                     .arg(c.choiceAnswers[0])
+                     .arg(c.choiceAnswers[1])
+                     .arg(c.choiceAnswers[2])
+                     .arg(c.judges(), 8)
+                     .arg(c.judgeAnswers[0])
+                     .arg(c.judgeAnswers[1]);
+    }
+    Out() << report.records << " records, " << report.pictures << " with a picture\n";
+}
+
+int Check(const QString& file)
+{
+    const BankReport report = CheckBank(file);
+    PrintCounts(report);
+    for (const QString& observation : report.observations)
+        Out() << "note: " << observation << '\n';
+    for (const QString& problem : report.problems)
+        Out() << "problem: " << problem << '\n';
+    Out() << (report.problems.isEmpty() ? "no problems\n" : "") ;
+    return report.problems.isEmpty() ? 0 : 1;
+}
+
+QString Escaped(QString text)
+{
+    return text.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\t', QStringLiteral("\\t"));
+}
+
+int Dump(const QString& file)
+{
+    Cipher cipher;
+    const LoadedBank bank = LoadBank(file, cipher);
+    if (!bank.found)
+        return Failed({QStringLiteral("%1: no such file").arg(file)});
+    for (const SkippedLine& skipped : bank.skipped)
+        Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
+    for (const BankRecord& record : bank.records) {
+        const QStringList& f = record.fields;
+        const QString text =
+            cipher.b64StrDec(DecodeText(f[Record::QuestionText], BankKey)).value_or(QString());
+        Out() << QStringList{f[Record::Id], f[Record::Chapter], f[Record::Kind], f[Record::Answer],
+                             Escaped(text), Record::FieldOf(f, Record::Picture)}
+                     .join(u'\t')
+              << '\n';
+    }
+    return 0;
+}
+
+// Rendering pictures needs fonts, not a screen; reading a bank needs neither.
+std::unique_ptr<QCoreApplication> Application(int& argc, char* argv[])
+{
+    const bool renders = argc > 1 && (qstrcmp(argv[1], "build") == 0 || qstrcmp(argv[1], "render") == 0);
+    if (!renders)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const auto app = Application(argc, argv);
+    const QStringList args = app->arguments().mid(1);
+    Out().setEncoding(QStringConverter::Utf8);
+    Err().setEncoding(QStringConverter::Utf8);
+
+    const QString command = args.value(0);
+    if (command == u"build" && args.size() == 3)
+        return Build(args[1], args[2]);
+    if (command == u"check" && args.size() == 2)
+        return Check(args[1]);
+    if (command == u"dump" && args.size() == 2)
+        return Dump(args[1]);
+    if (command == u"render" && args.size() == 3)
+        return Failed(RenderPictures(args[1], args[2]));
+    return Usage();
+}
