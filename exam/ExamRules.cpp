@@ -1,5 +1,7 @@
 #include "exam/ExamRules.h"
 
+#include "bank/Generator.h"
+
 #include <QSet>
 #include <QStringList>
 #include <cmath>
@@ -35,6 +37,13 @@ QString DrawList(int poolSize, const std::function<float()>& nextValue)
         ++attempts;
     }
     return list;
+}
+
+float ClockSeededValue()
+{
+    Generator& generator = Generator::Shared();
+    generator.ReseedFromClock();
+    return generator.Next();
 }
 
 ClockTick NextClockTick(const QString& clock)

@@ -15,6 +15,9 @@ constexpr int TickMilliseconds = 1000;
 // QuestionsPerKind, or no draw could end.
 QString DrawList(int poolSize, const std::function<float()>& nextValue);
 
+// One value for an exam draw: the shared generator, freshly reseeded from the clock.
+float ClockSeededValue();
+
 struct ClockTick {
     QString text;         // the clock after the tick, "mm:ss"
     bool expired = false; // the clock already stood at 00:00: the time is up

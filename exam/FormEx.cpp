@@ -4,7 +4,6 @@
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
 #include "bank/BankLoader.h"
-#include "bank/Generator.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
 #include "ui_FormEx.h"
@@ -16,14 +15,6 @@ const char* const TagProperty = "tag";
 const QString NoticeCaption = QStringLiteral("提示信息");
 const QString ChoicePrefix = QStringLiteral("0_");
 const QString JudgePrefix = QStringLiteral("1_");
-
-// Each value of an exam draw comes from the shared generator freshly reseeded from the clock.
-float ClockSeededValue()
-{
-    Generator& generator = Generator::Shared();
-    generator.ReseedFromClock();
-    return generator.Next();
-}
 } // namespace
 
 FormEx::FormEx(QWidget* parent)

@@ -1,0 +1,517 @@
+#include "app/Platform.h"
+#include "bank/Record.h"
+#include "exam/ExamRules.h"
+#include "exam/FormEx.h"
+#include "support/FixtureBank.h"
+#include "support/MessageBoxCatcher.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+constexpr int PoolSize = 60;
+
+// Drives one exam window as a learner does.
+struct Exam {
+    Exam() { window.show(); }
+    FormEx window;
+
+    template <typename W> W* Get(const char* name) const
+    {
+        auto* widget = window.findChild<W*>(name);
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
+    QRadioButton* Option(int i) const { return Get<QRadioButton>(qPrintable(QStringLiteral("op_%1").arg(i))); }
+    QString Text(const char* name) const { return Get<QLineEdit>(name)->text(); }
+    QString Question() const { return Get<QPlainTextEdit>("txt")->toPlainText(); }
+    QLabel* Picture() const { return Get<QLabel>("img"); }
+
+    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+    // On the round indicator: the button's centre may lie past its short caption.
+    void Choose(int i)
+    {
+        QTest::mouseClick(Option(i), Qt::LeftButton, {}, QPoint(6, Option(i)->height() / 2));
+    }
+    void Next() { Click("Command1"); }
+    void Previous() { Click("Command2"); }
+    void Start() { Click("cmdStart"); }
+    void Result() { Click("Command3"); }
+    void Review() { Click("Command4"); }
+
+    // The pool number shown at exam position p.
+    int NumberAt(int p) const
+    {
+        const ExamSlot slot = SlotOf(p);
+        return (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n].toInt();
+    }
+    QString ExpectedText(int p) const
+    {
+        return (p <= QuestionsPerKind ? QStringLiteral("选择题 %1") : QStringLiteral("判断题 %1"))
+            .arg(NumberAt(p));
+    }
+    // The option index of the right (or a wrong) answer at position p.
+    int RightOption(int p) const
+    {
+        const QString letter = p <= QuestionsPerKind ? FixtureBank::ChoiceAnswer(NumberAt(p))
+                                                     : FixtureBank::JudgeAnswer(NumberAt(p));
+        return letter[0].unicode() - u'A';
+    }
+    int WrongOption(int p) const { return (RightOption(p) + 1) % 2; }
+    void GoTo(int p)
+    {
+        while (window.mts != p)
+            Next();
+    }
+    bool OptionsShown(const QStringList& captions) const
+    {
+        for (int i = 0; i < 3; ++i) {
+            const bool shown = i < captions.size();
+            if (Option(i)->isHidden() == shown || (shown && Option(i)->text() != captions[i]))
+                return false;
+        }
+        return true;
+    }
+};
+
+QSet<int> FirstFifty(const QStringList& list)
+{
+    QSet<int> numbers;
+    for (int i = 1; i <= QuestionsPerKind; ++i)
+        numbers.insert(list[i].toInt());
+    return numbers;
+}
+} // namespace
+
+class TestExamWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void opensWaitingForStart();
+    void startDrawsAndShowsTheFirstQuestion();
+    void aSecondStartBeginsAfresh();
+    void poolOfExactlyFifty();
+    void positionsAndLayouts();
+    void movesWrapAround();
+    void recordsTheChoiceWhenLeaving();
+    void result();
+    void resultRecordsTheChoiceOnDisplay();
+    void clockCountsDownAndEndsTheExam();
+    void timeUpDuringReview();
+    void reviewReplaysWrongAnswers();
+    void reviewWithoutWrongAnswers();
+    void shortPoolEndsTheStartInOrder_data();
+    void shortPoolEndsTheStartInOrder();
+    void pictures_data();
+    void pictures();
+    void drawIsEvenlySpread();
+
+private:
+    std::unique_ptr<FixtureBank> fixture;
+};
+
+void TestExamWindow::init()
+{
+    fixture = std::make_unique<FixtureBank>();
+    fixture->Write(FixtureBank::ExamLines(PoolSize, PoolSize));
+    fixture->Use();
+}
+
+void TestExamWindow::opensWaitingForStart()
+{
+    Exam exam;
+    QVERIFY(exam.Button("cmdStart")->isEnabled());
+    for (const char* name : {"Command1", "Command2", "Command3", "Command4"})
+        QVERIFY(!exam.Button(name)->isEnabled());
+    QVERIFY(!exam.window.Timer1->isActive());
+    QCOMPARE(exam.window.Timer1->interval(), 1000);
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 100 题"));
+    QCOMPARE(exam.Text("txtsy"), "100");
+    QCOMPARE(exam.Text("txtsj"), QString());
+    QCOMPARE(exam.Text("txtts"), QString());
+    QCOMPARE(exam.Button("Command3")->text(), QStringLiteral("结    果"));
+    QCOMPARE(exam.window.mts, 1);
+}
+
+void TestExamWindow::startDrawsAndShowsTheFirstQuestion()
+{
+    Exam exam;
+    exam.Start();
+    QCOMPARE(exam.Text("txtsj"), "45:00");
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtsy"), "100");
+    QVERIFY(exam.window.Timer1->isActive());
+    for (const char* name : {"Command1", "Command2", "Command3"})
+        QVERIFY(exam.Button(name)->isEnabled());
+    QVERIFY(!exam.Button("Command4")->isEnabled());
+
+    for (const QStringList* list : {&exam.window.maryxz, &exam.window.marypd}) {
+        QCOMPARE(list->first(), QString());
+        const QSet<int> numbers = FirstFifty(*list);
+        QCOMPARE(numbers.size(), QuestionsPerKind);
+        QVERIFY(!numbers.contains(0));
+        QVERIFY(*std::max_element(numbers.begin(), numbers.end()) <= PoolSize);
+    }
+    QVERIFY(exam.window.mstrxz.startsWith(',') && exam.window.mstrxz.endsWith(','));
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+    QVERIFY(exam.OptionsShown({"A", "B", "C"}));
+}
+
+void TestExamWindow::aSecondStartBeginsAfresh()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(0);
+    exam.Next();
+    exam.window.Timer1_Timer();
+    const QString firstDraw = exam.window.mstrxz;
+    exam.Start();
+    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
+    QCOMPARE(exam.Text("txtsy"), "100");
+    QCOMPARE(exam.Text("txtsj"), "45:00");
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QVERIFY(exam.window.mstrxz != firstDraw);
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+    // Nothing of the first exam was recorded on the way out.
+    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
+}
+
+void TestExamWindow::poolOfExactlyFifty()
+{
+    fixture->Write(FixtureBank::ExamLines(QuestionsPerKind, QuestionsPerKind));
+    Exam exam;
+    exam.Start();
+    QSet<int> all;
+    for (int i = 1; i <= QuestionsPerKind; ++i)
+        all.insert(i);
+    QCOMPARE(FirstFifty(exam.window.maryxz), all);
+    QCOMPARE(FirstFifty(exam.window.marypd), all);
+}
+
+void TestExamWindow::positionsAndLayouts()
+{
+    Exam exam;
+    exam.Start();
+    exam.GoTo(50);
+    QCOMPARE(exam.Question(), exam.ExpectedText(50));
+    QVERIFY(exam.OptionsShown({"A", "B", "C"}));
+    exam.Next();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 51 题"));
+    QCOMPARE(exam.Question(), QStringLiteral("判断题 %1").arg(exam.window.marypd[1]));
+    QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
+    exam.Previous();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 50 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(50));
+}
+
+void TestExamWindow::movesWrapAround()
+{
+    Exam exam;
+    exam.Start();
+    exam.Previous();
+    QCOMPARE(exam.window.mts, 100);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(100));
+    exam.Next();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+}
+
+void TestExamWindow::recordsTheChoiceWhenLeaving()
+{
+    Exam exam;
+    exam.Start();
+    const QString id = "0_" + exam.window.maryxz[1];
+    exam.Next(); // left without a choice: nothing recorded
+    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
+    QCOMPARE(exam.Text("txtsy"), "100");
+
+    exam.Previous();
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    QCOMPARE(exam.window.answers.mdictan().Item(id), QString(QChar(u'A' + exam.RightOption(1))));
+    QVERIFY(exam.window.answers.mdictgd().Exists(id));
+    QCOMPARE(exam.Text("txtsy"), "99");
+    QVERIFY(!exam.Option(0)->isChecked() && !exam.Option(1)->isChecked() && !exam.Option(2)->isChecked());
+
+    exam.Previous(); // the recorded choice comes back
+    QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
+    exam.Choose(exam.WrongOption(1));
+    exam.Next();
+    QCOMPARE(exam.window.answers.mdictan().Count(), 1);
+    QVERIFY(exam.window.answers.mdicterr().Exists(id));
+    QVERIFY(!exam.window.answers.mdictgd().Exists(id));
+
+    // A true/false question records 对 as A and 错 as B, never C.
+    exam.GoTo(51);
+    exam.Choose(1);
+    exam.Next();
+    QCOMPARE(exam.window.answers.mdictan().Item("1_" + exam.window.marypd[1]), "B");
+}
+
+void TestExamWindow::result()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    exam.Choose(exam.WrongOption(2));
+    exam.Next();
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("测试结果"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Information);
+    QVERIFY(!exam.Button("Command1")->isEnabled());
+    QVERIFY(!exam.Button("Command2")->isEnabled());
+    QVERIFY(exam.Button("Command3")->isEnabled());
+    QVERIFY(exam.Button("Command4")->isEnabled());
+    QVERIFY(exam.window.Timer1->isActive());
+    exam.Result();
+    QCOMPARE(boxes.seen.size(), 2);
+    QCOMPARE(boxes.seen[1].text, boxes.seen[0].text);
+
+    // A later exam without wrong answers disables the review again.
+    exam.Start();
+    QVERIFY(exam.Button("Command4")->isEnabled());
+    exam.Choose(exam.RightOption(1));
+    exam.Result();
+    QCOMPARE(boxes.seen[2].text, QStringLiteral("您的得分为： 1分"));
+    QVERIFY(!exam.Button("Command4")->isEnabled());
+}
+
+void TestExamWindow::resultRecordsTheChoiceOnDisplay()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
+    QCOMPARE(exam.Text("txtsy"), "100"); // record only: nothing refreshed
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+    exam.Choose(exam.WrongOption(1)); // still enabled: a new choice, a new score
+    exam.Result();
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 0分"));
+}
+
+void TestExamWindow::clockCountsDownAndEndsTheExam()
+{
+    Exam exam;
+    exam.Start();
+    exam.window.Timer1_Timer();
+    QCOMPARE(exam.Text("txtsj"), "44:59");
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    exam.Choose(exam.RightOption(2)); // on display at time-up: not scored
+
+    exam.Get<QLineEdit>("txtsj")->setText("00:01");
+    MessageBoxCatcher boxes;
+    exam.window.Timer1_Timer();
+    QCOMPARE(exam.Text("txtsj"), "00:00");
+    QCOMPARE(boxes.seen.size(), 0);
+    exam.window.Timer1_Timer();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
+    QCOMPARE(exam.Text("txtsj"), "00:00");
+    QVERIFY(!exam.window.Timer1->isActive());
+    QVERIFY(!exam.Button("Command1")->isEnabled());
+    QVERIFY(!exam.Button("Command2")->isEnabled());
+    QVERIFY(exam.Button("Command3")->isEnabled());
+
+    exam.Result(); // now the choice on display counts
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 2分"));
+}
+
+void TestExamWindow::timeUpDuringReview()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.WrongOption(1));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    exam.Review();
+    QVERIFY(exam.window.Timer1->isActive()); // the clock keeps running after the result
+    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    exam.window.Timer1_Timer();
+    QCOMPARE(boxes.seen.size(), 2);
+    QVERIFY(!exam.Button("Command1")->isEnabled());
+    QVERIFY(!exam.Button("Command2")->isEnabled());
+    QCOMPARE(exam.Question(), exam.ExpectedText(1)); // the reviewed question stays
+}
+
+void TestExamWindow::reviewReplaysWrongAnswers()
+{
+    Exam exam;
+    exam.Start();
+    // Wrong at 51, then 2, then 3; 4 answered wrongly and then corrected.
+    exam.GoTo(4);
+    exam.Choose(exam.WrongOption(4));
+    exam.GoTo(51);
+    exam.Choose(exam.WrongOption(51));
+    exam.GoTo(2);
+    exam.Choose(exam.WrongOption(2));
+    exam.Next();
+    exam.Choose(exam.WrongOption(3));
+    exam.Next();
+    exam.Choose(exam.RightOption(4));
+    exam.Next();
+    QCOMPARE(exam.window.mts, 5);
+    MessageBoxCatcher boxes;
+    exam.Result();
+
+    exam.Review();
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 3 题"));
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtsy"), QString());
+    QVERIFY(!exam.Button("Command3")->isEnabled());
+    QVERIFY(exam.Button("Command1")->isEnabled());
+    QVERIFY(exam.window.mblnreview);
+
+    const QStringList expected = {exam.ExpectedText(51), exam.ExpectedText(2), exam.ExpectedText(3)};
+    const QList<int> rightOptions = {exam.RightOption(51), exam.RightOption(2), exam.RightOption(3)};
+    QCOMPARE(exam.Question(), expected[0]);
+    QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
+    QVERIFY(exam.Option(rightOptions[0])->isChecked());
+    QVERIFY(!exam.Option(0)->isEnabled() && !exam.Option(1)->isEnabled());
+
+    exam.Next();
+    QCOMPARE(exam.Question(), expected[1]);
+    QVERIFY(exam.OptionsShown({"A", "B", "C"}));
+    QVERIFY(exam.Option(rightOptions[1])->isChecked());
+    exam.Next();
+    exam.Next();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    exam.Previous();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(exam.Question(), expected[2]);
+    QCOMPARE(exam.window.answers.mdictan().Count(), 4); // the review records nothing
+
+    exam.Review(); // again: back to position 1
+    QCOMPARE(exam.window.mts, 1);
+    QCOMPARE(exam.Question(), expected[0]);
+
+    exam.Start(); // leaves review mode, options usable again
+    QVERIFY(!exam.window.mblnreview);
+    QVERIFY(exam.Option(0)->isEnabled());
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+}
+
+void TestExamWindow::reviewWithoutWrongAnswers()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.WrongOption(1));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    exam.Start(); // the review button stays enabled from the last exam
+    exam.Review();
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 0 题"));
+    QVERIFY(exam.window.mblnreview);
+    QVERIFY(!exam.Button("Command1")->isEnabled());
+    QVERIFY(!exam.Button("Command2")->isEnabled());
+    QVERIFY(!exam.Button("Command3")->isEnabled());
+}
+
+void TestExamWindow::shortPoolEndsTheStartInOrder_data()
+{
+    QTest::addColumn<int>("choices");
+    QTest::addColumn<int>("judges");
+    QTest::newRow("49 choice questions") << 49 << 60;
+    QTest::newRow("49 true/false questions") << 60 << 49;
+    QTest::newRow("empty file") << 0 << 0;
+}
+
+void TestExamWindow::shortPoolEndsTheStartInOrder()
+{
+    QFETCH(int, choices);
+    QFETCH(int, judges);
+    Exam exam;
+    exam.Start(); // a full exam first, then the bank shrinks
+    fixture->Write(FixtureBank::ExamLines(choices, judges));
+    MessageBoxCatcher boxes;
+    exam.Start();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("题库题目不足，无法开始考试"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
+    QVERIFY(!exam.window.Timer1->isActive());
+    for (const char* name : {"Command1", "Command2", "Command3"})
+        QVERIFY(!exam.Button(name)->isEnabled());
+    QCOMPARE(exam.Text("txtsj"), QString());
+    QCOMPARE(exam.Question(), QString());
+}
+
+void TestExamWindow::pictures_data()
+{
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QString>("file"); // what lies in pict/, empty for nothing
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("bare name") << "x.png" << "x.png" << true;
+    QTest::newRow("full Windows path") << R"(d:\bank\pict\x.png)" << "x.png" << true;
+    QTest::newRow("one backslash keeps the subfolder") << R"(pict\x.png)" << "pict/x.png" << true;
+    QTest::newRow("missing file") << "none.png" << "x.png" << false;
+    QTest::newRow("leading outside pict") << R"(..\x.png)" << "x.png" << false;
+    QTest::newRow("no picture") << "" << "x.png" << false;
+}
+
+void TestExamWindow::pictures()
+{
+    QFETCH(QString, reference);
+    QFETCH(QString, file);
+    QFETCH(bool, shown);
+    fixture->AddPicture(file);
+    fixture->AddPicture("other.png");
+    // Every choice question shows the picture under test; true/false ones show other.png.
+    QList<QByteArray> lines;
+    for (int n = 1; n <= QuestionsPerKind; ++n) {
+        lines.append(QuestionLine(Question("x", "1", "1", "A", "choice", reference)));
+        lines.append(QuestionLine(Question("p", "1", "0", "A", "judge", "other.png")));
+    }
+    fixture->Write(lines);
+    Exam exam;
+    exam.Start();
+    exam.Previous(); // position 100 shows other.png first, so a failed load cannot keep it
+    QVERIFY(!exam.Picture()->isHidden());
+    exam.Next();
+    QCOMPARE(!exam.Picture()->isHidden(), shown);
+    QCOMPARE(!exam.Picture()->pixmap().isNull(), shown);
+}
+
+void TestExamWindow::drawIsEvenlySpread()
+{
+    // Every value the exam draws, over a fixed number of draws: each pool number turns up about
+    // equally often, the last one half as often (nearest integer, values below 1).
+    constexpr int Pool = 60;
+    constexpr int Draws = 20;
+    QList<int> counts(Pool + 1, 0);
+    int total = 0;
+    for (int d = 0; d < Draws; ++d) {
+        DrawList(Pool, [&] {
+            const float u = ClockSeededValue();
+            const int r = int(std::nearbyint(u * float(Pool)));
+            ++counts[r];
+            ++total;
+            return u;
+        });
+    }
+    const double perNumber = total / (Pool - 0.5 + 0.5); // 0 and Pool each count half
+    for (int r = 1; r < Pool; ++r)
+        QVERIFY2(qAbs(counts[r] - perNumber) < 0.3 * perNumber,
+                 qPrintable(QStringLiteral("number %1 drawn %2 times, expected about %3")
+                                .arg(r).arg(counts[r]).arg(perNumber)));
+    const double lastShare = counts[Pool] / perNumber;
+    QVERIFY2(lastShare > 0.3 && lastShare < 0.7, qPrintable(QString::number(lastShare)));
+}
+
+QTEST_MAIN(TestExamWindow)
+#include "tst_examwindow.moc"
