@@ -1,0 +1,303 @@
+#include "app/Platform.h"
+#include "practice/FormLen.h"
+#include "support/FixtureBank.h"
+#include "support/MessageBoxCatcher.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+// Drives one practice window as a learner does.
+struct Practice {
+    Practice() { window.show(); }
+    FormLen window;
+
+    template <typename W> W* Get(const char* name) const
+    {
+        auto* widget = window.findChild<W*>(name);
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    QRadioButton* Option(int i) const { return Get<QRadioButton>(qPrintable(QStringLiteral("op_%1").arg(i))); }
+    QString Text(const char* name) const { return Get<QLineEdit>(name)->text(); }
+    QString Question() const { return Get<QPlainTextEdit>("txt")->toPlainText(); }
+    QString Revealed() const { return Get<QLabel>("lbl")->text(); }
+    bool Enabled(const char* name) const { return Get<QPushButton>(name)->isEnabled(); }
+
+    void Click(const char* name) { QTest::mouseClick(Get<QPushButton>(name), Qt::LeftButton); }
+    void Choose(int i) { QTest::mouseClick(Option(i), Qt::LeftButton, {}, QPoint(6, Option(i)->height() / 2)); }
+    void Chapter(int k)
+    {
+        auto* list = Get<QComboBox>("cbl");
+        list->setCurrentIndex(k - 1);
+        emit list->activated(k - 1);
+    }
+    void Start() { Click("cmdStart"); }
+    void Next() { Click("Command1"); }
+    void Previous() { Click("Command2"); }
+};
+
+// Chapter 1: c1 (choice, C), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
+// chapter 2 none.
+QList<QByteArray> PracticeBank()
+{
+    return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"))),
+            QuestionLine(Question("j1", "1", "0", "A", QStringLiteral("一章 判断对"))),
+            QuestionLine(Question("t1", "3", "1", "A", QStringLiteral("三章 第一"))),
+            QuestionLine(Question("j2", "1", "", "B", QStringLiteral("一章 判断错"))),
+            QuestionLine(Question("t2", "3", "0", "A", QStringLiteral("三章 第二"))),
+            QuestionLine(Question("p1", "5", "0", "A", "bare", "x.png")),
+            QuestionLine(Question("p2", "5", "0", "A", "two", R"(d:\bank\x.png)")),
+            QuestionLine(Question("p3", "5", "0", "A", "one", R"(sub\x.png)")),
+            QuestionLine(Question("p4", "5", "0", "A", "none", "")),
+            QuestionLine(Question("p5", "5", "0", "A", "missing", "gone.png"))};
+}
+} // namespace
+
+class TestPracticeWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void opensWithTenChapters();
+    void startNeedsAChapter();
+    void startShowsQuestionOne();
+    void rightChoiceMoves();
+    void wrongOrNoChoiceReveals_data();
+    void wrongOrNoChoiceReveals();
+    void wrapsBothWays();
+    void wrongChoiceAtTheLastQuestion();
+    void selectionCarriesOver();
+    void chapterChangeMidPractice();
+    void emptyChapter();
+    void pictures();
+    void chapterTitles_data();
+    void chapterTitles();
+
+private:
+    std::unique_ptr<FixtureBank> fixture;
+};
+
+void TestPracticeWindow::init()
+{
+    fixture = std::make_unique<FixtureBank>();
+    fixture->Write(PracticeBank());
+    fixture->AddPicture("x.png");
+    fixture->AddPicture("sub/x.png");
+    fixture->Use();
+}
+
+void TestPracticeWindow::opensWithTenChapters()
+{
+    Practice p;
+    auto* list = p.Get<QComboBox>("cbl");
+    QCOMPARE(list->count(), 10);
+    QCOMPARE(list->itemText(0), QStringLiteral("北京道路交通状况"));
+    QCOMPARE(list->itemText(9), QStringLiteral("05年补充题"));
+    QCOMPARE(list->currentIndex(), -1);
+    QVERIFY(!list->isEditable());
+    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
+    QCOMPARE(p.window.maryzs, (std::array<int, 10>{3, 0, 2, 0, 5, 0, 0, 0, 0, 0}));
+    QCOMPARE(p.window.windowTitle(), QStringLiteral("章节练习"));
+    p.Chapter(1);
+    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 3 题"));
+}
+
+void TestPracticeWindow::startNeedsAChapter()
+{
+    Practice p;
+    MessageBoxCatcher boxes;
+    p.Start();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("请您先选择要练习的章节"));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+    QVERIFY(!p.Enabled("Command1"));
+    QCOMPARE(p.Question(), QString());
+}
+
+void TestPracticeWindow::startShowsQuestionOne()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QVERIFY(p.Enabled("Command1") && p.Enabled("Command2"));
+    QVERIFY(!p.Option(2)->isHidden());
+    QCOMPARE(p.Option(0)->text(), "A");
+}
+
+void TestPracticeWindow::rightChoiceMoves()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2);
+    p.Next();
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Option(0)->text(), QStringLiteral("对"));
+    QCOMPARE(p.Option(1)->text(), QStringLiteral("错"));
+    QVERIFY(p.Option(2)->isHidden());
+    QCOMPARE(p.Revealed(), QString());
+}
+
+void TestPracticeWindow::wrongOrNoChoiceReveals_data()
+{
+    QTest::addColumn<int>("position"); // of chapter 1
+    QTest::addColumn<int>("choice");   // -1: none
+    QTest::addColumn<QString>("revealed");
+    QTest::newRow("choice, wrong") << 1 << 0 << "C";
+    QTest::newRow("choice, none selected") << 1 << -1 << "C";
+    QTest::newRow("true, wrong") << 2 << 1 << QStringLiteral("对");
+    QTest::newRow("false, wrong") << 3 << 0 << QStringLiteral("错");
+}
+
+void TestPracticeWindow::wrongOrNoChoiceReveals()
+{
+    QFETCH(int, position);
+    QFETCH(int, choice);
+    QFETCH(QString, revealed);
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    const QList<int> right = {2, 0, 1};
+    for (int i = 1; i < position; ++i) {
+        p.Choose(right[i - 1]);
+        p.Next();
+    }
+    const QString shown = p.Question();
+    if (choice >= 0) // nothing is selected yet in a new window
+        p.Choose(choice);
+    p.Next();
+    QCOMPARE(p.Revealed(), revealed);
+    QCOMPARE(p.Question(), shown);
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 %1 题").arg(position));
+    QCOMPARE(p.window.mts, position);
+    p.Previous(); // the other direction is refused the same way
+    QCOMPARE(p.Question(), shown);
+}
+
+void TestPracticeWindow::wrapsBothWays()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2);
+    p.Previous();
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断错"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    p.Choose(1);
+    p.Next();
+    QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+}
+
+void TestPracticeWindow::wrongChoiceAtTheLastQuestion()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2);
+    p.Previous(); // question 3, 错
+    p.Choose(0);
+    p.Next();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    p.Choose(1);
+    p.Previous();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    p.Choose(0);
+    p.Next();
+    p.Choose(1);
+    p.Next();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+}
+
+void TestPracticeWindow::selectionCarriesOver()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2); // C, right
+    p.Next();    // a true/false question: the hidden third option is still selected
+    QVERIFY(p.Option(2)->isChecked());
+    p.Next();
+    QCOMPARE(p.Revealed(), QStringLiteral("对"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+}
+
+void TestPracticeWindow::chapterChangeMidPractice()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(0);
+    p.Next(); // wrong: C revealed
+    p.Chapter(3);
+    QCOMPARE(p.Question(), QString());
+    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
+    QCOMPARE(p.Revealed(), "C"); // kept until the next wrong choice
+    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 2 题"));
+    p.Start();
+    QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
+    p.Next(); // option A still selected from before: right here
+    QCOMPARE(p.Question(), QStringLiteral("三章 第二"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+}
+
+void TestPracticeWindow::emptyChapter()
+{
+    Practice p;
+    p.Chapter(2);
+    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 0 题"));
+    p.Start();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Question(), QString());
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(p.Option(i)->isHidden());
+    QVERIFY(p.Get<QLabel>("img")->isHidden());
+    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
+}
+
+void TestPracticeWindow::pictures()
+{
+    Practice p;
+    p.Chapter(5);
+    p.Start();
+    const QList<bool> shown = {true, true, true, false, false};
+    for (int i = 0; i < shown.size(); ++i) {
+        QVERIFY2(p.Get<QLabel>("img")->isHidden() != shown[i], qPrintable(p.Question()));
+        QCOMPARE(p.Get<QLabel>("img")->pixmap().isNull(), !shown[i]);
+        p.Choose(0);
+        p.Next();
+    }
+}
+
+void TestPracticeWindow::chapterTitles_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("1") << "1" << QStringLiteral("北京道路交通状况");
+    QTest::newRow("4") << "4" << QStringLiteral("交通信号");
+    QTest::newRow("9") << "9" << QStringLiteral("安全驾驶常识及相关知识");
+    QTest::newRow("10") << "10" << QStringLiteral("05年补充题");
+    QTest::newRow("01") << "01" << QString();
+    QTest::newRow("11") << "11" << QString();
+    QTest::newRow("empty") << "" << QString();
+}
+
+void TestPracticeWindow::chapterTitles()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, title);
+    QCOMPARE(ChapterTitle(number), title);
+}
+
+QTEST_MAIN(TestPracticeWindow)
+#include "tst_practicewindow.moc"
