@@ -50,7 +50,7 @@ LoadedBank LoadBank(const QString& path, Cipher& cipher)
             bank.skipped.append({lineNumber, SkipReason::TooLong});
             continue;
         }
-        const auto unwrapped = cipher.b64StrDec(QString::fromLatin1(rawLine));
+        const auto unwrapped = cipher.b64StrDec(rawLine);
         if (!unwrapped) {
             bank.skipped.append({lineNumber, SkipReason::NotDecodable});
             continue;

@@ -7,13 +7,13 @@
 namespace {
 constexpr const char* CodePage = "GBK";
 
-bool IsStrictBase64(const QString& text)
+template <typename Text> bool IsStrictBase64(const Text& text)
 {
     if (text.size() % 4 != 0)
         return false;
-    const qsizetype padding = text.endsWith(QLatin1String("==")) ? 2 : text.endsWith(u'=') ? 1 : 0;
+    const qsizetype padding = text.endsWith("==") ? 2 : text.endsWith('=') ? 1 : 0;
     for (qsizetype i = 0; i < text.size() - padding; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = static_cast<char16_t>(text[i]);
         const bool alphabet = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
                               (c >= u'0' && c <= u'9') || c == u'+' || c == u'/';
         if (!alphabet)
@@ -32,9 +32,19 @@ Cipher::Cipher() : gbk(CodePage, QStringDecoder::Flag::Stateless) {}
 
 std::optional<QString> Cipher::b64StrDec(const QString& text)
 {
+    // Anything outside Latin-1 is no base64 anyway; keep it from turning into '?'.
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7F)
+            return std::nullopt;
+    }
+    return b64StrDec(QByteArrayView(text.toLatin1()));
+}
+
+std::optional<QString> Cipher::b64StrDec(QByteArrayView text)
+{
     if (!IsStrictBase64(text))
         return std::nullopt;
-    const auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(),
+    const auto decoded = QByteArray::fromBase64Encoding(text.toByteArray(),
                                                         QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         return std::nullopt;

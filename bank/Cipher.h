@@ -12,6 +12,8 @@ public:
 
     // The decoded text, or nothing when the input is not valid base64 or its bytes are not GBK.
     std::optional<QString> b64StrDec(const QString& text);
+    // The same for text held as bytes, as a bank line is read.
+    std::optional<QString> b64StrDec(QByteArrayView text);
 
     // The inverse, for the bank tool and test fixtures; nothing when text has no GBK encoding.
     static std::optional<QString> b64StrEnc(const QString& text);

@@ -13,20 +13,25 @@ bool IsPrintable(char16_t c) { return c >= FirstPrintable && c <= LastPrintable;
 // Runs the keyed sequence over the printable characters of text; shift(c, r) gives the new code.
 template <typename Shift> QString Transform(const QString& text, const QString& key, Shift shift)
 {
-    Generator& generator = Generator::Shared();
+    // Work on a copy of the shared generator and hand its state back at the end: the loop
+    // then keeps the state in a register.
+    Generator generator;
     generator.Draw(-1.0f);
     generator.Reseed(KeySeed(key));
 
-    QString result;
-    result.reserve(text.size());
+    QString result(text.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    qsizetype kept = 0;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         if (!IsPrintable(c))
             continue;
         generator.Next();
         const int r = static_cast<int>(generator.Scaled(ShiftRange));
-        result.append(QChar(shift(c - FirstPrintable, r) + FirstPrintable));
+        out[kept++] = static_cast<char16_t>(shift(c - FirstPrintable, r) + FirstPrintable);
     }
+    result.truncate(kept);
+    Generator::Shared() = generator;
     return result;
 }
 } // namespace
@@ -47,12 +52,17 @@ qint32 KeySeed(const QString& key)
 
 QString DecodeText(const QString& text, const QString& key)
 {
+    // v is 0..94 and r 0..95, so one correction brings v - r back into 0..94.
     return Transform(text, key, [](int v, int r) {
-        return ((v - r) % PrintableCount + PrintableCount) % PrintableCount;
+        const int shifted = v - r;
+        return shifted < 0 ? shifted + PrintableCount : shifted;
     });
 }
 
 QString EncodeText(const QString& text, const QString& key)
 {
-    return Transform(text, key, [](int v, int r) { return (v + r) % PrintableCount; });
+    return Transform(text, key, [](int v, int r) {
+        const int shifted = v + r;
+        return shifted >= PrintableCount ? shifted - PrintableCount : shifted;
+    });
 }
