@@ -142,26 +142,12 @@ void FormEx::GotoWrongQuestion(int pos)
 
 void FormEx::Command1_Click()
 {
-    if (mblnreview) {
-        mts = NextPosition(mts, static_cast<int>(answers.mdicterr().Count()));
-        GotoWrongQuestion(mts);
-    } else {
-        mts = NextPosition(mts, ExamQuestions);
-        ShowExamPosition(mts);
-    }
-    ui->txtts->setText(PositionText(mts));
+    MoveTo(NextPosition(mts, LastPosition()));
 }
 
 void FormEx::Command2_Click()
 {
-    if (mblnreview) {
-        mts = PreviousPosition(mts, static_cast<int>(answers.mdicterr().Count()));
-        GotoWrongQuestion(mts);
-    } else {
-        mts = PreviousPosition(mts, ExamQuestions);
-        ShowExamPosition(mts);
-    }
-    ui->txtts->setText(PositionText(mts));
+    MoveTo(PreviousPosition(mts, LastPosition()));
 }
 
 void FormEx::Command3_Click()
@@ -204,10 +190,22 @@ void FormEx::Timer1_Timer()
     ui->txtsj->setText(tick.text);
 }
 
-void FormEx::ShowExamPosition(int position)
+// Next and previous walk the exam's 100 positions, or the wrong answers during a review.
+int FormEx::LastPosition() const
 {
-    const ExamSlot slot = SlotOf(position);
-    GotoQuestion(slot.n, slot.kind);
+    return mblnreview ? static_cast<int>(answers.mdicterr().Count()) : ExamQuestions;
+}
+
+void FormEx::MoveTo(int position)
+{
+    mts = position;
+    if (mblnreview) {
+        GotoWrongQuestion(mts);
+    } else {
+        const ExamSlot slot = SlotOf(mts);
+        GotoQuestion(slot.n, slot.kind);
+    }
+    ui->txtts->setText(PositionText(mts));
 }
 
 void FormEx::ShowScore()

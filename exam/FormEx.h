@@ -55,7 +55,8 @@ public slots:
 
 private:
     void Form_Load();
-    void ShowExamPosition(int position);
+    int LastPosition() const;
+    void MoveTo(int position);
     void ShowScore();
     void AbandonStart();
     void SetSteppingEnabled(bool enabled);

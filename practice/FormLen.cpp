@@ -119,26 +119,30 @@ bool FormLen::GotoQuestion(int n, int chapter)
 
 void FormLen::Command1_Click()
 {
+    MoveTo(NextPosition(mts, ChapterSize()));
+}
+
+void FormLen::Command2_Click()
+{
+    MoveTo(PreviousPosition(mts, ChapterSize()));
+}
+
+// A move happens only when the choice on display is right; otherwise mts stays.
+void FormLen::MoveTo(int position)
+{
     const int remembered = mts;
-    const int chapter = ui->cbl->currentIndex();
-    mts = NextPosition(mts, IsChapterIndex(chapter) ? maryzs[chapter] : 0);
-    if (!GotoQuestion(mts, chapter)) {
+    mts = position;
+    if (!GotoQuestion(mts, ui->cbl->currentIndex())) {
         mts = remembered;
         return;
     }
     ui->txtts->setText(PositionText(mts));
 }
 
-void FormLen::Command2_Click()
+int FormLen::ChapterSize() const
 {
-    const int remembered = mts;
     const int chapter = ui->cbl->currentIndex();
-    mts = PreviousPosition(mts, IsChapterIndex(chapter) ? maryzs[chapter] : 0);
-    if (!GotoQuestion(mts, chapter)) {
-        mts = remembered;
-        return;
-    }
-    ui->txtts->setText(PositionText(mts));
+    return IsChapterIndex(chapter) ? maryzs[chapter] : 0;
 }
 
 void FormLen::SetSteppingEnabled(bool enabled)

@@ -44,6 +44,8 @@ public slots:
 
 private:
     void Form_Load();
+    void MoveTo(int position);
+    int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
 

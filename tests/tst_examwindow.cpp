@@ -4,6 +4,7 @@
 #include "exam/FormEx.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/WindowDriver.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,33 +18,9 @@
 namespace {
 constexpr int PoolSize = 60;
 
-// Drives one exam window as a learner does.
-struct Exam {
-    Exam() { window.show(); }
-    FormEx window;
-
-    template <typename W> W* Get(const char* name) const
-    {
-        auto* widget = window.findChild<W*>(name);
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
+struct Exam : WindowDriver<FormEx> {
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
-    QRadioButton* Option(int i) const { return Get<QRadioButton>(qPrintable(QStringLiteral("op_%1").arg(i))); }
-    QString Text(const char* name) const { return Get<QLineEdit>(name)->text(); }
-    QString Question() const { return Get<QPlainTextEdit>("txt")->toPlainText(); }
     QLabel* Picture() const { return Get<QLabel>("img"); }
-
-    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
-    // On the round indicator: the button's centre may lie past its short caption.
-    void Choose(int i)
-    {
-        QTest::mouseClick(Option(i), Qt::LeftButton, {}, QPoint(6, Option(i)->height() / 2));
-    }
-    void Next() { Click("Command1"); }
-    void Previous() { Click("Command2"); }
-    void Start() { Click("cmdStart"); }
     void Result() { Click("Command3"); }
     void Review() { Click("Command4"); }
 

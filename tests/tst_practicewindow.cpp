@@ -2,6 +2,7 @@
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/WindowDriver.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,35 +13,14 @@
 #include <QTest>
 
 namespace {
-// Drives one practice window as a learner does.
-struct Practice {
-    Practice() { window.show(); }
-    FormLen window;
-
-    template <typename W> W* Get(const char* name) const
-    {
-        auto* widget = window.findChild<W*>(name);
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
-    QRadioButton* Option(int i) const { return Get<QRadioButton>(qPrintable(QStringLiteral("op_%1").arg(i))); }
-    QString Text(const char* name) const { return Get<QLineEdit>(name)->text(); }
-    QString Question() const { return Get<QPlainTextEdit>("txt")->toPlainText(); }
+struct Practice : WindowDriver<FormLen> {
     QString Revealed() const { return Get<QLabel>("lbl")->text(); }
-    bool Enabled(const char* name) const { return Get<QPushButton>(name)->isEnabled(); }
-
-    void Click(const char* name) { QTest::mouseClick(Get<QPushButton>(name), Qt::LeftButton); }
-    void Choose(int i) { QTest::mouseClick(Option(i), Qt::LeftButton, {}, QPoint(6, Option(i)->height() / 2)); }
     void Chapter(int k)
     {
         auto* list = Get<QComboBox>("cbl");
         list->setCurrentIndex(k - 1);
         emit list->activated(k - 1);
     }
-    void Start() { Click("cmdStart"); }
-    void Next() { Click("Command1"); }
-    void Previous() { Click("Command2"); }
 };
 
 // Chapter 1: c1 (choice, C), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
