@@ -55,9 +55,8 @@ LoadedBank LoadBank(const QString& path, Cipher& cipher)
             bank.skipped.append({lineNumber, SkipReason::NotDecodable});
             continue;
         }
-        BankRecord record{lineNumber, DecodeText(*unwrapped, BankKey), {}};
-        record.fields = Record::Split(record.text);
-        if (record.fields.size() < Record::MinimumFields) {
+        BankRecord record{lineNumber, DecodeText(*unwrapped, BankKey)};
+        if (Record::FieldsIn(record.text) < Record::MinimumFields) {
             bank.skipped.append({lineNumber, SkipReason::TooFewFields});
             continue;
         }

@@ -6,11 +6,10 @@
 
 class Cipher;
 
-// A usable line of a bank file: its record text and the fields split from it.
+// A usable line of a bank file: its record text, fields separated by "(::)".
 struct BankRecord {
     int line = 0; // 1-based line number in the file
     QString text;
-    QStringList fields;
 };
 
 // Why a line was passed over instead of being loaded.

@@ -21,9 +21,10 @@ constexpr int FirstChapter = 1;
 constexpr int ChapterCount = 10;
 
 // The chapter a field names: whole decimal digits with a value from 1 to 10.
-inline std::optional<int> ChapterNumber(const QString& field)
+inline std::optional<int> ChapterNumber(QStringView field)
 {
-    if (field.isEmpty() || !std::all_of(field.begin(), field.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+    const auto isAsciiDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (field.isEmpty() || !std::all_of(field.begin(), field.end(), isAsciiDigit))
         return std::nullopt;
     const int chapter = field.toInt();
     if (chapter < FirstChapter || chapter >= FirstChapter + ChapterCount)
@@ -32,6 +33,22 @@ inline std::optional<int> ChapterNumber(const QString& field)
 }
 
 inline QStringList Split(const QString& record) { return record.split(Separator); }
+
+inline qsizetype FieldsIn(QStringView record) { return record.count(Separator) + 1; }
+
+// Field i of a record text, read without splitting the whole record; empty when it is shorter.
+inline QStringView FieldAt(QStringView record, int i)
+{
+    qsizetype start = 0;
+    for (int k = 0; k < i; ++k) {
+        start = record.indexOf(Separator, start);
+        if (start < 0)
+            return {};
+        start += Separator.size();
+    }
+    const qsizetype end = record.indexOf(Separator, start);
+    return record.sliced(start, (end < 0 ? record.size() : end) - start);
+}
 
 // Field i, or an empty text when the record is shorter (a missing picture means none).
 inline QString FieldOf(const QStringList& fields, Field i)

@@ -78,7 +78,7 @@ bool FormEx::ReadData()
     int judgeCount = 1;
     int choiceCount = 1;
     for (const BankRecord& record : bank.records) {
-        if (record.fields[Record::Kind] == Record::ChoiceKind)
+        if (Record::FieldAt(record.text, Record::Kind) == Record::ChoiceKind)
             mdictxz.Add(Record::PoolKey(choiceCount++), record.text);
         else
             mdictpd.Add(Record::PoolKey(judgeCount++), record.text);

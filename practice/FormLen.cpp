@@ -66,7 +66,7 @@ void FormLen::ReadData()
         return;
     }
     for (const BankRecord& record : bank.records) {
-        const auto chapter = Record::ChapterNumber(record.fields[Record::Chapter]);
+        const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
         if (!chapter)
             continue;
         const int index = *chapter - Record::FirstChapter;

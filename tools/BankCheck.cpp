@@ -88,7 +88,7 @@ private:
     void CheckRecord(const BankRecord& record, Cipher& cipher)
     {
         ++report.records;
-        const QStringList& f = record.fields;
+        const QStringList f = Record::Split(record.text);
         const QString where = QStringLiteral("line %1 (%2)").arg(record.line).arg(f[Record::Id]);
         auto problem = [&](const QString& message) { report.problems.append(where + QStringLiteral(": ") + message); };
 

@@ -118,7 +118,7 @@ int Dump(const QString& file)
     for (const SkippedLine& skipped : bank.skipped)
         Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
     for (const BankRecord& record : bank.records) {
-        const QStringList& f = record.fields;
+        const QStringList f = Record::Split(record.text);
         const QString text =
             cipher.b64StrDec(DecodeText(f[Record::QuestionText], BankKey)).value_or(QString());
         Out() << QStringList{f[Record::Id], f[Record::Chapter], f[Record::Kind], f[Record::Answer],
