@@ -41,7 +41,7 @@ template <typename W> void FormMain::OpenQuestionWindow()
 {
     SelectBank();
     if (BankFile.isEmpty()) {
-        MsgBox(this, QStringLiteral("请先选择题库"), QStringLiteral("提示信息"), MsgIcon::Exclamation);
+        Notice(this, QStringLiteral("请先选择题库"));
         return;
     }
     ShowIndependent(new W());

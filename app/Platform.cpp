@@ -39,6 +39,16 @@ void SetAppPath(const QString& dir)
     AppPathOverride() = dir;
 }
 
+QString Tag(const QObject* control)
+{
+    return control->property("tag").toString();
+}
+
+void SetTag(QObject* control, const QString& text)
+{
+    control->setProperty("tag", text);
+}
+
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon)
 {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, parent);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QObject;
 class QWidget;
 
 // The chosen bank's file name, without folder; empty until the main window sets it.
@@ -12,10 +13,21 @@ QString AppPath();
 // Points AppPath() elsewhere; only tests use it, to run the windows on fixture banks.
 void SetAppPath(const QString& dir);
 
+// A control's Tag: a spare text every control carries, its dynamic property "tag".
+QString Tag(const QObject* control);
+void SetTag(QObject* control, const QString& text);
+
 enum class MsgIcon { None = 0, Exclamation = 48, Information = 64 };
 
 // A modal message box with one OK button; returns when the learner closes it.
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon);
+
+// The notices the windows show all carry this caption.
+inline const QString NoticeCaption = QStringLiteral("提示信息");
+inline void Notice(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon::Exclamation)
+{
+    MsgBox(parent, text, NoticeCaption, icon);
+}
 
 // Opens a web address in the default browser; anything but http and https is ignored.
 void ShellOpen(const QString& url);

@@ -1,5 +1,6 @@
 #include "app/QuestionPanel.h"
 
+#include "app/Platform.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Picture.h"
@@ -12,7 +13,6 @@
 #include <QRadioButton>
 
 namespace {
-const char* const TagProperty = "tag";
 const QStringList Letters = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
 const QStringList ChoiceCaptions = Letters;
 const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
@@ -28,7 +28,7 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     // The question text is scrambled first and base64 second, the reverse of a whole line.
     t->setText(DecodeText(Record::FieldOf(fields, Record::QuestionText), BankKey));
     txt->setPlainText(cipher.b64StrDec(t->text()).value_or(QString()));
-    txt->setProperty(TagProperty, Record::FieldOf(fields, Record::Answer));
+    SetTag(txt, Record::FieldOf(fields, Record::Answer));
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
 }
@@ -41,7 +41,7 @@ void QuestionPanel::Clear()
 void QuestionPanel::ShowNothing()
 {
     txt->clear();
-    txt->setProperty(TagProperty, QString());
+    SetTag(txt, QString());
     for (QRadioButton* button : op)
         button->hide();
     ShowPicture(QString());
@@ -54,7 +54,7 @@ bool QuestionPanel::IsOnDisplay() const
 
 QString QuestionPanel::RightAnswer() const
 {
-    return txt->property(TagProperty).toString();
+    return Tag(txt);
 }
 
 bool QuestionPanel::IsChoiceLayout() const

@@ -26,6 +26,9 @@ struct LoadedBank {
     QList<SkippedLine> skipped;
 };
 
+// What a question window says when the bank file is not there.
+inline const QString MissingBankText = QStringLiteral("数据库不存在");
+
 // The file the main window chose: the program's folder and BankFile.
 QString BankPath();
 

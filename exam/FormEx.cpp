@@ -11,8 +11,6 @@
 #include <QTimer>
 
 namespace {
-const char* const TagProperty = "tag";
-const QString NoticeCaption = QStringLiteral("提示信息");
 const QString ChoicePrefix = QStringLiteral("0_");
 const QString JudgePrefix = QStringLiteral("1_");
 } // namespace
@@ -72,7 +70,7 @@ bool FormEx::ReadData()
     Cipher = ::Cipher();
     const LoadedBank bank = LoadBank(BankPath(), Cipher);
     if (!bank.found) {
-        MsgBox(this, QStringLiteral("数据库不存在"), NoticeCaption, MsgIcon::Exclamation);
+        Notice(this, MissingBankText);
         return false;
     }
     int judgeCount = 1;
@@ -84,8 +82,7 @@ bool FormEx::ReadData()
             mdictpd.Add(Record::PoolKey(judgeCount++), record.text);
     }
     if (mdictpd.Count() < QuestionsPerKind || mdictxz.Count() < QuestionsPerKind) {
-        MsgBox(this, QStringLiteral("题库题目不足，无法开始考试"), NoticeCaption,
-               MsgIcon::Exclamation);
+        Notice(this, QStringLiteral("题库题目不足，无法开始考试"));
         return false;
     }
     mstrpd = DrawList(static_cast<int>(mdictpd.Count()), ClockSeededValue);
@@ -122,7 +119,7 @@ void FormEx::GotoQuestion(int n, int kind)
     const bool choice = kind == 0;
     const QString number = (choice ? maryxz : marypd).value(n);
     const QString id = (choice ? ChoicePrefix : JudgePrefix) + number;
-    ui->txtts->setProperty(TagProperty, id);
+    SetTag(ui->txtts, id);
     const OrderedDict& pool = choice ? mdictxz : mdictpd;
     panel.Show(Record::Split(pool.Item(Record::PoolKey(number))), Cipher, choice);
     panel.ClearSelection();
@@ -228,5 +225,5 @@ void FormEx::SetSteppingEnabled(bool enabled)
 
 QString FormEx::DisplayedId() const
 {
-    return ui->txtts->property(TagProperty).toString();
+    return Tag(ui->txtts);
 }

@@ -25,7 +25,7 @@ FormNet::~FormNet() = default;
 void FormNet::Label1_Click(int index)
 {
     if (const auto* label = findChild<ClickLabel*>(SiteLabelName(index)))
-        ShellOpen(label->property("tag").toString());
+        ShellOpen(Tag(label));
 }
 
 void FormNet::Command1_Click()

@@ -7,8 +7,6 @@
 #include "ui_FormLen.h"
 
 namespace {
-const QString NoticeCaption = QStringLiteral("提示信息");
-
 bool IsChapterIndex(int index)
 {
     return index >= 0 && index < Record::ChapterCount;
@@ -62,7 +60,7 @@ void FormLen::ReadData()
     Cipher = ::Cipher();
     const LoadedBank bank = LoadBank(BankPath(), Cipher);
     if (!bank.found) {
-        MsgBox(this, QStringLiteral("数据库不存在"), NoticeCaption, MsgIcon::Exclamation);
+        Notice(this, MissingBankText);
         return;
     }
     for (const BankRecord& record : bank.records) {
@@ -89,7 +87,7 @@ void FormLen::cmdStart_Click()
 {
     const int chapter = ui->cbl->currentIndex();
     if (!IsChapterIndex(chapter)) {
-        MsgBox(this, QStringLiteral("请您先选择要练习的章节"), NoticeCaption, MsgIcon::None);
+        Notice(this, QStringLiteral("请您先选择要练习的章节"), MsgIcon::None);
         return;
     }
     ui->txtts->setText(PositionText(1));

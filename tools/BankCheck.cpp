@@ -15,6 +15,9 @@
 #include <vector>
 
 namespace {
+// Texts that share this much of their letter pairs are reported as near-duplicates.
+constexpr double NearDuplicateSimilarity = 0.9;
+
 // The text's neighbouring letter pairs, sorted, each once; punctuation and spaces left out.
 using CharacterPairs = std::vector<quint32>;
 
@@ -172,9 +175,4 @@ private:
 BankReport CheckBank(const QString& path)
 {
     return BankChecker(path).Run();
-}
-
-double TextSimilarity(const QString& a, const QString& b)
-{
-    return Jaccard(PairsOf(a), PairsOf(b));
 }

@@ -21,7 +21,3 @@ struct BankReport {
 };
 
 BankReport CheckBank(const QString& path);
-
-// Texts that share this much of their character pairs are reported as near-duplicates.
-constexpr double NearDuplicateSimilarity = 0.9;
-double TextSimilarity(const QString& a, const QString& b);
