@@ -15,7 +15,7 @@ QString PictureFileName(const QString& reference)
     return parts.size() >= 3 ? parts.last() : reference;
 }
 
-std::optional<QString> PicturePath(const QString& reference)
+std::optional<QString> PictureInFolder(const QString& reference)
 {
     if (reference.isEmpty())
         return std::nullopt;
@@ -26,5 +26,13 @@ std::optional<QString> PicturePath(const QString& reference)
         if (part.isEmpty() || part == u".." || part.contains(u'/') || part.contains(u':'))
             return std::nullopt;
     }
-    return QDir(AppPath()).filePath(PictureFolder + u'/' + parts.join(u'/'));
+    return parts.join(u'/');
+}
+
+std::optional<QString> PicturePath(const QString& reference)
+{
+    const auto inFolder = PictureInFolder(reference);
+    if (!inFolder)
+        return std::nullopt;
+    return QDir(AppPath()).filePath(PictureFolder + u'/' + *inFolder);
 }

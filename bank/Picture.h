@@ -7,6 +7,9 @@
 // only the part after the last one, otherwise the whole reference (one "\" keeps a subfolder).
 QString PictureFileName(const QString& reference);
 
-// The picture's path under the program's folder, or nothing for an empty reference or one that
-// would lead outside the pict folder.
+// Where a reference points inside the pict folder ("x.png", "signs/x.png"), or nothing for an
+// empty reference or one that would lead outside the folder.
+std::optional<QString> PictureInFolder(const QString& reference);
+
+// The picture's path under the program's folder, or nothing as above.
 std::optional<QString> PicturePath(const QString& reference);

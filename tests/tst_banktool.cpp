@@ -169,6 +169,8 @@ void TestBankTool::checkFinds_data()
                                 << "chapter";
     QTest::newRow("missing picture") << QuestionLine(Question("q", "1", "1", "A", "text", "x.png"))
                                      << "picture x.png";
+    QTest::newRow("picture outside pict")
+        << QuestionLine(Question("q", "1", "1", "A", "text", R"(..\x.png)")) << "outside";
     QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
     QTest::newRow("text not encoded") << RawLine("q(::)1(::)1(::)A(::)***(::)") << "decode";
     QTest::newRow("not base64") << QByteArray("???") << "base64";

@@ -122,10 +122,14 @@ private:
         const QString picture = Record::FieldOf(f, Record::Picture);
         if (!picture.isEmpty()) {
             ++report.pictures;
-            const QString name = PictureFileName(picture).replace(u'\\', u'/');
-            usedPictures.insert(name);
-            if (!QFileInfo(QDir(pictureDir).filePath(name)).isFile())
-                problem(QStringLiteral("picture %1 is not in %2").arg(picture, pictureDir));
+            const auto name = PictureInFolder(picture);
+            if (!name) {
+                problem(QStringLiteral("picture %1 would lead outside the pict folder").arg(picture));
+            } else {
+                usedPictures.insert(*name);
+                if (!QFileInfo(QDir(pictureDir).filePath(*name)).isFile())
+                    problem(QStringLiteral("picture %1 is not in %2").arg(picture, pictureDir));
+            }
         }
 
         if (chapterOk && answerIndex >= 0) {
