@@ -82,6 +82,7 @@ private slots:
     void buildRefuses();
     void checkFinds_data();
     void checkFinds();
+    void checkNotesAGiveawayOption();
     void dumpReportsSkippedLines();
 };
 
@@ -186,6 +187,18 @@ void TestBankTool::checkFinds()
     QCOMPARE(check.exitCode, 1);
     QVERIFY2(check.out.contains("problem: line 2") && check.out.contains(problem),
              qPrintable(check.out));
+}
+
+void TestBankTool::checkNotesAGiveawayOption()
+{
+    FixtureBank bank;
+    const QString stem = QStringLiteral("题目？\r\nA、甲\r\nB、乙\r\nC、");
+    bank.Write({QuestionLine(Question("long", "1", "1", "C", stem + QStringLiteral("一个长得多的正确选项"))),
+                QuestionLine(Question("even", "1", "1", "C", stem + QStringLiteral("丙")))});
+    const Run check = Tool({"check", bank.FilePath()});
+    QCOMPARE(check.exitCode, 0);
+    QVERIFY2(check.out.contains("note: long: the right option is much longer"), qPrintable(check.out));
+    QVERIFY(!check.out.contains("even:"));
 }
 
 void TestBankTool::dumpReportsSkippedLines()

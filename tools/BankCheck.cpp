@@ -37,6 +37,22 @@ CharacterPairs PairsOf(const QString& text)
     return pairs;
 }
 
+// A right option far longer than both wrong ones gives the answer away.
+bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
+{
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (lines.size() < 4)
+        return false;
+    const QStringList options = lines.mid(lines.size() - 3);
+    const qsizetype right = options[rightIndex].size();
+    qsizetype longestWrong = 0;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (i != rightIndex)
+            longestWrong = qMax(longestWrong, options[i].size());
+    }
+    return right >= longestWrong * 3 / 2 && right - longestWrong >= 4;
+}
+
 double Jaccard(const CharacterPairs& a, const CharacterPairs& b)
 {
     if (a.empty() && b.empty())
@@ -118,6 +134,9 @@ private:
             problem(QStringLiteral("question text does not decode"));
         else
             texts.append({f[Record::Id], *text, PairsOf(*text)});
+        if (text && choice && answerIndex >= 0 && RightOptionStandsOut(*text, answerIndex))
+            report.observations.append(
+                QStringLiteral("%1: the right option is much longer than the others").arg(f[Record::Id]));
 
         const QString picture = Record::FieldOf(f, Record::Picture);
         if (!picture.isEmpty()) {
