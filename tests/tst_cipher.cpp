@@ -1,5 +1,4 @@
 #include "bank/Cipher.h"
-#include "bank/OrderedDict.h"
 
 #include <QTest>
 
@@ -12,7 +11,6 @@ private slots:
     void refuses();
     void encodesGbk();
     void refusesTextOutsideGbk();
-    void orderedDict();
 };
 
 void TestCipher::decodes_data()
@@ -72,22 +70,6 @@ void TestCipher::encodesGbk()
 void TestCipher::refusesTextOutsideGbk()
 {
     QCOMPARE(Cipher::b64StrEnc(QStringLiteral("限速🚗")), std::nullopt);
-}
-
-void TestCipher::orderedDict()
-{
-    OrderedDict dict;
-    QVERIFY(dict.Add("k_1", "one"));
-    QVERIFY(dict.Add("k_2", "two"));
-    QVERIFY(!dict.Add("k_1", "again"));
-    QCOMPARE(dict.Item("k_1"), "one");
-    QCOMPARE(dict.Item("k_9"), QString());
-    QVERIFY(dict.Remove("k_1"));
-    QVERIFY(!dict.Remove("k_1"));
-    QVERIFY(dict.Add("k_1", "back"));
-    QCOMPARE(dict.Keys(), QStringList({"k_2", "k_1"}));
-    QCOMPARE(dict.Count(), 2);
-    QVERIFY(dict.Exists("k_2"));
 }
 
 QTEST_GUILESS_MAIN(TestCipher)

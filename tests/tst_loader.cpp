@@ -1,6 +1,7 @@
 #include "app/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
+#include "bank/OrderedDict.h"
 #include "bank/Record.h"
 #include "exam/FormEx.h"
 #include "practice/FormLen.h"
@@ -47,6 +48,7 @@ QString Skip(int line, SkipReason reason)
 class TestLoader : public QObject {
     Q_OBJECT
 private slots:
+    void poolsKeepInsertionOrder();
     void loads_data();
     void loads();
     void missingFile();
@@ -165,6 +167,22 @@ void TestLoader::windowsReportMissingFile()
         QCOMPARE(box.icon, QMessageBox::Warning);
     }
     QCOMPARE(practice.maryzs, (std::array<int, 10>{}));
+}
+
+void TestLoader::poolsKeepInsertionOrder()
+{
+    OrderedDict dict;
+    QVERIFY(dict.Add("k_1", "one"));
+    QVERIFY(dict.Add("k_2", "two"));
+    QVERIFY(!dict.Add("k_1", "again"));
+    QCOMPARE(dict.Item("k_1"), "one");
+    QCOMPARE(dict.Item("k_9"), QString());
+    QVERIFY(dict.Remove("k_1"));
+    QVERIFY(!dict.Remove("k_1"));
+    QVERIFY(dict.Add("k_1", "back"));
+    QCOMPARE(dict.Keys(), QStringList({"k_2", "k_1"}));
+    QCOMPARE(dict.Count(), 2);
+    QVERIFY(dict.Exists("k_2"));
 }
 
 QTEST_MAIN(TestLoader)
