@@ -13,8 +13,8 @@
 #include <QRadioButton>
 
 namespace {
-const QStringList Letters = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
-const QStringList ChoiceCaptions = Letters;
+const QStringList& Letters = Record::AnswerLetters;
+const QStringList& ChoiceCaptions = Record::AnswerLetters;
 const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
 } // namespace
 

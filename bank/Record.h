@@ -14,6 +14,12 @@ enum Field { Id = 0, Chapter = 1, Kind = 2, Answer = 3, QuestionText = 4, Pictur
 constexpr int MinimumFields = QuestionText + 1;
 constexpr int FieldCount = Picture + 1;
 
+// The answer letters of options 0, 1, 2; a true/false question uses the first two.
+inline const QStringList AnswerLetters = {QStringLiteral("A"), QStringLiteral("B"),
+                                          QStringLiteral("C")};
+// A choice question's text is its stem and its option lines, joined by this.
+inline const QString LineBreak = QStringLiteral("\r\n");
+
 inline const QString ChoiceKind = QStringLiteral("1");
 inline const QString JudgeKind = QStringLiteral("0");
 

@@ -40,7 +40,7 @@ CharacterPairs PairsOf(const QString& text)
 // A right option far longer than both wrong ones gives the answer away.
 bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
 {
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    const QStringList lines = text.split(Record::LineBreak);
     if (lines.size() < 4)
         return false;
     const QStringList options = lines.mid(lines.size() - 3);
@@ -124,7 +124,7 @@ private:
         const bool choice = kind == Record::ChoiceKind;
         if (!choice && kind != Record::JudgeKind)
             problem(QStringLiteral("kind \"%1\" is neither 1 (choice) nor 0 (true/false)").arg(kind));
-        const QStringList answers = choice ? QStringList{"A", "B", "C"} : QStringList{"A", "B"};
+        const QStringList answers = Record::AnswerLetters.mid(0, choice ? 3 : 2);
         const auto answerIndex = answers.indexOf(answer);
         if (answerIndex < 0)
             problem(QStringLiteral("answer \"%1\" does not fit the kind").arg(answer));

@@ -13,8 +13,7 @@
 #include <QSet>
 
 namespace {
-const QStringList ChoiceLetters = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
-const QString Crlf = QStringLiteral("\r\n");
+const QStringList& ChoiceLetters = Record::AnswerLetters;
 
 bool IsPrintableAscii(const QString& text)
 {
@@ -174,7 +173,7 @@ QString DisplayText(const SourceQuestion& question)
     QStringList lines{question.text};
     for (int i = 0; i < question.options.size() && i < ChoiceLetters.size(); ++i)
         lines.append(ChoiceLetters[i] + QStringLiteral("、") + question.options[i]);
-    return lines.join(Crlf);
+    return lines.join(Record::LineBreak);
 }
 
 std::optional<QString> EncodeQuestionText(const QString& text)
