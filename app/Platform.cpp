@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -37,6 +38,11 @@ QString AppPath()
 void SetAppPath(const QString& dir)
 {
     AppPathOverride() = dir;
+}
+
+QString BankPath()
+{
+    return QDir(AppPath()).filePath(BankFile);
 }
 
 QString Tag(const QObject* control)

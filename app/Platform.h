@@ -12,6 +12,8 @@ extern QString BankFile;
 QString AppPath();
 // Points AppPath() elsewhere; only tests use it, to run the windows on fixture banks.
 void SetAppPath(const QString& dir);
+// The file the main window chose: BankFile in the program's folder.
+QString BankPath();
 
 // A control's Tag: a spare text every control carries, its dynamic property "tag".
 QString Tag(const QObject* control);

@@ -107,7 +107,7 @@ void QuestionPanel::LayOutOptions(bool choiceLayout)
 
 void QuestionPanel::ShowPicture(const QString& reference)
 {
-    const auto path = PicturePath(reference);
+    const auto path = PicturePath(AppPath(), reference);
     QPixmap picture;
     if (!path || !picture.load(*path)) {
         img->clear();

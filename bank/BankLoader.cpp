@@ -1,11 +1,9 @@
 #include "bank/BankLoader.h"
 
-#include "app/Platform.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Record.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,11 +17,6 @@ QByteArray WithoutByteOrderMark(QByteArray bytes)
     return bytes;
 }
 } // namespace
-
-QString BankPath()
-{
-    return QDir(AppPath()).filePath(BankFile);
-}
 
 LoadedBank LoadBank(const QString& path, Cipher& cipher)
 {

@@ -29,9 +29,6 @@ struct LoadedBank {
 // What a question window says when the bank file is not there.
 inline const QString MissingBankText = QStringLiteral("数据库不存在");
 
-// The file the main window chose: the program's folder and BankFile.
-QString BankPath();
-
 // Reads a bank file up to its end or its first empty line, unwrapping each line with cipher
 // and the descrambler. Reports instead of showing anything: the windows decide what to say.
 LoadedBank LoadBank(const QString& path, Cipher& cipher);

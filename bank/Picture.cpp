@@ -1,7 +1,5 @@
 #include "bank/Picture.h"
 
-#include "app/Platform.h"
-
 #include <QDir>
 #include <QStringList>
 
@@ -29,10 +27,10 @@ std::optional<QString> PictureInFolder(const QString& reference)
     return parts.join(u'/');
 }
 
-std::optional<QString> PicturePath(const QString& reference)
+std::optional<QString> PicturePath(const QString& programDir, const QString& reference)
 {
     const auto inFolder = PictureInFolder(reference);
     if (!inFolder)
         return std::nullopt;
-    return QDir(AppPath()).filePath(PictureFolder + u'/' + *inFolder);
+    return QDir(programDir).filePath(PictureFolder + u'/' + *inFolder);
 }

@@ -11,5 +11,5 @@ QString PictureFileName(const QString& reference);
 // empty reference or one that would lead outside the folder.
 std::optional<QString> PictureInFolder(const QString& reference);
 
-// The picture's path under the program's folder, or nothing as above.
-std::optional<QString> PicturePath(const QString& reference);
+// The picture's path in the pict folder of programDir, or nothing as above.
+std::optional<QString> PicturePath(const QString& programDir, const QString& reference);
