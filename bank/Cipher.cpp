@@ -28,7 +28,10 @@ bool IsAscii(const QByteArray& bytes)
 }
 } // namespace
 
-Cipher::Cipher() : gbk(CodePage, QStringDecoder::Flag::Stateless) {}
+Cipher::Cipher()
+{
+    gbk.emplace(CodePage, QStringDecoder::Flag::Stateless);
+}
 
 std::optional<QString> Cipher::b64StrDec(const QString& text)
 {
@@ -51,13 +54,22 @@ std::optional<QString> Cipher::b64StrDec(QByteArrayView text)
     // Whole bank lines are plain ASCII once unwrapped: skip the code-page converter for them.
     if (IsAscii(*decoded))
         return QString::fromLatin1(*decoded);
-    if (!gbk.isValid())
-        return std::nullopt;
-    QString result = gbk.decode(*decoded);
+    auto result = FromGbk(*decoded);
     // Depending on the converter, a byte sequence outside GBK is an error or a replacement.
-    if (gbk.hasError() || result.contains(QChar::ReplacementCharacter)) {
-        // An error sticks to a converter: start afresh for the next text.
-        gbk = QStringDecoder(CodePage, QStringDecoder::Flag::Stateless);
+    if (result && result->contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    return result;
+}
+
+std::optional<QString> Cipher::FromGbk(QByteArrayView bytes)
+{
+    if (!gbk->isValid())
+        return std::nullopt;
+    QString result = gbk->decode(bytes);
+    if (gbk->hasError()) {
+        // An error sticks to a converter, and resetState() does not clear it in Qt 6.4: make a
+        // new one in the same place for the next text.
+        gbk.emplace(CodePage, QStringDecoder::Flag::Stateless);
         return std::nullopt;
     }
     return result;

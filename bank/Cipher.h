@@ -6,18 +6,26 @@
 
 // The bank's outer layer: base64 (RFC 4648, standard alphabet, '=' padding) over bytes in the
 // GBK code page. Each question window owns one.
+//
+// It holds its GBK converter where the converter was made and is never copied or moved: Qt
+// 6.4's converter reports errors through its own address, so a moved one stops flagging bytes
+// outside GBK.
 class Cipher {
 public:
     Cipher();
+    Q_DISABLE_COPY_MOVE(Cipher)
 
     // The decoded text, or nothing when the input is not valid base64 or its bytes are not GBK.
     std::optional<QString> b64StrDec(const QString& text);
     // The same for text held as bytes, as a bank line is read.
     std::optional<QString> b64StrDec(QByteArrayView text);
 
+    // Bytes read as GBK; nothing when the converter flags them as outside the code page.
+    std::optional<QString> FromGbk(QByteArrayView bytes);
+
     // The inverse, for the bank tool and test fixtures; nothing when text has no GBK encoding.
     static std::optional<QString> b64StrEnc(const QString& text);
 
 private:
-    QStringDecoder gbk;
+    std::optional<QStringDecoder> gbk;
 };

@@ -67,7 +67,6 @@ void FormEx::cmdStart_Click()
 
 bool FormEx::ReadData()
 {
-    Cipher = ::Cipher();
     const LoadedBank bank = LoadBank(BankPath(), Cipher);
     if (!bank.found) {
         Notice(this, MissingBankText);

@@ -57,7 +57,6 @@ void FormLen::Form_Load()
 
 void FormLen::ReadData()
 {
-    Cipher = ::Cipher();
     const LoadedBank bank = LoadBank(BankPath(), Cipher);
     if (!bank.found) {
         Notice(this, MissingBankText);

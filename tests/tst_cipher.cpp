@@ -11,6 +11,7 @@ private slots:
     void refuses();
     void encodesGbk();
     void refusesTextOutsideGbk();
+    void reusedCipherMatchesAFreshOne();
 };
 
 void TestCipher::decodes_data()
@@ -24,6 +25,9 @@ void TestCipher::decodes_data()
     // 交规 in GBK: BD BB B9 E6.
     QTest::newRow("GBK") << "vbu55g==" << QStringLiteral("交规");
     QTest::newRow("GBK and ASCII") << "wrfP3zEyMw==" << QStringLiteral("路线123");
+    // The bits after the last whole byte are not looked at.
+    QTest::newRow("leftover bits") << "YR=="
+                                   << "a";
 }
 
 void TestCipher::decodes()
@@ -70,6 +74,33 @@ void TestCipher::encodesGbk()
 void TestCipher::refusesTextOutsideGbk()
 {
     QCOMPARE(Cipher::b64StrEnc(QStringLiteral("限速🚗")), std::nullopt);
+}
+
+// One cipher serves a whole bank, so whatever a text leaves in its converter must not change
+// how the next one decodes: every one- and two-byte text, good or not GBK, then a good one.
+void TestCipher::reusedCipherMatchesAFreshOne()
+{
+    const QByteArray good = QByteArrayLiteral("\xBD\xBB\xB9\xE6"); // 交规
+    QList<QByteArray> texts;
+    for (int a = 0; a < 256; ++a) {
+        texts.append(QByteArray(1, char(a)));
+        for (int b = 0; b < 256; ++b)
+            texts.append(QByteArray(1, char(a)) + char(b));
+        texts.append(good);
+    }
+    Cipher reused;
+    for (const QByteArray& text : texts) {
+        Cipher fresh;
+        const auto reusedResult = reused.FromGbk(text);
+        const auto freshResult = fresh.FromGbk(text);
+        if (reusedResult != freshResult)
+            QFAIL(qPrintable(QStringLiteral("GBK bytes %1 decode differently after other texts")
+                                 .arg(QString::fromLatin1(text.toHex()))));
+        if (reused.b64StrDec(QByteArrayView(text.toBase64())) !=
+            Cipher().b64StrDec(QByteArrayView(text.toBase64())))
+            QFAIL(qPrintable(QStringLiteral("base64 of %1 decodes differently after other texts")
+                                 .arg(QString::fromLatin1(text.toHex()))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCipher)
