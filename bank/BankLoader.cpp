@@ -2,59 +2,61 @@
 
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
+#include "bank/LineReader.h"
 #include "bank/Record.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-constexpr qsizetype MaxLineLength = 32767;
-
-QByteArray WithoutByteOrderMark(QByteArray bytes)
+void Skip(BankReading& reading, qsizetype line, SkipReason reason)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    return bytes;
+    if (reading.skipped.size() < BankReading::SkippedLinesKept)
+        reading.skipped.append({line, reason});
+    ++reading.skippedCount;
 }
 } // namespace
+
+BankReading ReadBank(const QString& path, Cipher& cipher,
+                     const std::function<void(BankRecord&&)>& take)
+{
+    BankReading reading;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return reading;
+    reading.found = true;
+
+    LineReader lines(file, MaxLineLength);
+    while (lines.Next()) {
+        if (lines.TooLong()) {
+            Skip(reading, lines.Number(), SkipReason::TooLong);
+            continue;
+        }
+        if (lines.Line().isEmpty()) {
+            reading.emptyLine = lines.Number();
+            break;
+        }
+        const auto unwrapped = cipher.b64StrDec(lines.Line());
+        if (!unwrapped) {
+            Skip(reading, lines.Number(), SkipReason::NotDecodable);
+            continue;
+        }
+        BankRecord record{lines.Number(), DecodeText(*unwrapped, BankKey), 0};
+        if (Record::FieldsIn(record.text) < Record::MinimumFields) {
+            Skip(reading, lines.Number(), SkipReason::TooFewFields);
+            continue;
+        }
+        record.dropped = unwrapped->size() - record.text.size();
+        take(std::move(record));
+    }
+    return reading;
+}
 
 LoadedBank LoadBank(const QString& path, Cipher& cipher)
 {
     LoadedBank bank;
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return bank;
-    bank.found = true;
-
-    const QByteArray content = WithoutByteOrderMark(file.readAll());
-    int lineNumber = 0;
-    for (qsizetype start = 0; start < content.size();) {
-        qsizetype end = content.indexOf('\n', start);
-        if (end < 0)
-            end = content.size();
-        QByteArrayView rawLine = QByteArrayView(content).sliced(start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (rawLine.endsWith('\r'))
-            rawLine.chop(1);
-        if (rawLine.isEmpty())
-            break;
-        if (rawLine.size() > MaxLineLength) {
-            bank.skipped.append({lineNumber, SkipReason::TooLong});
-            continue;
-        }
-        const auto unwrapped = cipher.b64StrDec(rawLine);
-        if (!unwrapped) {
-            bank.skipped.append({lineNumber, SkipReason::NotDecodable});
-            continue;
-        }
-        BankRecord record{lineNumber, DecodeText(*unwrapped, BankKey)};
-        if (Record::FieldsIn(record.text) < Record::MinimumFields) {
-            bank.skipped.append({lineNumber, SkipReason::TooFewFields});
-            continue;
-        }
-        bank.records.append(std::move(record));
-    }
+    static_cast<BankReading&>(bank) = ReadBank(
+        path, cipher, [&](BankRecord&& record) { bank.records.append(std::move(record)); });
     return bank;
 }
 

@@ -4,33 +4,55 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Cipher;
 
 // A usable line of a bank file: its record text, fields separated by "(::)".
 struct BankRecord {
-    int line = 0; // 1-based line number in the file
+    qsizetype line = 0; // 1-based line number in the file
     QString text;
+    // Characters of the unwrapped line outside printable ASCII, which the descrambler drops.
+    // No encoder writes them: a line that holds any was made by hand or damaged.
+    qsizetype dropped = 0;
 };
 
 // Why a line was passed over instead of being loaded.
 enum class SkipReason { TooLong, NotDecodable, TooFewFields };
 
 struct SkippedLine {
-    int line = 0;
+    qsizetype line = 0;
     SkipReason reason = SkipReason::NotDecodable;
 };
 
-struct LoadedBank {
-    bool found = false; // false: no file at that path
+// What reading a bank file met besides its records. However many lines are skipped, only the
+// first few are kept with their reasons, so a huge damaged file costs no memory for them.
+struct BankReading {
+    static constexpr qsizetype SkippedLinesKept = 20;
+
+    bool found = false;         // false: no file at that path
+    QList<SkippedLine> skipped; // the first SkippedLinesKept skipped lines
+    qsizetype skippedCount = 0; // all of them
+    qsizetype emptyLine = 0;    // the empty line reading stopped at; 0 when none
+};
+
+struct LoadedBank : BankReading {
     QList<BankRecord> records;
-    QList<SkippedLine> skipped;
 };
 
 // What a question window says when the bank file is not there.
 inline const QString MissingBankText = QStringLiteral("数据库不存在");
 
-// Reads a bank file up to its end or its first empty line, unwrapping each line with cipher
-// and the descrambler. Reports instead of showing anything: the windows decide what to say.
+// The longest line the program reads; a longer one is skipped.
+constexpr qsizetype MaxLineLength = 32767;
+
+// Reads a bank file line by line up to its end or its first empty line, unwrapping each line
+// with cipher and the descrambler, and hands each record to take as soon as it is read.
+// Reports instead of showing anything: the windows decide what to say.
+BankReading ReadBank(const QString& path, Cipher& cipher,
+                     const std::function<void(BankRecord&&)>& take);
+
+// The same, keeping the records.
 LoadedBank LoadBank(const QString& path, Cipher& cipher);
 
 QString SkipReasonText(SkipReason reason);

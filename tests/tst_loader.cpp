@@ -1,13 +1,17 @@
 #include "app/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
+#include "bank/Descrambler.h"
+#include "bank/LineReader.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
 #include "exam/FormEx.h"
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "tools/BankSource.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using Lines = QList<QByteArray>;
@@ -43,6 +47,42 @@ QString Skip(int line, SkipReason reason)
 {
     return QStringLiteral("%1:%2").arg(line).arg(int(reason));
 }
+
+// A line of exactly length characters holding a record that loads: the record is padded with
+// an extra field, which the program ignores. length must be a multiple of 4.
+QByteArray RecordLineOfLength(qsizetype length)
+{
+    const QString record = QStringLiteral("long(::)1(::)0(::)A(::)") +
+                           EncodeQuestionText(QStringLiteral("长行")).value() +
+                           QStringLiteral("(::)(::)");
+    const QByteArray line = RawLine(record + QString(length / 4 * 3 - record.size(), u'x'));
+    Q_ASSERT(line.size() == length);
+    return line;
+}
+
+// A line whose record layer holds one byte past ASCII: GBK reads a lone 0xFF as a private-use
+// character, which the descrambler drops.
+QByteArray LineWithPrivateUseByte(const QString& record)
+{
+    return (EncodeText(record, BankKey).toLatin1() + '\xFF').toBase64();
+}
+
+// What a line reader gives, one entry per line: the line, or "<too long>".
+QStringList ReadLines(const QByteArray& content, qsizetype maxLength, qsizetype chunkSize)
+{
+    QBuffer buffer;
+    buffer.setData(content);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer, maxLength, chunkSize);
+    QStringList lines;
+    while (reader.Next()) {
+        lines.append(reader.TooLong() ? QStringLiteral("<too long>")
+                                      : QString::fromLatin1(reader.Line()));
+        if (reader.Number() != lines.size())
+            return {QStringLiteral("line %1 numbered %2").arg(lines.size()).arg(reader.Number())};
+    }
+    return lines;
+}
 } // namespace
 
 class TestLoader : public QObject {
@@ -51,6 +91,9 @@ private slots:
     void poolsKeepInsertionOrder();
     void loads_data();
     void loads();
+    void keepsTheFirstSkippedLines();
+    void readsLinesAcrossChunks_data();
+    void readsLinesAcrossChunks();
     void missingFile();
     void keepsWholeRecordText();
     void examFilesByKind();
@@ -63,28 +106,41 @@ void TestLoader::loads_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("ids");
     QTest::addColumn<QStringList>("skips");
+    QTest::addColumn<int>("emptyLine");
 
     const QByteArray a = Choice("a"), b = Judge("b"), c = Choice("c");
-    QTest::newRow("CRLF") << a + "\r\n" + b + "\r\n" + c + "\r\n" << QStringList{"a", "b", "c"}
-                          << QStringList{};
-    QTest::newRow("LF, no final line end") << a + "\n" + b + "\n" + c << QStringList{"a", "b", "c"}
-                                           << QStringList{};
-    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + a + "\r\n" + b << QStringList{"a", "b"}
-                                     << QStringList{};
+    QTest::newRow("CRLF") << a + "\r\n" + b + "\r\n" + c + "\r\n"
+                          << QStringList{"a", "b", "c"} << QStringList{} << 0;
+    QTest::newRow("LF, no final line end")
+        << a + "\n" + b + "\n" + c << QStringList{"a", "b", "c"} << QStringList{} << 0;
+    QTest::newRow("byte-order mark")
+        << "\xEF\xBB\xBF" + a + "\r\n" + b << QStringList{"a", "b"} << QStringList{} << 0;
     QTest::newRow("empty third line stops") << a + "\r\n" + b + "\r\n\r\n" + c + "\r\n"
-                                            << QStringList{"a", "b"} << QStringList{};
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << QStringList{};
+                                            << QStringList{"a", "b"} << QStringList{} << 3;
+    QTest::newRow("empty first line") << "\r\n" + a << QStringList{} << QStringList{} << 1;
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << QStringList{} << 0;
     QTest::newRow("not base64") << a + "\r\nnot base64!\r\n" + c << QStringList{"a", "c"}
-                                << QStringList{Skip(2, SkipReason::NotDecodable)};
-    QTest::newRow("longer than 32767")
+                                << QStringList{Skip(2, SkipReason::NotDecodable)} << 0;
+    // The longest line is judged on what it holds; one character more is never decoded.
+    QTest::newRow("record of 32764 characters")
+        << a + "\r\n" + RecordLineOfLength(32764) + "\r\n" + c << QStringList{"a", "long", "c"}
+        << QStringList{} << 0;
+    QTest::newRow("32767 characters")
+        << a + "\r\n" + QByteArray(32767, 'A') + "\r\n" + c << QStringList{"a", "c"}
+        << QStringList{Skip(2, SkipReason::NotDecodable)} << 0;
+    QTest::newRow("32768 characters")
         << a + "\r\n" + QByteArray(32768, 'A') + "\r\n" + c << QStringList{"a", "c"}
-        << QStringList{Skip(2, SkipReason::TooLong)};
+        << QStringList{Skip(2, SkipReason::TooLong)} << 0;
     QTest::newRow("no question text")
         << a + "\r\n" + RawLine("x(::)1(::)1(::)A") + "\r\n" + c << QStringList{"a", "c"}
-        << QStringList{Skip(2, SkipReason::TooFewFields)};
+        << QStringList{Skip(2, SkipReason::TooFewFields)} << 0;
     QTest::newRow("no picture field")
         << QuestionLine({"five", "1", "0", "A", QStringLiteral("五个字段")}) << QStringList{"five"}
-        << QStringList{};
+        << QStringList{} << 0;
+    // Stored banks may hold such lines: they keep loading as they always have.
+    QTest::newRow("private-use character in the line")
+        << LineWithPrivateUseByte("pua(::)1(::)0(::)A(::)x(::)") << QStringList{"pua"}
+        << QStringList{} << 0;
 }
 
 void TestLoader::loads()
@@ -92,6 +148,7 @@ void TestLoader::loads()
     QFETCH(QByteArray, content);
     QFETCH(QStringList, ids);
     QFETCH(QStringList, skips);
+    QFETCH(int, emptyLine);
     FixtureBank fixture;
     fixture.Write({content}, "");
     Cipher cipher;
@@ -99,6 +156,57 @@ void TestLoader::loads()
     QVERIFY(bank.found);
     QCOMPARE(Ids(bank), ids);
     QCOMPARE(Skips(bank), skips);
+    QCOMPARE(bank.skippedCount, skips.size());
+    QCOMPARE(bank.emptyLine, emptyLine);
+}
+
+void TestLoader::keepsTheFirstSkippedLines()
+{
+    FixtureBank fixture;
+    Lines lines(BankReading::SkippedLinesKept + 5, "bad");
+    lines.append(Choice("last"));
+    fixture.Write(lines);
+    Cipher cipher;
+    const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
+    QCOMPARE(Ids(bank), QStringList{"last"});
+    QCOMPARE(bank.skippedCount, BankReading::SkippedLinesKept + 5);
+    QCOMPARE(bank.skipped.size(), BankReading::SkippedLinesKept);
+    QCOMPARE(bank.skipped.last().line, BankReading::SkippedLinesKept);
+}
+
+void TestLoader::readsLinesAcrossChunks_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("lines");
+    // The longest line wanted is 4 characters.
+    QTest::newRow("CRLF and LF") << QByteArray("ab\r\ncd\nef") << QStringList{"ab", "cd", "ef"};
+    QTest::newRow("final line end") << QByteArray("ab\r\n") << QStringList{"ab"};
+    QTest::newRow("empty lines kept") << QByteArray("\r\n\nx\n") << QStringList{"", "", "x"};
+    QTest::newRow("CR before the end of the file") << QByteArray("ab\r") << QStringList{"ab"};
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QTest::newRow("byte-order mark") << mark + "abcd\r\n" << QStringList{"abcd"};
+    QTest::newRow("byte-order mark alone") << mark << QStringList{};
+    QTest::newRow("part of a mark is text")
+        << mark.first(2) << QStringList{QString::fromLatin1(mark.first(2))};
+    QTest::newRow("mark after the start is text")
+        << "a\n" + mark << QStringList{"a", QString::fromLatin1(mark)};
+    QTest::newRow("longest line") << QByteArray("abcd\r\nabcd") << QStringList{"abcd", "abcd"};
+    QTest::newRow("one too long") << QByteArray("abcde\r\nx\nabcde")
+                                  << QStringList{"<too long>", "x", "<too long>"};
+    QTest::newRow("far too long") << QByteArray(40, 'y') + "\nx" << QStringList{"<too long>", "x"};
+    QTest::newRow("CR inside a line is kept") << QByteArray("a\rb\r\n") << QStringList{"a\rb"};
+    QTest::newRow("nothing") << QByteArray() << QStringList{};
+}
+
+// However the file arrives in pieces, the lines are the same.
+void TestLoader::readsLinesAcrossChunks()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, lines);
+    for (const qsizetype chunk : {1, 2, 3, 5, 64 * 1024})
+        QVERIFY2(ReadLines(content, 4, chunk) == lines,
+                 qPrintable(QStringLiteral("chunks of %1: ").arg(chunk) +
+                            ReadLines(content, 4, chunk).join(u'|')));
 }
 
 void TestLoader::missingFile()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+class QIODevice;
+
+// The lines of a file, read a piece at a time so that memory stays bounded whatever the file
+// holds: a line longer than the longest one wanted is passed over, never kept.
+class LineReader
+{
+public:
+    static constexpr qsizetype DefaultChunkSize = 64 * 1024;
+
+    // Reads chunkSize bytes at a time; tests make it small to try lines across chunks.
+    LineReader(QIODevice& device, qsizetype maxLength, qsizetype chunkSize = DefaultChunkSize);
+
+    // Moves to the next line; false at the end of the file. Lines end in LF or CR LF, the last
+    // one may have none, and a UTF-8 byte-order mark at the very start is left out.
+    bool Next();
+    // The line without its line end; valid until the next call of Next(), empty when too long.
+    QByteArrayView Line() const { return line; }
+    // The line was longer than maxLength characters (its line end not counted).
+    bool TooLong() const { return tooLong; }
+    // 1-based number of the line.
+    qsizetype Number() const { return number; }
+
+private:
+    bool Fill();
+    void SkipByteOrderMark();
+    void Take(qsizetype length, qsizetype lineEndLength);
+
+    QIODevice& device;
+    qsizetype maxLength;
+    qsizetype chunkSize;
+    QByteArray buffer;
+    qsizetype start = 0; // the unread bytes are buffer[start, end)
+    qsizetype end = 0;
+    QByteArrayView line;
+    bool tooLong = false;
+    bool atFileStart = true;
+    qsizetype number = 0;
+};
