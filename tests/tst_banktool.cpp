@@ -1,4 +1,6 @@
+#include "bank/Descrambler.h"
 #include "support/FixtureBank.h"
+#include "tools/BankSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +85,12 @@ private slots:
     void checkFinds_data();
     void checkFinds();
     void checkNotesAGiveawayOption();
+    void checkNotesNearDuplicatesOnce();
+    void checkShowsTheFirstOfEachSort();
+    void checkTellsWhatIsNeverRead_data();
+    void checkTellsWhatIsNeverRead();
     void dumpReportsSkippedLines();
+    void dumpEscapesControlCharacters();
 };
 
 void TestBankTool::buildCheckDump()
@@ -173,8 +180,23 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("picture outside pict")
         << QuestionLine(Question("q", "1", "1", "A", "text", R"(..\x.png)")) << "outside";
     QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
+    QTest::newRow("seven fields") << QuestionLine({"q", "1", "1", "A", "text", "", "extra"})
+                                  << "7 fields";
     QTest::newRow("text not encoded") << RawLine("q(::)1(::)1(::)A(::)***(::)") << "decode";
     QTest::newRow("not base64") << QByteArray("???") << "base64";
+    // GBK's user-defined rows and a lone 0xFF decode to characters no font has.
+    QTest::newRow("private-use character in the text")
+        << RawLine("q(::)1(::)0(::)A(::)" +
+                   EncodeText(QString::fromLatin1(QByteArray("\xAA\xA1").toBase64()), BankKey) +
+                   "(::)")
+        << "private-use";
+    QTest::newRow("character the program drops from the record")
+        << (EncodeText("q(::)1(::)0(::)A(::)" + EncodeQuestionText("text").value() + "(::)",
+                       BankKey)
+                .toLatin1() +
+            "\xFF")
+               .toBase64()
+        << "1 characters outside printable ASCII";
 }
 
 void TestBankTool::checkFinds()
@@ -201,6 +223,79 @@ void TestBankTool::checkNotesAGiveawayOption()
     QVERIFY(!check.out.contains("even:"));
 }
 
+void TestBankTool::checkNotesNearDuplicatesOnce()
+{
+    FixtureBank bank;
+    bank.Write(
+        {QuestionLine(
+             Question("p1", "1", "0", "A", QStringLiteral("驾驶机动车，应当随车携带行驶证。"))),
+         QuestionLine(Question("other", "1", "0", "A", QStringLiteral("夜间会车应当改用近光灯。"))),
+         QuestionLine(
+             Question("p2", "1", "0", "A", QStringLiteral("驾驶机动车应当随车携带行驶证！")))});
+    const Run check = Tool({"check", bank.FilePath()});
+    QCOMPARE(check.exitCode, 0);
+    QCOMPARE(check.out.count("near-duplicate"), 1);
+    QVERIFY2(check.out.contains("note: near-duplicate texts: p1 and p2 (100%)"),
+             qPrintable(check.out));
+}
+
+// A bank of many alike faults shows the first few of each sort and counts the rest.
+void TestBankTool::checkShowsTheFirstOfEachSort()
+{
+    FixtureBank bank;
+    QList<QByteArray> lines;
+    for (int i = 1; i <= 25; ++i)
+        lines.append(QuestionLine(
+            Question(QStringLiteral("s%1").arg(i), "1", "0", "A", QStringLiteral("同一个题目。"))));
+    for (int i = 1; i <= 25; ++i)
+        lines.append("bad");
+    bank.Write(lines);
+    const Run check = Tool({"check", bank.FilePath()});
+    QCOMPARE(check.exitCode, 1);
+    QCOMPARE(check.out.count("note: near-duplicate texts:"), 20);
+    QVERIFY(check.out.contains("note: near-duplicate texts: s1 and s2 (100%)"));
+    QVERIFY(check.out.contains("note: near-duplicate texts: s1 and s21 (100%)"));
+    QVERIFY2(check.out.contains("note: 280 more near-duplicate pairs not shown"),
+             qPrintable(check.out));
+    QCOMPARE(check.out.count(": not valid base64 text"), 20);
+    QVERIFY(check.out.contains("problem: line 45: not valid base64 text"));
+    QVERIFY(check.out.contains("problem: 5 more skipped lines not shown"));
+}
+
+void TestBankTool::checkTellsWhatIsNeverRead_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("problems");
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    QTest::newRow("empty file") << QByteArray() << 1
+                                << QStringList{"no record the program could load"};
+    QTest::newRow("empty first line")
+        << "\r\n" + a + "\r\n" + b << 1
+        << QStringList{"no record", "line 2: never read, it comes after the empty line 1",
+                       "line 3: never read"};
+    QTest::newRow("records after an empty line") << a + "\r\n\r\n" + b + "\r\n"
+                                                 << 1 << QStringList{"line 3: never read"};
+    QTest::newRow("empty line at the end") << a + "\r\n" + b + "\r\n\r\n" << 0 << QStringList{};
+    QTest::newRow("cut inside a line")
+        << a + "\r\n" + b.first(b.size() - 3) << 1 << QStringList{"line 2: not valid base64"};
+}
+
+void TestBankTool::checkTellsWhatIsNeverRead()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, problems);
+    FixtureBank bank;
+    bank.Write({content}, "");
+    const Run check = Tool({"check", bank.FilePath()});
+    QCOMPARE(check.exitCode, exitCode);
+    QCOMPARE(check.out.contains("no problems"), exitCode == 0);
+    for (const QString& problem : problems)
+        QVERIFY2(check.out.contains(problem), qPrintable(check.out));
+}
+
 void TestBankTool::dumpReportsSkippedLines()
 {
     FixtureBank bank;
@@ -210,6 +305,18 @@ void TestBankTool::dumpReportsSkippedLines()
     QCOMPARE(dump.exitCode, 0);
     QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\nb\t2\t0\tB\tok\t\n"));
     QVERIFY(dump.err.contains("line 2 skipped"));
+}
+
+// Nothing a question holds reaches the terminal as a control sequence.
+void TestBankTool::dumpEscapesControlCharacters()
+{
+    FixtureBank bank;
+    bank.Write({QuestionLine(Question("c", "1", "0", "A",
+                                      QStringLiteral("a\x1b[2Jb\x07"
+                                                     "c\x7f\r\n\\")))});
+    const Run dump = Tool({"dump", bank.FilePath()});
+    QCOMPARE(dump.exitCode, 0);
+    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\n"));
 }
 
 QTEST_GUILESS_MAIN(TestBankTool)

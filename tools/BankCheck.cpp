@@ -3,39 +3,28 @@
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
+#include "bank/LineReader.h"
 #include "bank/Picture.h"
 #include "bank/Record.h"
+#include "tools/NearDuplicates.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
-// Texts that share this much of their letter pairs are reported as near-duplicates.
-constexpr double NearDuplicateSimilarity = 0.9;
-
-// The text's neighbouring letter pairs, sorted, each once; punctuation and spaces left out.
-using CharacterPairs = std::vector<quint32>;
-
-CharacterPairs PairsOf(const QString& text)
-{
-    CharacterPairs pairs;
-    char16_t previous = 0;
-    for (const QChar c : text) {
-        if (!c.isLetterOrNumber())
-            continue;
-        if (previous != 0)
-            pairs.push_back((quint32(previous) << 16) | c.unicode());
-        previous = c.unicode();
-    }
-    std::sort(pairs.begin(), pairs.end());
-    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-    return pairs;
-}
+// Sorts of finding, named for the line that counts those not shown.
+const QString SkippedLines = QStringLiteral("skipped lines");
+const QString UnreadLines = QStringLiteral("lines after the empty line");
+const QString RecordProblems = QStringLiteral("record problems");
+const QString PictureProblems = QStringLiteral("picture problems");
+const QString NearDuplicateTexts = QStringLiteral("near-duplicate pairs");
+const QString LongRightOptions = QStringLiteral("right options much longer than the others");
+const QString UnusedPictures = QStringLiteral("pictures no question uses");
 
 // A right option far longer than both wrong ones gives the answer away.
 bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
@@ -53,23 +42,12 @@ bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
     return right >= longestWrong * 3 / 2 && right - longestWrong >= 4;
 }
 
-double Jaccard(const CharacterPairs& a, const CharacterPairs& b)
+// Code points the converter gives bytes it has no character for (a lone 0xFF, GBK's
+// user-defined rows): no font shows them.
+bool HasPrivateUse(const QString& text)
 {
-    if (a.empty() && b.empty())
-        return 1.0;
-    std::size_t shared = 0;
-    for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
-        if (*i < *j) {
-            ++i;
-        } else if (*j < *i) {
-            ++j;
-        } else {
-            ++shared;
-            ++i;
-            ++j;
-        }
-    }
-    return double(shared) / double(a.size() + b.size() - shared);
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_PrivateUse; });
 }
 
 class BankChecker {
@@ -82,35 +60,63 @@ public:
     BankReport Run()
     {
         Cipher cipher;
-        const LoadedBank bank = LoadBank(path, cipher);
-        if (!bank.found) {
-            report.problems.append(QStringLiteral("%1: no such file").arg(path));
+        const BankReading reading =
+            ReadBank(path, cipher, [&](BankRecord&& record) { CheckRecord(record, cipher); });
+        if (!reading.found) {
+            report.problems.Add(RecordProblems, QStringLiteral("%1: no such file").arg(path));
             return report;
         }
-        for (const SkippedLine& skipped : bank.skipped)
-            report.problems.append(
-                QStringLiteral("line %1: %2").arg(skipped.line).arg(SkipReasonText(skipped.reason)));
-        for (const BankRecord& record : bank.records)
-            CheckRecord(record, cipher);
+        ReportSkipped(reading);
+        if (reading.emptyLine > 0)
+            ReportLinesAfter(reading.emptyLine);
+        if (report.records == 0)
+            report.problems.Add(RecordProblems,
+                                QStringLiteral("%1: no record the program could load").arg(path));
         FindNearDuplicates();
         FindUnusedPictures();
         return report;
     }
 
 private:
-    struct Text {
-        QString id;
-        QString text;
-        CharacterPairs pairs;
-    };
+    void ReportSkipped(const BankReading& reading)
+    {
+        for (const SkippedLine& skipped : reading.skipped)
+            report.problems.Add(SkippedLines, QStringLiteral("line %1: %2")
+                                                  .arg(skipped.line)
+                                                  .arg(SkipReasonText(skipped.reason)));
+        report.problems.AddUnshown(SkippedLines, reading.skippedCount - reading.skipped.size());
+    }
+
+    // The program stops reading at the first empty line: whatever follows is lost.
+    void ReportLinesAfter(qsizetype emptyLine)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        LineReader lines(file, MaxLineLength);
+        while (lines.Next()) {
+            if (lines.Number() > emptyLine && (lines.TooLong() || !lines.Line().isEmpty()))
+                report.problems.Add(UnreadLines,
+                                    QStringLiteral("line %1: never read, it comes after the "
+                                                   "empty line %2")
+                                        .arg(lines.Number())
+                                        .arg(emptyLine));
+        }
+    }
 
     void CheckRecord(const BankRecord& record, Cipher& cipher)
     {
         ++report.records;
         const QStringList f = Record::Split(record.text);
         const QString where = QStringLiteral("line %1 (%2)").arg(record.line).arg(f[Record::Id]);
-        auto problem = [&](const QString& message) { report.problems.append(where + QStringLiteral(": ") + message); };
+        auto problem = [&](const QString& message) {
+            report.problems.Add(RecordProblems, where + QStringLiteral(": ") + message);
+        };
 
+        if (record.dropped > 0)
+            problem(QStringLiteral("%1 characters outside printable ASCII, which the program "
+                                   "drops from the record")
+                        .arg(record.dropped));
         if (f.size() != Record::FieldCount)
             problem(QStringLiteral("%1 fields instead of 6").arg(f.size()));
         const auto chapterNumber = Record::ChapterNumber(f[Record::Chapter]);
@@ -130,26 +136,22 @@ private:
             problem(QStringLiteral("answer \"%1\" does not fit the kind").arg(answer));
 
         const auto text = cipher.b64StrDec(DecodeText(f[Record::QuestionText], BankKey));
-        if (!text || text->trimmed().isEmpty())
+        if (!text || text->trimmed().isEmpty()) {
             problem(QStringLiteral("question text does not decode"));
-        else
-            texts.append({f[Record::Id], *text, PairsOf(*text)});
-        if (text && choice && answerIndex >= 0 && RightOptionStandsOut(*text, answerIndex))
-            report.observations.append(
-                QStringLiteral("%1: the right option is much longer than the others").arg(f[Record::Id]));
-
-        const QString picture = Record::FieldOf(f, Record::Picture);
-        if (!picture.isEmpty()) {
-            ++report.pictures;
-            const auto name = PictureInFolder(picture);
-            if (!name) {
-                problem(QStringLiteral("picture %1 would lead outside the pict folder").arg(picture));
-            } else {
-                usedPictures.insert(*name);
-                if (!QFileInfo(QDir(pictureDir).filePath(*name)).isFile())
-                    problem(QStringLiteral("picture %1 is not in %2").arg(picture, pictureDir));
-            }
+        } else {
+            textIds.append(f[Record::Id]);
+            nearDuplicates.Add(*text);
+            if (HasPrivateUse(*text))
+                problem(QStringLiteral("question text holds private-use characters, which "
+                                       "show as empty boxes"));
         }
+        if (text && choice && answerIndex >= 0 && RightOptionStandsOut(*text, answerIndex))
+            report.observations.Add(
+                LongRightOptions,
+                QStringLiteral("%1: the right option is much longer than the others")
+                    .arg(f[Record::Id]));
+
+        CheckPicture(Record::FieldOf(f, Record::Picture), where);
 
         if (chapterOk && answerIndex >= 0) {
             auto& counts = report.chapters[chapter - Record::FirstChapter];
@@ -160,17 +162,34 @@ private:
         }
     }
 
+    void CheckPicture(const QString& picture, const QString& where)
+    {
+        if (picture.isEmpty())
+            return;
+        ++report.pictures;
+        const auto name = PictureInFolder(picture);
+        if (!name) {
+            report.problems.Add(PictureProblems,
+                                QStringLiteral("%1: picture %2 would lead outside the pict folder")
+                                    .arg(where, picture));
+            return;
+        }
+        usedPictures.insert(*name);
+        if (!QFileInfo(QDir(pictureDir).filePath(*name)).isFile())
+            report.problems.Add(
+                PictureProblems,
+                QStringLiteral("%1: picture %2 is not in %3").arg(where, picture, pictureDir));
+    }
+
     void FindNearDuplicates()
     {
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            for (qsizetype j = i + 1; j < texts.size(); ++j) {
-                const double similarity = Jaccard(texts[i].pairs, texts[j].pairs);
-                if (similarity >= NearDuplicateSimilarity)
-                    report.observations.append(QStringLiteral("near-duplicate texts: %1 and %2 (%3%)")
-                                                   .arg(texts[i].id, texts[j].id)
-                                                   .arg(qRound(similarity * 100)));
-            }
-        }
+        const NearDuplicates::Found found = nearDuplicates.Find(Findings::ShownPerSort);
+        for (const NearDuplicates::Pair& pair : found.first)
+            report.observations.Add(NearDuplicateTexts,
+                                    QStringLiteral("near-duplicate texts: %1 and %2 (%3%)")
+                                        .arg(textIds[pair.first], textIds[pair.second])
+                                        .arg(pair.percent));
+        report.observations.AddUnshown(NearDuplicateTexts, found.count - found.first.size());
     }
 
     void FindUnusedPictures()
@@ -184,16 +203,57 @@ private:
         }
         unused.sort();
         for (const QString& name : unused)
-            report.observations.append(QStringLiteral("picture no question uses: %1").arg(name));
+            report.observations.Add(UnusedPictures,
+                                    QStringLiteral("picture no question uses: %1").arg(name));
     }
 
     QString path;
     QString pictureDir;
     BankReport report;
-    QList<Text> texts;
+    QStringList textIds; // of the texts in nearDuplicates, in the same order
+    NearDuplicates nearDuplicates;
     QSet<QString> usedPictures;
 };
 } // namespace
+
+void Findings::Add(const QString& sort, const QString& text)
+{
+    Sort& s = SortNamed(sort);
+    ++s.count;
+    ++count;
+    if (s.shown < ShownPerSort) {
+        ++s.shown;
+        shown.append(text);
+    }
+}
+
+void Findings::AddUnshown(const QString& sort, qsizetype n)
+{
+    if (n <= 0)
+        return;
+    SortNamed(sort).count += n;
+    count += n;
+}
+
+QStringList Findings::Lines() const
+{
+    QStringList lines = shown;
+    for (const Sort& s : sorts) {
+        if (s.count > s.shown)
+            lines.append(QStringLiteral("%1 more %2 not shown").arg(s.count - s.shown).arg(s.name));
+    }
+    return lines;
+}
+
+Findings::Sort& Findings::SortNamed(const QString& name)
+{
+    const auto found = sortIndex.constFind(name);
+    if (found != sortIndex.constEnd())
+        return sorts[*found];
+    sortIndex.insert(name, sorts.size());
+    sorts.append({name});
+    return sorts.last();
+}
 
 BankReport CheckBank(const QString& path)
 {

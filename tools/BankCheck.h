@@ -1,9 +1,42 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
+
+// Findings of one weight (problems, or notes worth a look). Each sort of finding keeps its first
+// few in full and counts the rest, so a huge damaged bank still gives a short report in
+// bounded memory.
+class Findings
+{
+public:
+    static constexpr qsizetype ShownPerSort = 20;
+
+    // sort names the finding's kind in the plural, for the line that counts the rest.
+    void Add(const QString& sort, const QString& text);
+    // Counts findings of sort without showing them.
+    void AddUnshown(const QString& sort, qsizetype count);
+
+    qsizetype Count() const { return count; }
+    bool IsEmpty() const { return count == 0; }
+    // The findings shown, in the order they were found, then a line for each sort with more.
+    QStringList Lines() const;
+
+private:
+    struct Sort {
+        QString name;
+        qsizetype shown = 0;
+        qsizetype count = 0;
+    };
+    Sort& SortNamed(const QString& name);
+
+    QStringList shown;
+    QList<Sort> sorts;
+    QHash<QString, qsizetype> sortIndex;
+    qsizetype count = 0;
+};
 
 // What `jiaogui-bank check` finds in a bank file.
 struct BankReport {
@@ -14,10 +47,10 @@ struct BankReport {
         int judges() const { return judgeAnswers[0] + judgeAnswers[1]; }
     };
     std::array<ChapterCounts, 10> chapters{};
-    int records = 0;
-    int pictures = 0;         // records that show a picture
-    QStringList problems;     // each makes the check fail
-    QStringList observations; // near-duplicates and unused pictures: worth a look, not failures
+    qsizetype records = 0;
+    qsizetype pictures = 0; // records that show a picture
+    Findings problems;      // each makes the check fail
+    Findings observations;  // worth a look, not failures
 };
 
 BankReport CheckBank(const QString& path);

@@ -93,20 +93,42 @@ int Check(const QString& file)
 {
     const BankReport report = CheckBank(file);
     PrintCounts(report);
-    for (const QString& observation : report.observations)
+    for (const QString& observation : report.observations.Lines())
         Out() << "note: " << observation << '\n';
-    for (const QString& problem : report.problems)
+    for (const QString& problem : report.problems.Lines())
         Out() << "problem: " << problem << '\n';
-    Out() << (report.problems.isEmpty() ? "no problems\n" : "") ;
-    return report.problems.isEmpty() ? 0 : 1;
+    Out() << (report.problems.IsEmpty() ? "no problems\n" : "");
+    return report.problems.IsEmpty() ? 0 : 1;
 }
 
-QString Escaped(QString text)
+// A text on one line that writes nothing to the terminal but characters: the usual escapes
+// for CR, LF, tab and backslash, \xHH for any other control character.
+QString Escaped(const QString& text)
 {
-    return text.replace(u'\\', QStringLiteral("\\\\"))
-        .replace(u'\r', QStringLiteral("\\r"))
-        .replace(u'\n', QStringLiteral("\\n"))
-        .replace(u'\t', QStringLiteral("\\t"));
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case u'\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        case u'\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        case u'\t':
+            escaped += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.category() == QChar::Other_Control)
+                escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                escaped += c;
+        }
+    }
+    return escaped;
 }
 
 int Dump(const QString& file)
@@ -117,6 +139,8 @@ int Dump(const QString& file)
         return Failed({QStringLiteral("%1: no such file").arg(file)});
     for (const SkippedLine& skipped : bank.skipped)
         Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
+    if (bank.skippedCount > bank.skipped.size())
+        Err() << bank.skippedCount - bank.skipped.size() << " more lines skipped\n";
     for (const BankRecord& record : bank.records) {
         const QStringList f = Record::Split(record.text);
         const QString text =
