@@ -9,6 +9,32 @@
 #include <QFileInfo>
 
 namespace {
+struct Unwrapped {
+    QString text;
+    qsizetype dropped = 0;
+};
+
+// A line's record text: base64, then the descrambler. Nearly every line is plain ASCII after
+// base64; its bytes go to the descrambler as they are, which decodes exactly what reading them
+// into a text first would.
+std::optional<Unwrapped> Unwrap(QByteArrayView line, Cipher& cipher)
+{
+    const auto bytes = cipher.FromBase64(line);
+    if (!bytes)
+        return std::nullopt;
+    if (IsAscii(*bytes)) {
+        QString text = DecodeText(QLatin1StringView(*bytes), BankKey);
+        const qsizetype dropped = bytes->size() - text.size();
+        return Unwrapped{std::move(text), dropped};
+    }
+    const auto text = cipher.b64StrDec(line);
+    if (!text)
+        return std::nullopt;
+    QString record = DecodeText(*text, BankKey);
+    const qsizetype dropped = text->size() - record.size();
+    return Unwrapped{std::move(record), dropped};
+}
+
 void Skip(BankReading& reading, qsizetype line, SkipReason reason)
 {
     if (reading.skipped.size() < BankReading::SkippedLinesKept)
@@ -36,18 +62,16 @@ BankReading ReadBank(const QString& path, Cipher& cipher,
             reading.emptyLine = lines.Number();
             break;
         }
-        const auto unwrapped = cipher.b64StrDec(lines.Line());
+        auto unwrapped = Unwrap(lines.Line(), cipher);
         if (!unwrapped) {
             Skip(reading, lines.Number(), SkipReason::NotDecodable);
             continue;
         }
-        BankRecord record{lines.Number(), DecodeText(*unwrapped, BankKey), 0};
-        if (Record::FieldsIn(record.text) < Record::MinimumFields) {
+        if (Record::FieldsIn(unwrapped->text) < Record::MinimumFields) {
             Skip(reading, lines.Number(), SkipReason::TooFewFields);
             continue;
         }
-        record.dropped = unwrapped->size() - record.text.size();
-        take(std::move(record));
+        take({lines.Number(), std::move(unwrapped->text), unwrapped->dropped});
     }
     return reading;
 }

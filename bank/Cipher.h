@@ -20,6 +20,10 @@ public:
     // The same for text held as bytes, as a bank line is read.
     std::optional<QString> b64StrDec(QByteArrayView text);
 
+    // The first step of that: the bytes, held by the cipher until its next call, or nothing
+    // when text is not strict base64 (its length a multiple of 4, '=' only as padding).
+    std::optional<QByteArrayView> FromBase64(QByteArrayView text);
+
     // Bytes read as GBK; nothing when the converter flags them as outside the code page.
     std::optional<QString> FromGbk(QByteArrayView bytes);
 
@@ -28,4 +32,8 @@ public:
 
 private:
     std::optional<QStringDecoder> gbk;
+    QByteArray bytes;
 };
+
+// True when every byte is below 0x80.
+bool IsAscii(QByteArrayView bytes);

@@ -8,6 +8,10 @@ class Generator {
 public:
     static constexpr std::uint32_t InitialState = 0x50000;
 
+    Generator() = default;
+    // A generator in the state a draw has left another in.
+    explicit Generator(std::uint32_t state) : s(state) {}
+
     // The one generator of the process: the descrambler resets it before each use and the
     // exam draw reseeds it from the clock.
     static Generator& Shared();

@@ -40,7 +40,20 @@ inline std::optional<int> ChapterNumber(QStringView field)
 
 inline QStringList Split(const QString& record) { return record.split(Separator); }
 
-inline qsizetype FieldsIn(QStringView record) { return record.count(Separator) + 1; }
+// Counted by hand: a plain scan costs a fraction of a general search for every record loaded.
+// No two separators can overlap, so this counts what QString::count(Separator) would.
+inline qsizetype FieldsIn(QStringView record)
+{
+    qsizetype fields = 1;
+    for (qsizetype i = 0; i + 3 < record.size(); ++i) {
+        if (record[i] == u'(' && record[i + 1] == u':' && record[i + 2] == u':' &&
+            record[i + 3] == u')') {
+            ++fields;
+            i += 3;
+        }
+    }
+    return fields;
+}
 
 // Field i of a record text, read without splitting the whole record; empty when it is shorter.
 inline QStringView FieldAt(QStringView record, int i)

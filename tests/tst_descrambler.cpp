@@ -12,29 +12,46 @@ private slots:
     void decodeText_data();
     void decodeText();
     void decodeIgnoresEarlierDraws();
+    void decodeLeavesTheSharedGenerator_data();
+    void decodeLeavesTheSharedGenerator();
+    void decodesBytesAsText();
     void droppedCharactersKeepTheSequence();
     void encodeInvertsDecode_data();
     void encodeInvertsDecode();
 };
 
+// Check values from docs/bank-format.md, worked out apart from this code.
 void TestDescrambler::generatorSequence()
 {
     Generator generator;
     QCOMPARE(generator.State(), 0x50000u);
-    // First value from the initial state: (0x50000 * 0x43FD43FD + 0xC39EC3) mod 2^24.
-    const float first = generator.Next();
-    QCOMPARE(generator.State(), (0x50000u * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu);
-    QCOMPARE(first, float(generator.State()) / float(1 << 24));
+    QCOMPARE(generator.Next(), 0.7055475115776062f);
+    QCOMPARE(generator.State(), 0xB49EC3u);
+    generator.Next();
+    QCOMPARE(generator.State(), 0x888E7Au);
 
-    // A negative draw fixes the state whatever came before.
+    // A negative draw fixes the state whatever came before: -1 gives 0x8000BF, then a draw.
+    QCOMPARE(generator.Draw(-1.0f), 0.2240070104598999f);
+    QCOMPARE(generator.State(), 0x395886u);
+    QCOMPARE(Generator().Draw(-1.0f), 0.2240070104598999f);
     Generator other;
-    other.Next();
-    other.Next();
-    QCOMPARE(other.Draw(-1.0f), generator.Draw(-1.0f));
+    other.Draw(-2.5f);
+    QCOMPARE(other.State(), 0x569C83u);
 
     // Reseeding keeps the low byte and mixes the number into bits 8..23.
     generator.Reseed(1423464.0);
-    QCOMPARE(generator.State() & 0xFF, other.State() & 0xFF);
+    QCOMPARE(generator.State(), 0xF95D86u);
+    Generator seeded(0x123456);
+    seeded.Reseed(12345.0);
+    QCOMPARE(seeded.State(), 0x5C4856u);
+
+    // The shifts of a scramble with the key qvm.
+    QList<quint32> shifts;
+    for (int i = 0; i < 8; ++i) {
+        generator.Next();
+        shifts.append(generator.Scaled(96));
+    }
+    QCOMPARE(shifts, QList<quint32>({10, 83, 74, 47, 18, 87, 3, 74}));
 }
 
 void TestDescrambler::keySeed_data()
@@ -81,6 +98,48 @@ void TestDescrambler::decodeIgnoresEarlierDraws()
     Generator::Shared().ReseedFromClock();
     Generator::Shared().Next();
     QCOMPARE(DecodeText(QStringLiteral("Hello, world!"), BankKey), first);
+}
+
+// The program's generator ends where drawing one number per character leaves it, however long
+// the text: 70,000 characters go past the table of states the descrambler keeps.
+void TestDescrambler::decodeLeavesTheSharedGenerator_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<quint32>("state");
+    QTest::newRow("short") << "~~~"
+                           << "t+4"
+                           << "t+4" << 0xC58633u;
+    QTest::newRow("longer than the table") << QString(70000, u'~') << "t+4Ol"
+                                           << "HD]mT" << 0x7134F6u;
+    QTest::newRow("nothing to decode") << "\t"
+                                       << ""
+                                       << "" << 0xF95D86u;
+}
+
+void TestDescrambler::decodeLeavesTheSharedGenerator()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(quint32, state);
+    const QString decoded = DecodeText(text, BankKey);
+    QVERIFY(decoded.startsWith(start));
+    QVERIFY(decoded.endsWith(end));
+    QCOMPARE(Generator::Shared().State(), state);
+    if (decoded.size() > 65540)
+        QCOMPARE(decoded.mid(65534, 6), QStringLiteral("2i]p'x"));
+}
+
+// Bank lines are decoded from their bytes: the same result as from the text.
+void TestDescrambler::decodesBytesAsText()
+{
+    QByteArray bytes;
+    for (int c = 0; c < 256; ++c)
+        bytes.append(char(c));
+    QCOMPARE(DecodeText(QLatin1StringView(bytes), BankKey),
+             DecodeText(QString::fromLatin1(bytes), BankKey));
 }
 
 void TestDescrambler::droppedCharactersKeepTheSequence()
