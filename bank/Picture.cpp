@@ -17,11 +17,13 @@ std::optional<QString> PictureInFolder(const QString& reference)
 {
     if (reference.isEmpty())
         return std::nullopt;
-    // "\" becomes the platform's separator; a part that could climb out or start a path of
-    // its own ("..", "/", a drive letter) keeps the picture from loading.
+    // "\" becomes the platform's separator; a part that names no file below the folder
+    // (".", "..") or could start a path of its own ("/", a drive letter) keeps the picture
+    // from loading.
     const QStringList parts = PictureFileName(reference).split(u'\\');
     for (const QString& part : parts) {
-        if (part.isEmpty() || part == u".." || part.contains(u'/') || part.contains(u':'))
+        if (part.isEmpty() || part == u"." || part == u".." || part.contains(u'/') ||
+            part.contains(u':'))
             return std::nullopt;
     }
     return parts.join(u'/');

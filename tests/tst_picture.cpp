@@ -17,46 +17,32 @@ private slots:
 void TestPicture::staysInTheFolder_data()
 {
     QTest::addColumn<QString>("reference");
-    QTest::addColumn<QString>("inFolder"); // empty: refused
-    QTest::newRow("file name") << "x.png"
-                               << "x.png";
-    QTest::newRow("dots in a name") << "..x.png"
-                                    << "..x.png";
-    QTest::newRow("one backslash keeps the subfolder") << R"(signs\x.png)"
-                                                       << "signs/x.png";
-    QTest::newRow("Windows path: its last part") << R"(d:\bank\pict\x.png)"
-                                                 << "x.png";
-    QTest::newRow("network path: its last part") << R"(\\server\x.png)"
-                                                 << "x.png";
-    QTest::newRow("climbing, then the last part") << R"(a\..\x.png)"
-                                                  << "x.png";
+    QTest::addColumn<QString>("inFolder");
+    QTest::newRow("file name") << "x.png" << QStringLiteral("x.png");
+    QTest::newRow("dots in a name") << "..x.png" << QStringLiteral("..x.png");
+    QTest::newRow("one backslash keeps the subfolder")
+        << R"(signs\x.png)" << QStringLiteral("signs/x.png");
+    QTest::newRow("Windows path: its last part")
+        << R"(d:\bank\pict\x.png)" << QStringLiteral("x.png");
+    QTest::newRow("network path: its last part") << R"(\\server\x.png)" << QStringLiteral("x.png");
+    QTest::newRow("climbing, then the last part") << R"(a\..\x.png)" << QStringLiteral("x.png");
 
-    QTest::newRow("no picture") << ""
-                                << "";
-    QTest::newRow("parent") << ".."
-                            << "";
-    QTest::newRow("parent, slash") << "../x.png"
-                                   << "";
-    QTest::newRow("down and up") << "a/../../x.png"
-                                 << "";
-    QTest::newRow("absolute") << "/etc/x"
-                              << "";
-    QTest::newRow("drive, backslash") << R"(C:\x.png)"
-                                      << "";
-    QTest::newRow("drive, relative") << "C:x.png"
-                                     << "";
-    QTest::newRow("parent, backslash") << R"(..\x.png)"
-                                       << "";
-    QTest::newRow("mixed separators") << R"(sub\../../x.png)"
-                                      << "";
-    QTest::newRow("slash in the subfolder") << R"(sub/..\x.png)"
-                                            << "";
-    QTest::newRow("leading backslash") << R"(\x.png)"
-                                       << "";
-    QTest::newRow("trailing backslash") << R"(x.png\)"
-                                        << "";
-    QTest::newRow("Windows path to the parent") << R"(d:\bank\..)"
-                                                << "";
+    const QString refused;
+    QTest::newRow("no picture") << "" << refused;
+    QTest::newRow("the folder itself") << "." << refused;
+    QTest::newRow("a subfolder itself") << R"(signs\.)" << refused;
+    QTest::newRow("parent") << ".." << refused;
+    QTest::newRow("parent, slash") << "../x.png" << refused;
+    QTest::newRow("down and up") << "a/../../x.png" << refused;
+    QTest::newRow("absolute") << "/etc/x" << refused;
+    QTest::newRow("drive, backslash") << R"(C:\x.png)" << refused;
+    QTest::newRow("drive, relative") << "C:x.png" << refused;
+    QTest::newRow("parent, backslash") << R"(..\x.png)" << refused;
+    QTest::newRow("mixed separators") << R"(sub\../../x.png)" << refused;
+    QTest::newRow("slash in the subfolder") << R"(sub/..\x.png)" << refused;
+    QTest::newRow("leading backslash") << R"(\x.png)" << refused;
+    QTest::newRow("trailing backslash") << R"(x.png\)" << refused;
+    QTest::newRow("Windows path to the parent") << R"(d:\bank\..)" << refused;
 }
 
 void TestPicture::staysInTheFolder()
