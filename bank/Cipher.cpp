@@ -58,8 +58,7 @@ bool IsAscii(QByteArrayView bytes)
     return (seen & HighBits) == 0;
 }
 
-namespace
-{
+namespace {
 } // namespace
 
 Cipher::Cipher()

@@ -17,8 +17,7 @@ bool IsPrintable(char16_t c) { return c >= FirstPrintable && c <= LastPrintable;
 // Every scramble with a key starts from the same state, so the generator's states are the
 // same for every text: they are worked out once per key and read from a table. The table
 // grows with the longest text seen, up to a limit; a longer text draws the rest as it goes.
-class KeyStates
-{
+class KeyStates {
 public:
     static constexpr qsizetype MaxKept = 1 << 16;
 

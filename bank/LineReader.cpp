@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
 } // namespace
 

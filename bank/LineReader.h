@@ -7,8 +7,7 @@ class QIODevice;
 
 // The lines of a file, read a piece at a time so that memory stays bounded whatever the file
 // holds: a line longer than the longest one wanted is passed over, never kept.
-class LineReader
-{
+class LineReader {
 public:
     static constexpr qsizetype DefaultChunkSize = 64 * 1024;
 

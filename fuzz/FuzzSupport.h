@@ -11,8 +11,7 @@
 
 // What every target needs: a way to fail loudly, and the input as a file where the code under
 // test wants a path.
-namespace Fuzz
-{
+namespace Fuzz {
 
 // Stops the run with a message: libFuzzer keeps the input that did it.
 inline void Expect(bool condition, const char* what)

@@ -7,8 +7,7 @@
 
 #include <QStringDecoder>
 
-namespace
-{
+namespace {
 bool IsStrictBase64(QByteArrayView text)
 {
     if (text.size() % 4 != 0)

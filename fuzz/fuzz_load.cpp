@@ -12,8 +12,7 @@
 
 #include <QBuffer>
 
-namespace
-{
+namespace {
 struct Line {
     QByteArray text;
     bool tooLong = false;

@@ -8,8 +8,7 @@
 
 #include <QDir>
 
-namespace
-{
+namespace {
 void FieldsAgree(const QString& record)
 {
     const QStringList fields = Record::Split(record);

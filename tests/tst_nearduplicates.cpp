@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace
-{
+namespace {
 using Found = QList<std::tuple<qsizetype, qsizetype, int>>;
 
 Found Pairs(const NearDuplicates::Found& found)
@@ -72,8 +71,7 @@ QString Edited(QString text, QRandomGenerator& random)
 }
 } // namespace
 
-class TestNearDuplicates : public QObject
-{
+class TestNearDuplicates : public QObject {
     Q_OBJECT
 private slots:
     void finds_data();

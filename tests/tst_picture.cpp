@@ -5,8 +5,7 @@
 
 // A picture reference comes from the bank file, which anyone can write: it must never name a
 // file outside the pict folder.
-class TestPicture : public QObject
-{
+class TestPicture : public QObject {
     Q_OBJECT
 private slots:
     void staysInTheFolder_data();

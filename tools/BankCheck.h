@@ -9,8 +9,7 @@
 // Findings of one weight (problems, or notes worth a look). Each sort of finding keeps its first
 // few in full and counts the rest, so a huge damaged bank still gives a short report in
 // bounded memory.
-class Findings
-{
+class Findings {
 public:
     static constexpr qsizetype ShownPerSort = 20;
 

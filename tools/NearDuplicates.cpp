@@ -8,8 +8,7 @@
 #include <queue>
 #include <span>
 
-namespace
-{
+namespace {
 using PairSet = std::vector<std::uint32_t>;
 using Members = std::vector<qsizetype>; // text numbers, ascending
 
@@ -77,8 +76,7 @@ std::optional<qsizetype> SharedPairs(std::span<const std::uint32_t> a,
 }
 
 // The first pairs in order of (first, second), however many are offered.
-class FirstPairs
-{
+class FirstPairs {
 public:
     explicit FirstPairs(qsizetype shown) : shown(shown) {}
 
@@ -145,8 +143,7 @@ void OfferGroups(const Members& x, const Members& y, int percent, qsizetype show
 
 // Sets with each pair replaced by its rank in rarity (0 for the rarest) and sorted that way,
 // held one after another for a quick walk through them.
-class RankedSets
-{
+class RankedSets {
 public:
     explicit RankedSets(const std::vector<const PairSet*>& sets)
     {

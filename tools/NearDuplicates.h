@@ -14,8 +14,7 @@
 // sets left are matched through an index of their rarest pairs (prefix filtering: two sets
 // that similar must share one of the first few pairs of each, in order of rarity). That finds
 // exactly what comparing all of them would, in a small part of the time.
-class NearDuplicates
-{
+class NearDuplicates {
 public:
     // Texts are numbered from 0 in the order they are added.
     void Add(const QString& text);
