@@ -1,5 +1,8 @@
 #pragma once
 
+#include "bank/Cipher.h"
+#include "bank/Descrambler.h"
+
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -9,10 +12,20 @@
 namespace Record {
 inline const QString Separator = QStringLiteral("(::)");
 
-enum Field { Id = 0, Chapter = 1, Kind = 2, Answer = 3, QuestionText = 4, Picture = 5 };
+enum Field {
+    Id = 0,
+    Chapter = 1,
+    Kind = 2,
+    Answer = 3,
+    QuestionText = 4,
+    Picture = 5,
+    Explanation = 6 // protected like the question text; banks written before it lack it
+};
 // A record needs its question text to be of any use.
 constexpr int MinimumFields = QuestionText + 1;
+// A record written in full: six fields, or seven with an explanation.
 constexpr int FieldCount = Picture + 1;
+constexpr int FieldCountWithExplanation = Explanation + 1;
 
 // The answer letters of options 0, 1, 2; a true/false question uses the first two.
 inline const QStringList AnswerLetters = {QStringLiteral("A"), QStringLiteral("B"),
@@ -73,6 +86,23 @@ inline QStringView FieldAt(QStringView record, int i)
 inline QString FieldOf(const QStringList& fields, Field i)
 {
     return i < fields.size() ? fields[i] : QString();
+}
+
+// A protected field (the question text, the explanation) as the learner reads it: descrambled,
+// then base64 over GBK. Nothing when it does not decode.
+inline std::optional<QString> ProtectedText(const QString& field, Cipher& cipher)
+{
+    return cipher.b64StrDec(DecodeText(field, BankKey));
+}
+
+// The explanation of a record as the learner reads it: empty when the record has none,
+// nothing when it does not decode.
+inline std::optional<QString> ExplanationText(const QStringList& fields, Cipher& cipher)
+{
+    const QString stored = FieldOf(fields, Explanation);
+    if (stored.isEmpty())
+        return QString();
+    return ProtectedText(stored, cipher);
 }
 
 // Pool keys are "k_1", "k_2", ... in file order.

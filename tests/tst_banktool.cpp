@@ -46,6 +46,10 @@ QJsonObject JudgeSource(const QString& id, const QString& text)
             {"text", text}, {"answer", false}, {"basis", QStringLiteral("《道路交通安全法》第47条")}};
 }
 
+// An explanation of JudgeSource's question, ending in its basis in short.
+const QString Explanation = QStringLiteral("行经人行横道应当减速行驶；遇行人正在通过人行横道，"
+                                           "应当停车让行。（依据：道路交通安全法第四十七条）");
+
 const QString YieldSvg = QStringLiteral(
     R"(<svg xmlns="http://www.w3.org/2000/svg" width="300" height="160" viewBox="0 0 300 160">)"
     R"(<polygon points="90,10 210,10 150,150" fill="#FFFFFF" stroke="#D00000" stroke-width="12"/>)"
@@ -89,6 +93,10 @@ private slots:
     void checkShowsTheFirstOfEachSort();
     void checkTellsWhatIsNeverRead_data();
     void checkTellsWhatIsNeverRead();
+    void checkExplanations_data();
+    void checkExplanations();
+    void basisEnding_data();
+    void basisEnding();
     void dumpReportsSkippedLines();
     void dumpEscapesControlCharacters();
 };
@@ -97,7 +105,9 @@ void TestBankTool::buildCheckDump()
 {
     SourceTree tree;
     tree.Questions("04.json", {ChoiceSource("04-001", QStringLiteral("图中标志表示什么？"))});
-    tree.Questions("05.json", {JudgeSource("05-001", QStringLiteral("行经人行横道时可以加速通过。"))});
+    QJsonObject judge = JudgeSource("05-001", QStringLiteral("行经人行横道时可以加速通过。"));
+    judge["explanation"] = Explanation;
+    tree.Questions("05.json", {judge});
     QDir().mkpath(QFileInfo(tree.Out()).path());
 
     const Run build = Tool({"build", tree.Source(), tree.Out()});
@@ -106,15 +116,18 @@ void TestBankTool::buildCheckDump()
 
     const Run check = Tool({"check", tree.Out()});
     QCOMPARE(check.exitCode, 0);
-    QVERIFY2(check.out.contains("2 records, 1 with a picture"), qPrintable(check.out));
+    QVERIFY2(check.out.contains("2 records, 1 with a picture, 1 with an explanation"),
+             qPrintable(check.out));
     QVERIFY(check.out.contains("no problems"));
 
     const Run dump = Tool({"dump", tree.Out()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out,
-             QStringLiteral("04-001\t4\t1\tB\t图中标志表示什么？\\r\\nA、停车让行\\r\\nB、减速让行\\r\\n"
-                            "C、注意行人\tyield.png\n"
-                            "05-001\t5\t0\tB\t行经人行横道时可以加速通过。\t\n"));
+    QCOMPARE(
+        dump.out,
+        QStringLiteral("04-001\t4\t1\tB\t图中标志表示什么？\\r\\nA、停车让行\\r\\nB、减速让行\\r\\n"
+                       "C、注意行人\tyield.png\t\n"
+                       "05-001\t5\t0\tB\t行经人行横道时可以加速通过。\t\t") +
+            Explanation + u'\n');
     QCOMPARE(dump.err, QString());
 }
 
@@ -149,6 +162,18 @@ void TestBankTool::buildRefuses_data()
         << QJsonArray{good, with("id", "05-002")} << "same text as 05-001";
     QTest::newRow("no basis") << QJsonArray{with("basis", "")} << "basis";
     QTest::newRow("unknown kind") << QJsonArray{with("kind", "multi")} << "kind";
+    QTest::newRow("explanation without its basis")
+        << QJsonArray{with("explanation", QStringLiteral("行人优先。"))}
+        << QStringLiteral("explanation must end with （依据：道路交通安全法第四十七条）");
+    QTest::newRow("explanation with another basis")
+        << QJsonArray{with("explanation",
+                           QStringLiteral("行人优先。（依据：道路交通安全法第四十六条）"))}
+        << QStringLiteral("（依据：道路交通安全法第四十七条）");
+    QTest::newRow("explanation outside GBK")
+        << QJsonArray{with("explanation", QStringLiteral("🚶（依据：道路交通安全法第四十七条）"))}
+        << QStringLiteral("explanation has characters outside");
+    QTest::newRow("explanation not text")
+        << QJsonArray{with("explanation", 5)} << QStringLiteral("explanation must be text");
 }
 
 void TestBankTool::buildRefuses()
@@ -180,8 +205,11 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("picture outside pict")
         << QuestionLine(Question("q", "1", "1", "A", "text", R"(..\x.png)")) << "outside";
     QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
-    QTest::newRow("seven fields") << QuestionLine({"q", "1", "1", "A", "text", "", "extra"})
-                                  << "7 fields";
+    QTest::newRow("eight fields") << QuestionLine({"q", "1", "1", "A", "text", "", "why", "extra"})
+                                  << "8 fields";
+    QTest::newRow("explanation not encoded")
+        << RawLine("q(::)1(::)1(::)A(::)" + EncodeQuestionText("text").value() + "(::)(::)***")
+        << "explanation does not decode";
     QTest::newRow("text not encoded") << RawLine("q(::)1(::)1(::)A(::)***(::)") << "decode";
     QTest::newRow("not base64") << QByteArray("???") << "base64";
     // GBK's user-defined rows and a lone 0xFF decode to characters no font has.
@@ -296,6 +324,103 @@ void TestBankTool::checkTellsWhatIsNeverRead()
         QVERIFY2(check.out.contains(problem), qPrintable(check.out));
 }
 
+void TestBankTool::checkExplanations_data()
+{
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("found");
+    QTest::addColumn<bool>("noted");
+    const QString statement = QStringLiteral("驾驶机动车可以不随车携带驾驶证。");
+    const QString ending = QStringLiteral("（依据：道路交通安全法第十一条）");
+    auto judge = [&](const QString& id, const QString& explanation) {
+        return QuestionLine({id, "1", "0", "B", statement, "", explanation});
+    };
+    const QByteArray explained =
+        judge("e", QStringLiteral("驾驶机动车上路，应当随车携带机动车驾驶证，否则会被扣留车辆。") +
+                       ending);
+    const QByteArray without = QuestionLine(Question("w", "1", "1", "A", QStringLiteral("选择？")));
+    const QStringList required = {QStringLiteral("--require-explanations")};
+    const QString saysNoMore =
+        QStringLiteral("note: r: the explanation says no more than the statement");
+
+    QTest::newRow("counted") << QList<QByteArray>{explained, without} << QStringList{} << 0
+                             << "2 records, 0 with a picture, 1 with an explanation" << false;
+    QTest::newRow("required, one missing") << QList<QByteArray>{explained, without} << required << 1
+                                           << "problem: line 2 (w): no explanation" << false;
+    QTest::newRow("required, none missing")
+        << QList<QByteArray>{explained} << required << 0 << "1 with an explanation" << false;
+    QTest::newRow("the statement again") << QList<QByteArray>{judge("r", statement + ending)}
+                                         << QStringList{} << 0 << saysNoMore << true;
+    QTest::newRow("the statement and a verdict")
+        << QList<QByteArray>{judge(
+               "r", QStringLiteral("驾驶机动车可以不随车携带驾驶证，这种说法错误。") + ending)}
+        << QStringList{} << 0 << saysNoMore << true;
+    QTest::newRow("only the basis")
+        << QList<QByteArray>{judge("r", ending)} << QStringList{} << 0 << saysNoMore << true;
+}
+
+void TestBankTool::checkExplanations()
+{
+    QFETCH(QList<QByteArray>, lines);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, found);
+    QFETCH(bool, noted);
+    FixtureBank bank;
+    bank.Write(lines);
+    const Run check = Tool(QStringList{"check"} + options + QStringList{bank.FilePath()});
+    QCOMPARE(check.exitCode, exitCode);
+    QCOMPARE(check.out.contains("no problems"), exitCode == 0);
+    QVERIFY2(check.out.contains(found), qPrintable(check.out));
+    QCOMPARE(check.out.contains("note:"), noted);
+}
+
+// Endings worked out by the helper the explanations' authors use.
+void TestBankTool::basisEnding_data()
+{
+    QTest::addColumn<QString>("basis");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("article") << QStringLiteral("《道路交通安全法》第47条")
+                             << QStringLiteral("（依据：道路交通安全法第四十七条）");
+    QTest::newRow("ten") << QStringLiteral("《北京市实施〈道路交通安全法〉办法》第10条")
+                         << QStringLiteral("（依据：北京市实施〈道路交通安全法〉办法第十条）");
+    QTest::newRow("a hundred and ten")
+        << QStringLiteral("《道路交通安全法实施条例》第110条")
+        << QStringLiteral("（依据：道路交通安全法实施条例第一百一十条）");
+    QTest::newRow("a zero inside")
+        << QStringLiteral("《道路交通事故处理程序规定》第105条")
+        << QStringLiteral("（依据：道路交通事故处理程序规定第一百零五条）");
+    QTest::newRow("thousands") << QStringLiteral("《道路交通安全法》第2010条")
+                               << QStringLiteral("（依据：道路交通安全法第二千零一十条）");
+    QTest::newRow("article of an article") << QStringLiteral("《刑法》第133条之一")
+                                           << QStringLiteral("（依据：刑法第一百三十三条之一）");
+    QTest::newRow("two articles")
+        << QStringLiteral("《道路交通安全违法行为记分管理办法》第9条、第10条")
+        << QStringLiteral("（依据：道路交通安全违法行为记分管理办法第九条、第十条）");
+    QTest::newRow("no article") << QStringLiteral("《机动车驾驶证申领和使用规定》附件1")
+                                << QStringLiteral("（依据：机动车驾驶证申领和使用规定附件1）");
+    QTest::newRow("standard") << QStringLiteral(
+                                     "GB 5768.2 道路交通标志和标线 第2部分：道路交通标志")
+                              << QStringLiteral("（依据：GB 5768.2）");
+    QTest::newRow("standard with a year") << QStringLiteral("GA 36-2018 中华人民共和国机动车号牌")
+                                          << QStringLiteral("（依据：GA 36-2018）");
+    QTest::newRow("safe driving") << QStringLiteral("安全驾驶常识：轮胎气压应在冷态下测量")
+                                  << QStringLiteral("（依据：安全驾驶常识）");
+    QTest::newRow("anything else") << QStringLiteral("公安部交通警察手势信号")
+                                   << QStringLiteral("（依据：公安部交通警察手势信号）");
+    QTest::newRow("two bases")
+        << QStringLiteral("《道路交通安全法》第47条；《道路交通安全法实施条例》第51条")
+        << QStringLiteral("（依据：道路交通安全法第四十七条；道路交通安全法实施条例第五十一条）");
+}
+
+void TestBankTool::basisEnding()
+{
+    QFETCH(QString, basis);
+    QFETCH(QString, ending);
+    QCOMPARE(BasisEnding(basis), ending);
+}
+
 void TestBankTool::dumpReportsSkippedLines()
 {
     FixtureBank bank;
@@ -303,7 +428,7 @@ void TestBankTool::dumpReportsSkippedLines()
                 QuestionLine(Question("b", "2", "0", "B", "ok"))});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\nb\t2\t0\tB\tok\t\n"));
+    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\t\nb\t2\t0\tB\tok\t\t\n"));
     QVERIFY(dump.err.contains("line 2 skipped"));
 }
 
@@ -316,7 +441,7 @@ void TestBankTool::dumpEscapesControlCharacters()
                                                      "c\x7f\r\n\\")))});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\n"));
+    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\t\n"));
 }
 
 QTEST_GUILESS_MAIN(TestBankTool)

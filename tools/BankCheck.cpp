@@ -25,6 +25,7 @@ const QString PictureProblems = QStringLiteral("picture problems");
 const QString NearDuplicateTexts = QStringLiteral("near-duplicate pairs");
 const QString LongRightOptions = QStringLiteral("right options much longer than the others");
 const QString UnusedPictures = QStringLiteral("pictures no question uses");
+const QString RepeatingExplanations = QStringLiteral("explanations that only repeat the statement");
 
 // A right option far longer than both wrong ones gives the answer away.
 bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
@@ -42,6 +43,66 @@ bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
     return right >= longestWrong * 3 / 2 && right - longestWrong >= 4;
 }
 
+// The letters and digits of a text, punctuation and spaces left out.
+QString Letters(QStringView text)
+{
+    QString letters;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber())
+            letters += c;
+    }
+    return letters;
+}
+
+QSet<QStringView> LetterPairs(QStringView letters)
+{
+    QSet<QStringView> pairs;
+    for (qsizetype i = 0; i + 1 < letters.size(); ++i)
+        pairs.insert(letters.sliced(i, 2));
+    return pairs;
+}
+
+// An explanation says no more than its true/false statement when, once its basis and a verdict
+// at either end ("正确", "这种说法错误") are left out, it adds fewer than three letter pairs to
+// the statement's.
+bool OnlyRepeats(const QString& explanation, const QString& statement)
+{
+    static const QStringList verdicts = {QStringLiteral("这种说法是错误的"),
+                                         QStringLiteral("这种说法是正确的"),
+                                         QStringLiteral("这种说法错误"),
+                                         QStringLiteral("这种说法正确"),
+                                         QStringLiteral("说法错误"),
+                                         QStringLiteral("说法正确"),
+                                         QStringLiteral("是错误的"),
+                                         QStringLiteral("是正确的"),
+                                         QStringLiteral("不正确"),
+                                         QStringLiteral("错误"),
+                                         QStringLiteral("正确"),
+                                         QStringLiteral("不对"),
+                                         QStringLiteral("对"),
+                                         QStringLiteral("错")};
+    const qsizetype basis = explanation.lastIndexOf(QStringLiteral("（依据："));
+    QString body = Letters(QStringView(explanation).first(basis < 0 ? explanation.size() : basis));
+    for (bool stripped = true; stripped;) {
+        stripped = false;
+        for (const QString& verdict : verdicts) {
+            if (body.startsWith(verdict))
+                body.remove(0, verdict.size());
+            else if (body.endsWith(verdict))
+                body.chop(verdict.size());
+            else
+                continue;
+            stripped = true;
+        }
+    }
+    const QString said = Letters(statement);
+    const QSet<QStringView> known = LetterPairs(said);
+    qsizetype added = 0;
+    for (const QStringView pair : LetterPairs(body))
+        added += known.contains(pair) ? 0 : 1;
+    return added < 3;
+}
+
 // Code points the converter gives bytes it has no character for (a lone 0xFF, GBK's
 // user-defined rows): no font shows them.
 bool HasPrivateUse(const QString& text)
@@ -52,8 +113,9 @@ bool HasPrivateUse(const QString& text)
 
 class BankChecker {
 public:
-    explicit BankChecker(const QString& path)
-        : path(path), pictureDir(QFileInfo(path).absoluteDir().filePath(QStringLiteral("pict")))
+    BankChecker(const QString& path, Explanations explanations)
+        : path(path), pictureDir(QFileInfo(path).absoluteDir().filePath(QStringLiteral("pict"))),
+          explanations(explanations)
     {
     }
 
@@ -117,8 +179,8 @@ private:
             problem(QStringLiteral("%1 characters outside printable ASCII, which the program "
                                    "drops from the record")
                         .arg(record.dropped));
-        if (f.size() != Record::FieldCount)
-            problem(QStringLiteral("%1 fields instead of 6").arg(f.size()));
+        if (f.size() != Record::FieldCount && f.size() != Record::FieldCountWithExplanation)
+            problem(QStringLiteral("%1 fields instead of 6 or 7").arg(f.size()));
         const auto chapterNumber = Record::ChapterNumber(f[Record::Chapter]);
         const int chapter = chapterNumber.value_or(0);
         const bool chapterOk = chapterNumber && f[Record::Chapter] == QString::number(chapter);
@@ -135,7 +197,7 @@ private:
         if (answerIndex < 0)
             problem(QStringLiteral("answer \"%1\" does not fit the kind").arg(answer));
 
-        const auto text = cipher.b64StrDec(DecodeText(f[Record::QuestionText], BankKey));
+        const auto text = Record::ProtectedText(f[Record::QuestionText], cipher);
         if (!text || text->trimmed().isEmpty()) {
             problem(QStringLiteral("question text does not decode"));
         } else {
@@ -152,6 +214,7 @@ private:
                     .arg(f[Record::Id]));
 
         CheckPicture(Record::FieldOf(f, Record::Picture), where);
+        CheckExplanation(f, choice ? std::optional<QString>() : text, cipher, problem);
 
         if (chapterOk && answerIndex >= 0) {
             auto& counts = report.chapters[chapter - Record::FirstChapter];
@@ -160,6 +223,32 @@ private:
             else
                 ++counts.judgeAnswers[answerIndex];
         }
+    }
+
+    // statement: the text of a true/false question, which its explanation should go beyond.
+    template <typename Problem>
+    void CheckExplanation(const QStringList& f, const std::optional<QString>& statement,
+                          Cipher& cipher, Problem problem)
+    {
+        const auto explanation = Record::ExplanationText(f, cipher);
+        if (!explanation) {
+            problem(QStringLiteral("explanation does not decode"));
+            return;
+        }
+        if (explanation->isEmpty()) {
+            if (explanations == Explanations::Required)
+                problem(QStringLiteral("no explanation"));
+            return;
+        }
+        ++report.explanations;
+        if (HasPrivateUse(*explanation))
+            problem(QStringLiteral("explanation holds private-use characters, which show as "
+                                   "empty boxes"));
+        if (statement && OnlyRepeats(*explanation, *statement))
+            report.observations.Add(
+                RepeatingExplanations,
+                QStringLiteral("%1: the explanation says no more than the statement")
+                    .arg(f[Record::Id]));
     }
 
     void CheckPicture(const QString& picture, const QString& where)
@@ -209,6 +298,7 @@ private:
 
     QString path;
     QString pictureDir;
+    Explanations explanations;
     BankReport report;
     QStringList textIds; // of the texts in nearDuplicates, in the same order
     NearDuplicates nearDuplicates;
@@ -255,7 +345,7 @@ Findings::Sort& Findings::SortNamed(const QString& name)
     return sorts.last();
 }
 
-BankReport CheckBank(const QString& path)
+BankReport CheckBank(const QString& path, Explanations explanations)
 {
-    return BankChecker(path).Run();
+    return BankChecker(path, explanations).Run();
 }

@@ -47,9 +47,13 @@ struct BankReport {
     };
     std::array<ChapterCounts, 10> chapters{};
     qsizetype records = 0;
-    qsizetype pictures = 0; // records that show a picture
+    qsizetype pictures = 0;     // records that show a picture
+    qsizetype explanations = 0; // records with an explanation
     Findings problems;      // each makes the check fail
     Findings observations;  // worth a look, not failures
 };
 
-BankReport CheckBank(const QString& path);
+// Whether a record without an explanation is a problem.
+enum class Explanations { Optional, Required };
+
+BankReport CheckBank(const QString& path, Explanations explanations = Explanations::Optional);

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -130,12 +131,33 @@ private:
             problem(QStringLiteral("text has characters outside the GBK code page"));
         else if (encoded->contains(Record::Separator))
             problem(QStringLiteral("encoded text happens to contain \"(::)\"; reword it slightly"));
+
+        const QJsonValue explanation = object.value(u"explanation");
+        if (!explanation.isUndefined() && !explanation.isString())
+            problem(QStringLiteral("explanation must be text"));
+        q.explanation = explanation.toString().trimmed();
+        if (!q.explanation.isEmpty())
+            CheckExplanation(q, problem);
         const QString normalised = Normalised(display);
         if (texts.contains(normalised))
             problem(QStringLiteral("same text as %1").arg(texts.value(normalised)));
         texts.insert(normalised, q.id);
 
         source.questions.append(q);
+    }
+
+    template <typename Problem>
+    static void CheckExplanation(const SourceQuestion& q, Problem problem)
+    {
+        const QString ending = BasisEnding(q.basis);
+        if (!q.explanation.endsWith(ending))
+            problem(QStringLiteral("explanation must end with %1, its basis in short").arg(ending));
+        const auto encoded = EncodeQuestionText(q.explanation);
+        if (!encoded)
+            problem(QStringLiteral("explanation has characters outside the GBK code page"));
+        else if (encoded->contains(Record::Separator))
+            problem(QStringLiteral(
+                "encoded explanation happens to contain \"(::)\"; reword it slightly"));
     }
 
     bool PictureExists(const QString& name) const
@@ -184,14 +206,95 @@ std::optional<QString> EncodeQuestionText(const QString& text)
     return EncodeText(*wrapped, BankKey);
 }
 
-QStringList RecordFields(const SourceQuestion& question, const QString& encodedText)
+QStringList RecordFields(const SourceQuestion& question)
 {
-    return {question.id,
-            QString::number(question.chapter),
-            question.choice ? Record::ChoiceKind : Record::JudgeKind,
-            question.answer,
-            encodedText,
-            question.picture};
+    QStringList fields = {question.id,
+                          QString::number(question.chapter),
+                          question.choice ? Record::ChoiceKind : Record::JudgeKind,
+                          question.answer,
+                          EncodeQuestionText(DisplayText(question)).value(),
+                          question.picture};
+    if (!question.explanation.isEmpty())
+        fields.append(EncodeQuestionText(question.explanation).value());
+    return fields;
+}
+
+namespace {
+const QString BasisSeparator = QStringLiteral("；");
+constexpr int MaxArticle = 9999;
+
+// An article number up to MaxArticle as Chinese numerals: 47 is 四十七, 110 一百一十, 105
+// 一百零五, 10 十.
+QString ChineseNumber(int n)
+{
+    static const QString digits = QStringLiteral("零一二三四五六七八九");
+    if (n < 10)
+        return digits[n];
+    QString out;
+    bool started = false;
+    bool zero = false;
+    const std::pair<int, QString> places[] = {{1000, QStringLiteral("千")},
+                                              {100, QStringLiteral("百")},
+                                              {10, QStringLiteral("十")},
+                                              {1, QString()}};
+    for (const auto& [value, unit] : places) {
+        const int d = n / value % 10;
+        if (d == 0) {
+            zero = zero || started;
+            continue;
+        }
+        if (zero)
+            out += digits[0];
+        zero = false;
+        // "十一", not "一十一", at the start.
+        if (!(d == 1 && value == 10 && !started))
+            out += digits[d];
+        out += unit;
+        started = true;
+    }
+    return out;
+}
+
+// One basis in short: a law's title without its brackets and its articles in Chinese numerals
+// ("《道路交通安全法》第47条" is 道路交通安全法第四十七条), a standard its code ("GB 5768.2"), a
+// safe-driving basis 安全驾驶常识.
+QString ShortBasis(const QString& basis)
+{
+    static const QRegularExpression article(QStringLiteral("第(\\d+)条"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression standard(QStringLiteral("^(G[AB] [0-9.\\-]+)"));
+    const QString b = basis.trimmed();
+    if (b.startsWith(u'《')) {
+        const QString law = QString(b).remove(u'《').remove(u'》');
+        QString out;
+        qsizetype from = 0;
+        for (auto it = article.globalMatch(law); it.hasNext();) {
+            const auto m = it.next();
+            int number = 0;
+            for (const QChar digit : m.capturedView(1))
+                number = std::min(number * 10 + digit.digitValue(), MaxArticle + 1);
+            if (number > MaxArticle)
+                continue; // no law has that many articles: left as written
+            out += law.mid(from, m.capturedStart() - from) + QStringLiteral("第") +
+                   ChineseNumber(number) + QStringLiteral("条");
+            from = m.capturedEnd();
+        }
+        return out + law.mid(from);
+    }
+    if (const auto m = standard.match(b); m.hasMatch())
+        return m.captured(1);
+    if (b.startsWith(QStringLiteral("安全驾驶常识")))
+        return QStringLiteral("安全驾驶常识");
+    return b;
+}
+} // namespace
+
+QString BasisEnding(const QString& basis)
+{
+    QStringList parts;
+    for (const QString& one : basis.split(BasisSeparator))
+        parts.append(ShortBasis(one));
+    return QStringLiteral("（依据：") + parts.join(BasisSeparator) + QStringLiteral("）");
 }
 
 QByteArray EncodeLine(const QString& recordText)

@@ -16,6 +16,7 @@ struct SourceQuestion {
     QString answer;      // "A", "B", "C"; a true/false question stores true as "A", false as "B"
     QString picture;     // file name in the bank's pict folder, or empty
     QString basis;
+    QString explanation; // why the answer is right, ending in its basis; may be empty
 };
 
 struct BankSource {
@@ -31,11 +32,17 @@ BankSource ReadBankSource(const QString& dir);
 QString DisplayText(const SourceQuestion& question);
 
 // Field 4 as stored: the display text in GBK, base64, then scrambled. Nothing when the text
-// has no GBK encoding.
+// has no GBK encoding. Field 6, the explanation, is stored the same way.
 std::optional<QString> EncodeQuestionText(const QString& text);
 
-// The record fields 0..5 of a question, field 4 encoded.
-QStringList RecordFields(const SourceQuestion& question, const QString& encodedText);
+// The record fields of a question read without problems: 0..5, and 6 when it has an
+// explanation; fields 4 and 6 encoded.
+QStringList RecordFields(const SourceQuestion& question);
+
+// The ending an explanation gives its basis in short: "（依据：道路交通安全法第四十七条）" for
+// "《道路交通安全法》第47条", "（依据：GB 5768.2）" for a standard. Several bases, separated
+// by "；", are shortened one by one.
+QString BasisEnding(const QString& basis);
 
 // A bank line: the record text scrambled, then base64.
 QByteArray EncodeLine(const QString& recordText);

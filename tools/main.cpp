@@ -33,7 +33,8 @@ int Usage()
 {
     Err() << "usage:\n"
              "  jiaogui-bank build SRC_DIR OUT.dat   encode the *.json questions of SRC_DIR\n"
-             "  jiaogui-bank check FILE              check a bank file and its pict folder\n"
+             "  jiaogui-bank check [--require-explanations] FILE\n"
+             "                                      check a bank file and its pict folder\n"
              "  jiaogui-bank dump FILE               print the records the program would load\n"
              "  jiaogui-bank render SVG_DIR OUT_DIR  render SVG pictures to PNG\n";
     return 2;
@@ -56,8 +57,7 @@ int Build(const QString& sourceDir, const QString& outFile)
     if (!file.open(QIODevice::WriteOnly))
         return Failed({QStringLiteral("%1: cannot be written").arg(outFile)});
     for (const SourceQuestion& question : source.questions) {
-        const QString text = *EncodeQuestionText(DisplayText(question));
-        file.write(EncodeLine(RecordFields(question, text).join(Record::Separator)));
+        file.write(EncodeLine(RecordFields(question).join(Record::Separator)));
         file.write("\r\n");
     }
     if (!file.commit())
@@ -86,12 +86,13 @@ void PrintCounts(const BankReport& report)
                      .arg(c.judgeAnswers[0])
                      .arg(c.judgeAnswers[1]);
     }
-    Out() << report.records << " records, " << report.pictures << " with a picture\n";
+    Out() << report.records << " records, " << report.pictures << " with a picture, "
+          << report.explanations << " with an explanation\n";
 }
 
-int Check(const QString& file)
+int Check(const QString& file, Explanations explanations)
 {
-    const BankReport report = CheckBank(file);
+    const BankReport report = CheckBank(file, explanations);
     PrintCounts(report);
     for (const QString& observation : report.observations.Lines())
         Out() << "note: " << observation << '\n';
@@ -144,9 +145,12 @@ int Dump(const QString& file)
     for (const BankRecord& record : bank.records) {
         const QStringList f = Record::Split(record.text);
         const QString text =
-            cipher.b64StrDec(DecodeText(f[Record::QuestionText], BankKey)).value_or(QString());
-        Out() << QStringList{f[Record::Id], f[Record::Chapter], f[Record::Kind], f[Record::Answer],
-                             Escaped(text), Record::FieldOf(f, Record::Picture)}
+            Record::ProtectedText(f[Record::QuestionText], cipher).value_or(QString());
+        const QString explanation = Record::ExplanationText(f, cipher).value_or(QString());
+        Out() << QStringList{f[Record::Id],       f[Record::Chapter],
+                             f[Record::Kind],     f[Record::Answer],
+                             Escaped(text),       Record::FieldOf(f, Record::Picture),
+                             Escaped(explanation)}
                      .join(u'\t')
               << '\n';
     }
@@ -176,7 +180,9 @@ int main(int argc, char* argv[])
     if (command == u"build" && args.size() == 3)
         return Build(args[1], args[2]);
     if (command == u"check" && args.size() == 2)
-        return Check(args[1]);
+        return Check(args[1], Explanations::Optional);
+    if (command == u"check" && args.size() == 3 && args[1] == u"--require-explanations")
+        return Check(args[2], Explanations::Required);
     if (command == u"dump" && args.size() == 2)
         return Dump(args[1]);
     if (command == u"render" && args.size() == 3)

@@ -18,8 +18,10 @@ QStringList Question(const QString& id, const QString& chapter, const QString& k
 QByteArray QuestionLine(const QStringList& fields)
 {
     QStringList encoded = fields;
-    if (encoded.size() > Record::QuestionText)
-        encoded[Record::QuestionText] = EncodeQuestionText(fields[Record::QuestionText]).value();
+    for (const Record::Field protectedField : {Record::QuestionText, Record::Explanation}) {
+        if (encoded.size() > protectedField && !encoded[protectedField].isEmpty())
+            encoded[protectedField] = EncodeQuestionText(fields[protectedField]).value();
+    }
     return RawLine(encoded.join(Record::Separator));
 }
 

@@ -10,7 +10,8 @@
 QStringList Question(const QString& id, const QString& chapter, const QString& kind,
                      const QString& answer, const QString& text, const QString& picture = {});
 
-// A bank line holding a record whose question text (field 4) is encoded like the shipped bank.
+// A bank line holding a record whose question text (field 4) and explanation (field 6, when
+// there is one) are encoded like the shipped bank.
 QByteArray QuestionLine(const QStringList& fields);
 // A bank line holding exactly this record text, for records no source could produce.
 QByteArray RawLine(const QString& recordText);
