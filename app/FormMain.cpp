@@ -7,9 +7,13 @@
 #include "practice/FormLen.h"
 #include "ui_FormMain.h"
 
+#include <QPainter>
+#include <QSvgRenderer>
+
 namespace {
 const QString BeijingEntry = QStringLiteral("北京");
 const QString BeijingFile = QStringLiteral("beijing.dat");
+const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
 
 // Every window opened from here stands on its own: no owner, freed when closed.
 void ShowIndependent(QWidget* window)
@@ -29,6 +33,30 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(
 }
 
 FormMain::~FormMain() = default;
+
+void FormMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ShowBackground();
+}
+
+void FormMain::ShowBackground()
+{
+    QSvgRenderer renderer(BackgroundPicture);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    QPixmap background(pixels);
+    background.fill(Qt::white);
+    // Cover the window, cutting the overflow evenly from both sides.
+    const QSizeF drawn = QSizeF(renderer.defaultSize()).scaled(pixels, Qt::KeepAspectRatioByExpanding);
+    const QPointF corner((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2);
+    QPainter painter(&background);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(corner, drawn));
+    painter.end();
+    background.setDevicePixelRatio(ratio);
+    ui->Image1->setPixmap(background);
+}
 
 void FormMain::SelectBank()
 {
@@ -69,5 +97,5 @@ void FormMain::Command5_Click()
 
 void FormMain::Label3_Click()
 {
-    ShellOpen(ui->Label3->text());
+    OpenLink(this, ui->Label3->text());
 }

@@ -23,7 +23,13 @@ public slots:
     void Command5_Click();
     void Label3_Click();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The background drawing, scaled to cover the window and rendered at the screen's pixel
+    // density, so that it stays sharp at any size and scale.
+    void ShowBackground();
     // Opens a new window of type W unless no bank is chosen.
     template <typename W> void OpenQuestionWindow();
 

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QUrl>
 
 QString BankFile;
@@ -52,14 +54,38 @@ void SetTag(QObject* control, const QString& text)
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon)
 {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, parent);
+    // A learner may need to copy what a box says, such as an address.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 
-void ShellOpen(const QString& url)
+bool IsWebAddress(const QString& url)
 {
     const QUrl address(url, QUrl::StrictMode);
     const QString scheme = address.scheme().toLower();
-    if (!address.isValid() || (scheme != u"http" && scheme != u"https"))
+    return address.isValid() && (scheme == u"http" || scheme == u"https");
+}
+
+bool ShellOpen(const QString& url)
+{
+    return IsWebAddress(url) && QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode));
+}
+
+void OpenLink(QWidget* parent, const QString& url)
+{
+    if (!IsWebAddress(url) || ShellOpen(url))
         return;
-    QDesktopServices::openUrl(address);
+    Notice(parent, QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
+           MsgIcon::Information);
+}
+
+bool InstallQtTranslation()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

@@ -29,5 +29,13 @@ inline void Notice(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon:
     MsgBox(parent, text, NoticeCaption, icon);
 }
 
-// Opens a web address in the default browser; anything but http and https is ignored.
-void ShellOpen(const QString& url);
+// Opens a web address in the default browser. False when it is not an http or https address
+// (those are never opened) or when nothing could open it.
+bool ShellOpen(const QString& url);
+bool IsWebAddress(const QString& url);
+// Opens a web address; when no browser takes it, tells the learner the address to copy.
+void OpenLink(QWidget* parent, const QString& url);
+
+// Installs Qt's own Chinese translation, so that its standard buttons read "确定" and not "OK".
+// False when the translation is not installed.
+bool InstallQtTranslation();

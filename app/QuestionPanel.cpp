@@ -62,6 +62,12 @@ bool QuestionPanel::IsChoiceLayout() const
     return !op[2]->isHidden();
 }
 
+QString QuestionPanel::CaptionOf(const QString& letter) const
+{
+    const QStringList& captions = IsChoiceLayout() ? ChoiceCaptions : JudgeCaptions;
+    return captions.value(Letters.indexOf(letter));
+}
+
 QString QuestionPanel::ChosenLetter() const
 {
     QString chosen = NoChoice;

@@ -33,6 +33,9 @@ public:
     QString RightAnswer() const;
     bool IsChoiceLayout() const;
 
+    // A letter as the learner sees it in the layout on display: "A", "B", "C", or 对/错.
+    QString CaptionOf(const QString& letter) const;
+
     // "A", "B" or "C" for the selected option, NoChoice when none is.
     QString ChosenLetter() const;
     // Selects the option of letter; any other text selects nothing and keeps the selection.

@@ -3,6 +3,7 @@
 #include "app/Platform.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/TextZoom.h"
 #include "bank/BankLoader.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
@@ -21,6 +22,9 @@ FormEx::FormEx(QWidget* parent)
 {
     ui->t->hide();
     ui->img->hide();
+    ui->txtExplain->hide();
+    ui->lblYours->hide();
+    new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TickMilliseconds);
@@ -52,6 +56,7 @@ void FormEx::cmdStart_Click()
     ui->Command3->setEnabled(true);
     panel.SetOptionsEnabled(true);
     panel.Clear();
+    ui->lblYours->hide();
     Timer1->start();
     ui->txtsj->setText(ExamTime);
     ui->txtts->setText(PositionText(1));
@@ -135,6 +140,8 @@ void FormEx::GotoWrongQuestion(int pos)
     panel.Show(fields, Cipher, Record::FieldOf(fields, Record::Kind) == Record::ChoiceKind);
     panel.SetOptionsEnabled(false);
     panel.Select(Record::FieldOf(fields, Record::Answer));
+    ui->lblYours->setText(QStringLiteral("你的答案：%1").arg(panel.CaptionOf(answers.mdictan().Item(id))));
+    ui->lblYours->show();
 }
 
 void FormEx::Command1_Click()
@@ -205,16 +212,12 @@ void FormEx::MoveTo(int position)
     ui->txtts->setText(PositionText(mts));
 }
 
+// The exam ends with its result: the clock stops for good, showing the time that was left.
 void FormEx::ShowScore()
 {
-    // The clock does not tick while the learner reads the score: a tick runs between
-    // handlers, never inside one.
-    const bool running = Timer1->isActive();
     Timer1->stop();
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
-    if (running)
-        Timer1->start();
 }
 
 void FormEx::SetSteppingEnabled(bool enabled)

@@ -3,6 +3,7 @@
 #include "app/Platform.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/TextZoom.h"
 #include "bank/BankLoader.h"
 #include "ui_FormLen.h"
 
@@ -35,6 +36,8 @@ FormLen::FormLen(QWidget* parent)
 {
     ui->t->hide();
     ui->img->hide();
+    ui->txtExplain->hide();
+    new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
@@ -80,6 +83,9 @@ void FormLen::cbl_Click()
         return;
     ui->txtzs->setText(CountText(maryzs[chapter]));
     panel.Clear();
+    panel.ClearSelection();
+    ClearRevealedAnswer();
+    ui->lblDone->clear();
     SetSteppingEnabled(false);
 }
 
@@ -94,30 +100,46 @@ void FormLen::cmdStart_Click()
     // A chapter without questions has nothing to step through.
     SetSteppingEnabled(maryzs[chapter] > 0);
     mts = 1;
-    GotoQuestion(1, chapter);
+    run.Reset();
+    ui->lblDone->clear();
+    // A start begins the chapter afresh: the choice on display is not judged.
+    ShowQuestion(1, chapter);
 }
 
 bool FormLen::GotoQuestion(int n, int chapter)
 {
-    if (panel.IsOnDisplay() && panel.ChosenLetter() != panel.RightAnswer()) {
-        ui->lbl->setText(RevealedAnswer());
-        return false;
+    if (panel.IsOnDisplay()) {
+        const bool right = panel.ChosenLetter() == panel.RightAnswer();
+        run.Judge(mts, right);
+        if (!right) {
+            ui->lbl->setText(RevealedAnswer());
+            return false;
+        }
     }
+    ShowQuestion(n, chapter);
+    return true;
+}
+
+void FormLen::ShowQuestion(int n, int chapter)
+{
+    panel.ClearSelection();
+    ClearRevealedAnswer();
     const QString record = IsChapterIndex(chapter)
                                ? mdictzj[chapter].Item(Record::PoolKey(n))
                                : QString();
     if (record.isEmpty()) {
         panel.ShowNothing();
-        return true;
+        return;
     }
     const QStringList fields = Record::Split(record);
     panel.Show(fields, Cipher, fields[Record::Kind] == Record::ChoiceKind);
-    return true;
 }
 
 void FormLen::Command1_Click()
 {
-    MoveTo(NextPosition(mts, ChapterSize()));
+    const bool fromTheLast = mts == ChapterSize();
+    if (MoveTo(NextPosition(mts, ChapterSize())) && fromTheLast)
+        ShowChapterDone();
 }
 
 void FormLen::Command2_Click()
@@ -126,15 +148,15 @@ void FormLen::Command2_Click()
 }
 
 // A move happens only when the choice on display is right; otherwise mts stays.
-void FormLen::MoveTo(int position)
+bool FormLen::MoveTo(int position)
 {
-    const int remembered = mts;
+    // Judged against the position on display, which mts still names.
+    if (!GotoQuestion(position, ui->cbl->currentIndex()))
+        return false;
     mts = position;
-    if (!GotoQuestion(mts, ui->cbl->currentIndex())) {
-        mts = remembered;
-        return;
-    }
     ui->txtts->setText(PositionText(mts));
+    ui->lblDone->clear();
+    return true;
 }
 
 int FormLen::ChapterSize() const
@@ -152,8 +174,20 @@ void FormLen::SetSteppingEnabled(bool enabled)
 // The right answer as the learner knows it: the letter, or 对/错 for a true/false question.
 QString FormLen::RevealedAnswer() const
 {
-    const QString right = panel.RightAnswer();
-    if (panel.IsChoiceLayout())
-        return right;
-    return right == u"A" ? QStringLiteral("对") : QStringLiteral("错");
+    return panel.CaptionOf(panel.RightAnswer());
+}
+
+void FormLen::ClearRevealedAnswer()
+{
+    ui->lbl->clear();
+    ui->txtExplain->clear();
+    ui->txtExplain->hide();
+}
+
+// Said in the window, not in a box: the learner goes straight on with the next round.
+void FormLen::ShowChapterDone()
+{
+    ui->lblDone->setText(QStringLiteral("本章 %1 题已全部练完，本轮第一次就答对 %2 题。")
+                             .arg(ChapterSize())
+                             .arg(run.RightAtFirstTry()));
 }

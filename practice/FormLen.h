@@ -4,6 +4,7 @@
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "practice/PracticeRun.h"
 
 #include <QWidget>
 #include <array>
@@ -29,11 +30,15 @@ public:
     // Checks the choice on display, if any; when it is right (or nothing is on display) shows
     // question n of the chapter at list index chapter and returns true.
     bool GotoQuestion(int n, int chapter);
+    // Shows question n of the chapter at list index chapter, with no option selected and no
+    // answer revealed, whatever is on display.
+    void ShowQuestion(int n, int chapter);
 
     // The window's state: written only by the handlers, read by the tests.
     std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
     std::array<int, Record::ChapterCount> maryzs{};        // records loaded per chapter
     int mts = 1;                                           // the question on display, from 1
+    PracticeRun run;                                       // since the last start
     ::Cipher Cipher;
 
 public slots:
@@ -44,10 +49,13 @@ public slots:
 
 private:
     void Form_Load();
-    void MoveTo(int position);
+    // Moves when the choice on display is right; false when the move was refused.
+    bool MoveTo(int position);
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
+    void ClearRevealedAnswer();
+    void ShowChapterDone();
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;

@@ -23,6 +23,12 @@ struct Exam : WindowDriver<FormEx> {
     QLabel* Picture() const { return Get<QLabel>("img"); }
     void Result() { Click("Command3"); }
     void Review() { Click("Command4"); }
+    // "你的答案：…", or nothing while the label is hidden.
+    QString Yours() const
+    {
+        const auto* label = Get<QLabel>("lblYours");
+        return label->isHidden() ? QString() : label->text();
+    }
 
     // The pool number shown at exam position p.
     int NumberAt(int p) const
@@ -82,7 +88,8 @@ private slots:
     void result();
     void resultRecordsTheChoiceOnDisplay();
     void clockCountsDownAndEndsTheExam();
-    void timeUpDuringReview();
+    void clockStopsAtTheResult_data();
+    void clockStopsAtTheResult();
     void reviewReplaysWrongAnswers();
     void reviewWithoutWrongAnswers();
     void shortPoolEndsTheStartInOrder_data();
@@ -252,7 +259,7 @@ void TestExamWindow::result()
     QVERIFY(!exam.Button("Command2")->isEnabled());
     QVERIFY(exam.Button("Command3")->isEnabled());
     QVERIFY(exam.Button("Command4")->isEnabled());
-    QVERIFY(exam.window.Timer1->isActive());
+    QVERIFY(!exam.window.Timer1->isActive());
     exam.Result();
     QCOMPARE(boxes.seen.size(), 2);
     QCOMPARE(boxes.seen[1].text, boxes.seen[0].text);
@@ -309,20 +316,34 @@ void TestExamWindow::clockCountsDownAndEndsTheExam()
     QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 2分"));
 }
 
-void TestExamWindow::timeUpDuringReview()
+void TestExamWindow::clockStopsAtTheResult_data()
 {
+    QTest::addColumn<bool>("timeUp"); // the result came from the clock, not the button
+    QTest::newRow("result button") << false;
+    QTest::newRow("time up") << true;
+}
+
+void TestExamWindow::clockStopsAtTheResult()
+{
+    QFETCH(bool, timeUp);
     Exam exam;
     exam.Start();
     exam.Choose(exam.WrongOption(1));
+    exam.Next();
     MessageBoxCatcher boxes;
-    exam.Result();
+    exam.Get<QLineEdit>("txtsj")->setText(timeUp ? "00:00" : "31:07");
+    if (timeUp)
+        exam.window.Timer1_Timer();
+    exam.Result(); // after time-up, the button that opens the review
+    const auto results = boxes.seen.size();
     exam.Review();
-    QVERIFY(exam.window.Timer1->isActive()); // the clock keeps running after the result
-    exam.Get<QLineEdit>("txtsj")->setText("00:00");
-    exam.window.Timer1_Timer();
-    QCOMPARE(boxes.seen.size(), 2);
-    QVERIFY(!exam.Button("Command1")->isEnabled());
-    QVERIFY(!exam.Button("Command2")->isEnabled());
+    // Ticks as fast as the event loop allows: none may come after the result.
+    exam.window.Timer1->setInterval(1);
+    QTest::qWait(50);
+    QCOMPARE(boxes.seen.size(), results);
+    QCOMPARE(exam.Text("txtsj"), timeUp ? "00:00" : "31:07");
+    QVERIFY(exam.Button("Command1")->isEnabled());
+    QVERIFY(exam.Button("Command2")->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1)); // the reviewed question stays
 }
 
@@ -345,6 +366,7 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     QCOMPARE(exam.window.mts, 5);
     MessageBoxCatcher boxes;
     exam.Result();
+    QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
 
     exam.Review();
     QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 3 题"));
@@ -360,11 +382,14 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
     QVERIFY(exam.Option(rightOptions[0])->isChecked());
     QVERIFY(!exam.Option(0)->isEnabled() && !exam.Option(1)->isEnabled());
+    const QStringList judgeCaptions = {QStringLiteral("对"), QStringLiteral("错")};
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：") + judgeCaptions[exam.WrongOption(51)]);
 
     exam.Next();
     QCOMPARE(exam.Question(), expected[1]);
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
     QVERIFY(exam.Option(rightOptions[1])->isChecked());
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：%1").arg(QChar(u'A' + exam.WrongOption(2))));
     exam.Next();
     exam.Next();
     QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
@@ -379,6 +404,7 @@ void TestExamWindow::reviewReplaysWrongAnswers()
 
     exam.Start(); // leaves review mode, options usable again
     QVERIFY(!exam.window.mblnreview);
+    QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
     QVERIFY(exam.Option(0)->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }

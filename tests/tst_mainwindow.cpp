@@ -5,10 +5,12 @@
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/UrlCatcher.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 
@@ -35,23 +37,6 @@ void CloseAll()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        QDesktopServices::setUrlHandler("https", this, "Open");
-        QDesktopServices::setUrlHandler("http", this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        QDesktopServices::unsetUrlHandler("https");
-        QDesktopServices::unsetUrlHandler("http");
-    }
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -66,6 +51,9 @@ private slots:
     void linksNeedNoBank();
     void exitClosesOnlyTheMainWindow();
     void addressLabelOpensItsAddress();
+    void addressNothingOpensIsShown();
+    void messageBoxesSpeakChinese();
+    void backgroundCoversTheWindow();
 
 private:
     FixtureBank fixture;
@@ -154,6 +142,36 @@ void TestMainWindow::addressLabelOpensItsAddress()
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(label->text())});
     QCOMPARE(label->text(), QStringLiteral("https://www.122.gov.cn"));
+}
+
+void TestMainWindow::addressNothingOpensIsShown()
+{
+    UrlCatcher refusing(UrlCatcher::Refuse);
+    MessageBoxCatcher boxes;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
+    QTest::mouseClick(main->findChild<QLabel*>("Label3"), Qt::LeftButton);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("https://www.122.gov.cn")));
+}
+
+void TestMainWindow::messageBoxesSpeakChinese()
+{
+    QVERIFY(InstallQtTranslation());
+    QMessageBox box(QMessageBox::Information, "t", "x", QMessageBox::Ok);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+}
+
+void TestMainWindow::backgroundCoversTheWindow()
+{
+    const auto* background = main->findChild<QLabel*>("Image1");
+    for (const QSize size : {QSize(540, 363), QSize(900, 500), QSize(600, 700)}) {
+        main->resize(size);
+        QTRY_COMPARE(background->geometry(), main->rect());
+        const QPixmap shown = background->pixmap();
+        QCOMPARE(shown.deviceIndependentSize().toSize(), size);
+        QCOMPARE(shown.size(), size * shown.devicePixelRatio());
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
