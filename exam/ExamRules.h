@@ -7,6 +7,7 @@
 constexpr int ExamQuestions = 100;
 constexpr int QuestionsPerKind = 50; // positions 1..50 choice, 51..100 true/false
 inline const QString ExamTime = QStringLiteral("45:00");
+constexpr int PassScore = 90; // one point a question: 90 of 100 passes
 constexpr int TickMilliseconds = 1000;
 
 // Draws pool numbers 1..poolSize, each value of nextValue (in [0, 1)) rounded to the nearest

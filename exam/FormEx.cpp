@@ -1,6 +1,7 @@
 #include "exam/FormEx.h"
 
 #include "app/Platform.h"
+#include "app/QuestionKeys.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
 #include "app/TextZoom.h"
@@ -16,15 +17,17 @@ const QString ChoicePrefix = QStringLiteral("0_");
 const QString JudgePrefix = QStringLiteral("1_");
 } // namespace
 
-FormEx::FormEx(QWidget* parent)
+FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     : QWidget(parent), ui(SetUpUi<Ui::FormEx>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img)
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img),
+      drawSource(std::move(drawSource))
 {
     ui->t->hide();
     ui->img->hide();
     ui->txtExplain->hide();
     ui->lblYours->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
+    new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TickMilliseconds);
@@ -35,6 +38,7 @@ FormEx::FormEx(QWidget* parent)
     connect(ui->Command3, &QPushButton::clicked, this, &FormEx::Command3_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &FormEx::Command4_Click);
     connect(Timer1, &QTimer::timeout, this, &FormEx::Timer1_Timer);
+    connect(ui->answerCard, &AnswerCard::positionClicked, this, &FormEx::CardClicked);
     Form_Load();
 }
 
@@ -43,6 +47,7 @@ FormEx::~FormEx() = default;
 void FormEx::Form_Load()
 {
     mts = 1;
+    RefreshCard();
 }
 
 void FormEx::cmdStart_Click()
@@ -57,6 +62,7 @@ void FormEx::cmdStart_Click()
     panel.SetOptionsEnabled(true);
     panel.Clear();
     ui->lblYours->hide();
+    ui->lblVerdict->clear();
     Timer1->start();
     ui->txtsj->setText(ExamTime);
     ui->txtts->setText(PositionText(1));
@@ -65,9 +71,11 @@ void FormEx::cmdStart_Click()
     answers.Clear();
     if (!ReadData()) {
         AbandonStart();
+        RefreshCard();
         return;
     }
     GotoQuestion(1, 0);
+    RefreshCard();
 }
 
 bool FormEx::ReadData()
@@ -90,8 +98,8 @@ bool FormEx::ReadData()
         Notice(this, QStringLiteral("题库题目不足，无法开始考试"));
         return false;
     }
-    mstrpd = DrawList(static_cast<int>(mdictpd.Count()), ClockSeededValue);
-    mstrxz = DrawList(static_cast<int>(mdictxz.Count()), ClockSeededValue);
+    mstrpd = DrawList(static_cast<int>(mdictpd.Count()), drawSource);
+    mstrxz = DrawList(static_cast<int>(mdictxz.Count()), drawSource);
     marypd = mstrpd.split(u',');
     maryxz = mstrxz.split(u',');
     return true;
@@ -122,11 +130,10 @@ void FormEx::GotoQuestion(int n, int kind)
         return;
 
     const bool choice = kind == 0;
-    const QString number = (choice ? maryxz : marypd).value(n);
-    const QString id = (choice ? ChoicePrefix : JudgePrefix) + number;
+    const QString id = IdOf(n, kind);
     SetTag(ui->txtts, id);
     const OrderedDict& pool = choice ? mdictxz : mdictpd;
-    panel.Show(Record::Split(pool.Item(Record::PoolKey(number))), Cipher, choice);
+    panel.Show(Record::Split(pool.Item(Record::PoolKey(id.mid(2)))), Cipher, choice);
     panel.ClearSelection();
     panel.Select(answers.mdictan().Item(id));
     ui->txtsy->setText(QString::number(ExamQuestions - answers.mdictan().Count()));
@@ -160,6 +167,7 @@ void FormEx::Command3_Click()
     SetSteppingEnabled(false);
     ShowScore();
     ui->Command4->setEnabled(answers.mdicterr().Count() >= 1);
+    RefreshCard();
 }
 
 void FormEx::Command4_Click()
@@ -176,20 +184,22 @@ void FormEx::Command4_Click()
     if (wrong.isEmpty()) {
         // Nothing to step through: an earlier exam left this button enabled.
         SetSteppingEnabled(false);
+        RefreshCard();
         return;
     }
     SetSteppingEnabled(true);
     GotoWrongQuestion(1);
     ui->txtts->setText(PositionText(1));
+    RefreshCard();
 }
 
 void FormEx::Timer1_Timer()
 {
     const ClockTick tick = NextClockTick(ui->txtsj->text());
     if (tick.expired) {
-        Timer1->stop();
         ShowScore();
         SetSteppingEnabled(false);
+        RefreshCard();
     }
     ui->txtsj->setText(tick.text);
 }
@@ -210,14 +220,24 @@ void FormEx::MoveTo(int position)
         GotoQuestion(slot.n, slot.kind);
     }
     ui->txtts->setText(PositionText(mts));
+    RefreshCard();
 }
 
 // The exam ends with its result: the clock stops for good, showing the time that was left.
 void FormEx::ShowScore()
 {
     Timer1->stop();
+    ShowVerdict(answers.Score());
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
+}
+
+void FormEx::ShowVerdict(int score)
+{
+    const bool passed = score >= PassScore;
+    ui->lblVerdict->setText(passed ? QStringLiteral("合格") : QStringLiteral("不合格"));
+    ui->lblVerdict->setStyleSheet(passed ? QStringLiteral("color: rgb(0, 128, 0);")
+                                         : QStringLiteral("color: rgb(192, 0, 0);"));
 }
 
 void FormEx::SetSteppingEnabled(bool enabled)
@@ -229,4 +249,45 @@ void FormEx::SetSteppingEnabled(bool enabled)
 QString FormEx::DisplayedId() const
 {
     return Tag(ui->txtts);
+}
+
+QString FormEx::IdOf(int n, int kind) const
+{
+    return kind == 0 ? ChoicePrefix + maryxz.value(n) : JudgePrefix + marypd.value(n);
+}
+
+QString FormEx::IdAtPosition(int position) const
+{
+    const ExamSlot slot = SlotOf(position);
+    return IdOf(slot.n, slot.kind);
+}
+
+// A cell is a shortcut for stepping: the choice on display is recorded first.
+void FormEx::CardClicked(int position)
+{
+    if (ui->Command1->isEnabled() && !mblnreview)
+        MoveTo(position);
+}
+
+// Clickable only while the exam runs; the review marks the wrong answers and outlines the
+// question under review.
+void FormEx::RefreshCard()
+{
+    QList<AnswerCard::Mark> marks;
+    int current = mblnreview ? 0 : mts;
+    const QString reviewed = mblnreview ? mdicterrxg.Item(Record::PoolKey(mts)) : QString();
+    for (int position = 1; position <= ExamQuestions; ++position) {
+        const QString id = IdAtPosition(position);
+        if (mblnreview && answers.mdicterr().Exists(id))
+            marks.append(AnswerCard::Mark::Wrong);
+        else if (answers.mdictan().Exists(id))
+            marks.append(AnswerCard::Mark::Answered);
+        else
+            marks.append(AnswerCard::Mark::Open);
+        if (!reviewed.isEmpty() && id == reviewed)
+            current = position;
+    }
+    if (!panel.IsOnDisplay())
+        current = 0;
+    ui->answerCard->Show(marks, current, ui->Command1->isEnabled() && !mblnreview);
 }

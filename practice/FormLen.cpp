@@ -1,6 +1,7 @@
 #include "practice/FormLen.h"
 
 #include "app/Platform.h"
+#include "app/QuestionKeys.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
 #include "app/TextZoom.h"
@@ -38,6 +39,7 @@ FormLen::FormLen(QWidget* parent)
     ui->img->hide();
     ui->txtExplain->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
+    new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);

@@ -64,6 +64,7 @@ private slots:
     void labelsSayWhatTheyShow();
     void questionAreaGrowsWithTheWindow();
     void textSizeKeysAndMemory();
+    void keysFollowTheMoveOnRule();
     void emptyChapter();
     void pictures();
     void chapterTitles_data();
@@ -406,6 +407,33 @@ void TestPracticeWindow::textSizeKeysAndMemory()
             QTest::keyClick(&p.window, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(sizes(p), all(7)); // the smallest that stays readable
     }
+}
+
+void TestPracticeWindow::keysFollowTheMoveOnRule()
+{
+    Practice p;
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    p.Chapter(1);
+    QTest::keyClick(&p.window, Qt::Key_Right); // not started: the buttons are disabled
+    QCOMPARE(p.Text("txtts"), QString());
+    p.Start();
+    QTest::keyClick(&p.window, Qt::Key_3);
+    p.Option(2)->setFocus();
+    QTest::keyClick(p.Option(2), Qt::Key_Right);
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
+    QTest::keyClick(&p.window, Qt::Key_C); // no third option on a true/false question
+    QTest::keyClick(&p.window, Qt::Key_Return);
+    QCOMPARE(p.Revealed(), QStringLiteral("对"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QTest::keyClick(&p.window, Qt::Key_A);
+    QTest::keyClick(&p.window, Qt::Key_PageDown);
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断错"));
+    QTest::keyClick(&p.window, Qt::Key_1);
+    QTest::keyClick(&p.window, Qt::Key_Left); // wrong: refused either way
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QTest::keyClick(&p.window, Qt::Key_B);
+    QTest::keyClick(&p.window, Qt::Key_PageUp);
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
 }
 
 void TestPracticeWindow::chapterTitles_data()
