@@ -15,6 +15,7 @@ constexpr QSize CellSize(30, 24);
 // Answered cells are filled, the one on display outlined, wrong ones red.
 const QString CellStyle = QStringLiteral(
     "QToolButton { border: 1px solid #a0a0a0; background: white; }"
+    "QToolButton:disabled { color: #404040; }"
     "QToolButton[mark=\"answered\"] { background: #7fb2e5; }"
     "QToolButton[mark=\"wrong\"] { background: #ee8b8b; }"
     "QToolButton[current=\"true\"] { border: 2px solid #1a3f7a; }");

@@ -39,6 +39,7 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     connect(ui->Command4, &QPushButton::clicked, this, &FormEx::Command4_Click);
     connect(Timer1, &QTimer::timeout, this, &FormEx::Timer1_Timer);
     connect(ui->answerCard, &AnswerCard::positionClicked, this, &FormEx::CardClicked);
+    ui->cmdStart->setFocus(); // Space starts the exam
     Form_Load();
 }
 
@@ -76,6 +77,8 @@ void FormEx::cmdStart_Click()
     }
     GotoQuestion(1, 0);
     RefreshCard();
+    // Off the start button, so that Space can no longer restart the exam by accident.
+    ui->txt->setFocus();
 }
 
 bool FormEx::ReadData()

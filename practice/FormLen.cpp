@@ -44,6 +44,7 @@ FormLen::FormLen(QWidget* parent)
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &FormLen::Command2_Click);
+    ui->cbl->setFocus(); // arrows choose a chapter, Tab reaches the start button
     Form_Load();
 }
 
