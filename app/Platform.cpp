@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -10,6 +11,11 @@
 QString BankFile;
 
 namespace {
+// Where `cmake --install` puts the bank, seen from the executable; relative, so that a package
+// moved to another prefix or staged under DESTDIR still finds it.
+const QString InstalledBankFolder = QStringLiteral("../share/jiaogui");
+const QString BankFilePattern = QStringLiteral("*.dat");
+
 QString& AppPathOverride()
 {
     static QString dir;
@@ -33,7 +39,20 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon)
 QString AppPath()
 {
     const QString& dir = AppPathOverride();
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+    if (!dir.isEmpty())
+        return dir;
+    // Decided once: the folder does not move while the program runs, and listing /usr/bin for
+    // every picture would be wasted work.
+    static const QString bankFolder = BankFolder(QCoreApplication::applicationDirPath());
+    return bankFolder;
+}
+
+QString BankFolder(const QString& executableDir)
+{
+    const QDir beside(executableDir);
+    if (!beside.entryList({BankFilePattern}, QDir::Files).isEmpty())
+        return beside.path();
+    return QDir::cleanPath(beside.filePath(InstalledBankFolder));
 }
 
 void SetAppPath(const QString& dir)

@@ -8,10 +8,13 @@ class QWidget;
 // The chosen bank's file name, without folder; empty until the main window sets it.
 extern QString BankFile;
 
-// The program's folder: where the executable lies.
+// Where the bank files and their pict folder lie: BankFolder of the executable's folder.
 QString AppPath();
 // Points AppPath() elsewhere; only tests use it, to run the windows on fixture banks.
 void SetAppPath(const QString& dir);
+// The executable's folder when a bank file (*.dat) lies there, as in the build folder or a
+// Windows folder; otherwise the installed data folder, ../share/jiaogui relative to it.
+QString BankFolder(const QString& executableDir);
 
 // A control's Tag: a spare text every control carries, its dynamic property "tag".
 QString Tag(const QObject* control);

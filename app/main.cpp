@@ -2,10 +2,15 @@
 #include "app/Platform.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The application id names the installed desktop entry and icon; the desktop matches our
+    // windows to them by it. The icon set here is every window's.
+    QGuiApplication::setDesktopFileName(QStringLiteral(JIAOGUI_APP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" JIAOGUI_APP_ID ".svg")));
     InstallQtTranslation();
     auto* main = new FormMain();
     main->setAttribute(Qt::WA_DeleteOnClose);
