@@ -18,9 +18,11 @@ const QStringList& ChoiceCaptions = Record::AnswerLetters;
 const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
 } // namespace
 
-QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img)
-    : txt(txt), t(t), op(op), img(img)
+QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
+                             QPlainTextEdit* explanation)
+    : txt(txt), t(t), op(op), img(img), explanation(explanation)
 {
+    HideExplanation();
 }
 
 void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceLayout)
@@ -31,6 +33,24 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     SetTag(txt, Record::FieldOf(fields, Record::Answer));
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
+    // Encoded as the question text is; a bank without explanations has no field 6.
+    const QString encoded = Record::FieldOf(fields, Record::Explanation);
+    explanationText = encoded.isEmpty()
+                          ? QString()
+                          : cipher.b64StrDec(DecodeText(encoded, BankKey)).value_or(QString());
+    HideExplanation();
+}
+
+void QuestionPanel::RevealExplanation()
+{
+    explanation->setPlainText(explanationText);
+    explanation->setVisible(!explanationText.isEmpty());
+}
+
+void QuestionPanel::HideExplanation()
+{
+    explanation->clear();
+    explanation->hide();
 }
 
 void QuestionPanel::Clear()
@@ -41,6 +61,8 @@ void QuestionPanel::Clear()
 void QuestionPanel::ShowNothing()
 {
     txt->clear();
+    explanationText.clear();
+    HideExplanation();
     SetTag(txt, QString());
     for (QRadioButton* button : op)
         button->hide();

@@ -11,7 +11,7 @@ class QPlainTextEdit;
 class QRadioButton;
 
 // The question area both question windows share: the text box whose tag holds the right
-// answer, the scratch box, the three option buttons and the picture.
+// answer, the scratch box, the three option buttons, the picture and the explanation box.
 class QuestionPanel {
 public:
     using Options = std::array<QRadioButton*, 3>;
@@ -19,11 +19,16 @@ public:
     // The letter read while no option is selected; never equal to a right answer.
     static inline const QString NoChoice = QStringLiteral("asasas");
 
-    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img);
+    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
+                  QPlainTextEdit* explanation);
 
     // Shows a record: decoded question text, its right answer in the tag, the options laid out
-    // for a choice (A, B, C) or a true/false question (对, 错), and its picture.
+    // for a choice (A, B, C) or a true/false question (对, 错), and its picture. Its explanation
+    // is kept back until RevealExplanation.
     void Show(const QStringList& fields, Cipher& cipher, bool choiceLayout);
+    // Shows the explanation of the question on display; a question without one shows no box.
+    void RevealExplanation();
+    void HideExplanation();
     // Empties the question text only: no question is on display, the rest stays as it was.
     void Clear();
     // An empty question area: no text, no options, no picture.
@@ -51,4 +56,6 @@ private:
     QLineEdit* t;
     Options op;
     QLabel* img;
+    QPlainTextEdit* explanation;
+    QString explanationText; // of the question on display
 };

@@ -9,7 +9,7 @@
 namespace Record {
 inline const QString Separator = QStringLiteral("(::)");
 
-enum Field { Id = 0, Chapter = 1, Kind = 2, Answer = 3, QuestionText = 4, Picture = 5 };
+enum Field { Id = 0, Chapter = 1, Kind = 2, Answer = 3, QuestionText = 4, Picture = 5, Explanation = 6 };
 // A record needs its question text to be of any use.
 constexpr int MinimumFields = QuestionText + 1;
 constexpr int FieldCount = Picture + 1;

@@ -19,12 +19,11 @@ const QString JudgePrefix = QStringLiteral("1_");
 
 FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     : QWidget(parent), ui(SetUpUi<Ui::FormEx>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img),
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img, ui->txtExplain),
       drawSource(std::move(drawSource))
 {
     ui->t->hide();
     ui->img->hide();
-    ui->txtExplain->hide();
     ui->lblYours->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
@@ -62,6 +61,7 @@ void FormEx::cmdStart_Click()
     ui->Command3->setEnabled(true);
     panel.SetOptionsEnabled(true);
     panel.Clear();
+    panel.HideExplanation();
     ui->lblYours->hide();
     ui->lblVerdict->clear();
     Timer1->start();
@@ -150,6 +150,7 @@ void FormEx::GotoWrongQuestion(int pos)
     panel.Show(fields, Cipher, Record::FieldOf(fields, Record::Kind) == Record::ChoiceKind);
     panel.SetOptionsEnabled(false);
     panel.Select(Record::FieldOf(fields, Record::Answer));
+    panel.RevealExplanation();
     ui->lblYours->setText(QStringLiteral("你的答案：%1").arg(panel.CaptionOf(answers.mdictan().Item(id))));
     ui->lblYours->show();
 }

@@ -33,11 +33,10 @@ QString ChapterTitle(const QString& number)
 
 FormLen::FormLen(QWidget* parent)
     : QWidget(parent), ui(SetUpUi<Ui::FormLen>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img)
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img, ui->txtExplain)
 {
     ui->t->hide();
     ui->img->hide();
-    ui->txtExplain->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
@@ -116,6 +115,7 @@ bool FormLen::GotoQuestion(int n, int chapter)
         run.Judge(mts, right);
         if (!right) {
             ui->lbl->setText(RevealedAnswer());
+            panel.RevealExplanation();
             return false;
         }
     }
@@ -183,8 +183,7 @@ QString FormLen::RevealedAnswer() const
 void FormLen::ClearRevealedAnswer()
 {
     ui->lbl->clear();
-    ui->txtExplain->clear();
-    ui->txtExplain->hide();
+    panel.HideExplanation();
 }
 
 // Said in the window, not in a box: the learner goes straight on with the next round.

@@ -172,6 +172,7 @@ void TestExamWindow::startDrawsAndShowsTheFirstQuestion()
     QVERIFY(exam.window.mstrxz.startsWith(',') && exam.window.mstrxz.endsWith(','));
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden()); // never during the exam
 }
 
 void TestExamWindow::aSecondStartBeginsAfresh()
@@ -426,6 +427,7 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     const QStringList expected = {exam.ExpectedText(51), exam.ExpectedText(2), exam.ExpectedText(3)};
     const QList<int> rightOptions = {exam.RightOption(51), exam.RightOption(2), exam.RightOption(3)};
     QCOMPARE(exam.Question(), expected[0]);
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden()); // six fields: no explanation
     QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
     QVERIFY(exam.Option(rightOptions[0])->isChecked());
     QVERIFY(!exam.Option(0)->isEnabled() && !exam.Option(1)->isEnabled());
@@ -437,6 +439,9 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
     QVERIFY(exam.Option(rightOptions[1])->isChecked());
     QCOMPARE(exam.Yours(), QStringLiteral("你的答案：%1").arg(QChar(u'A' + exam.WrongOption(2))));
+    QVERIFY(!exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
+    QCOMPARE(exam.Get<QPlainTextEdit>("txtExplain")->toPlainText(),
+             FixtureBank::ChoiceExplanation(exam.NumberAt(2)));
     exam.Next();
     exam.Next();
     QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
@@ -451,6 +456,7 @@ void TestExamWindow::reviewReplaysWrongAnswers()
 
     exam.Start(); // leaves review mode, options usable again
     QVERIFY(!exam.window.mblnreview);
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
     QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
     QVERIFY(exam.Option(0)->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1));

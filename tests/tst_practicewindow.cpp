@@ -26,11 +26,12 @@ struct Practice : WindowDriver<FormLen> {
     }
 };
 
-// Chapter 1: c1 (choice, C), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
+// Chapter 1: c1 (choice, C, with an explanation), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
 // chapter 2 none.
 QList<QByteArray> PracticeBank()
 {
-    return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"))),
+    return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"), {},
+                                  QStringLiteral("选 C：这是一章选择题的解释。"))),
             QuestionLine(Question("j1", "1", "0", "A", QStringLiteral("一章 判断对"))),
             QuestionLine(Question("t1", "3", "1", "A", QStringLiteral("三章 第一"))),
             QuestionLine(Question("j2", "1", "", "B", QStringLiteral("一章 判断错"))),
@@ -65,6 +66,7 @@ private slots:
     void questionAreaGrowsWithTheWindow();
     void textSizeKeysAndMemory();
     void keysFollowTheMoveOnRule();
+    void explanationAfterAWrongChoice();
     void emptyChapter();
     void pictures();
     void chapterTitles_data();
@@ -434,6 +436,39 @@ void TestPracticeWindow::keysFollowTheMoveOnRule()
     QTest::keyClick(&p.window, Qt::Key_B);
     QTest::keyClick(&p.window, Qt::Key_PageUp);
     QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+}
+
+void TestPracticeWindow::explanationAfterAWrongChoice()
+{
+    Practice p;
+    const auto* box = p.Get<QPlainTextEdit>("txtExplain");
+    const auto explained = [box] { return box->isHidden() ? QString() : box->toPlainText(); };
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    p.Chapter(1);
+    p.Start();
+    QCOMPARE(explained(), QString());
+    p.Choose(2);
+    p.Next(); // right at once: nothing to explain
+    QCOMPARE(explained(), QString());
+    p.Choose(0);
+    p.Previous();
+    QTest::keyClick(&p.window, Qt::Key_Right); // nothing chosen: revealed
+    QCOMPARE(p.Revealed(), "C");
+    QCOMPARE(explained(), QStringLiteral("选 C：这是一章选择题的解释。"));
+    p.Choose(2);
+    p.Next(); // moved on: cleared
+    QCOMPARE(explained(), QString());
+    QCOMPARE(box->toPlainText(), QString());
+    p.Choose(1);
+    p.Next(); // a question without an explanation shows no box
+    QCOMPARE(p.Revealed(), QStringLiteral("对"));
+    QVERIFY(box->isHidden());
+    p.Chapter(1); // the chapter picked again clears it all
+    p.Start();
+    p.Next();
+    QCOMPARE(explained(), QStringLiteral("选 C：这是一章选择题的解释。"));
+    p.Chapter(3);
+    QVERIFY(box->isHidden());
 }
 
 void TestPracticeWindow::chapterTitles_data()
