@@ -6,6 +6,7 @@
 #include "bank/Picture.h"
 #include "bank/Record.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -133,11 +134,24 @@ void QuestionPanel::LayOutOptions(bool choiceLayout)
     op[2]->setVisible(choiceLayout);
 }
 
+QPixmap SharpestPicture(const QString& path, qreal ratio)
+{
+    constexpr qreal TwinRatio = 2;
+    QPixmap picture;
+    const QString twin = HighDensityTwin(path);
+    if (ratio > 1 && QFileInfo(twin).isFile() && picture.load(twin)) {
+        picture.setDevicePixelRatio(TwinRatio);
+        return picture;
+    }
+    picture.load(path);
+    return picture;
+}
+
 void QuestionPanel::ShowPicture(const QString& reference)
 {
     const auto path = PicturePath(reference);
-    QPixmap picture;
-    if (!path || !picture.load(*path)) {
+    const QPixmap picture = path ? SharpestPicture(*path, img->devicePixelRatioF()) : QPixmap();
+    if (picture.isNull()) {
         img->clear();
         img->hide();
         return;

@@ -6,9 +6,14 @@
 
 class Cipher;
 class QLabel;
+class QPixmap;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
+
+// A question picture for a screen of the given device pixel ratio: on a dense screen its
+// high-density twin where the bank has one, so it stays sharp; null when nothing loads.
+QPixmap SharpestPicture(const QString& path, qreal ratio);
 
 // The question area both question windows share: the text box whose tag holds the right
 // answer, the scratch box, the three option buttons, the picture and the explanation box.

@@ -13,3 +13,6 @@ std::optional<QString> PictureInFolder(const QString& reference);
 
 // The picture's path under the program's folder, or nothing as above.
 std::optional<QString> PicturePath(const QString& reference);
+
+// The picture drawn at twice the size for dense screens: "x.png" -> "x@2x.png", beside it.
+QString HighDensityTwin(const QString& path);

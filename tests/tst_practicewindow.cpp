@@ -1,4 +1,5 @@
 #include "app/Platform.h"
+#include "app/QuestionPanel.h"
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
@@ -67,6 +68,8 @@ private slots:
     void textSizeKeysAndMemory();
     void keysFollowTheMoveOnRule();
     void explanationAfterAWrongChoice();
+    void sharpPicturesOnDenseScreens_data();
+    void sharpPicturesOnDenseScreens();
     void emptyChapter();
     void pictures();
     void chapterTitles_data();
@@ -469,6 +472,29 @@ void TestPracticeWindow::explanationAfterAWrongChoice()
     QCOMPARE(explained(), QStringLiteral("选 C：这是一章选择题的解释。"));
     p.Chapter(3);
     QVERIFY(box->isHidden());
+}
+
+void TestPracticeWindow::sharpPicturesOnDenseScreens_data()
+{
+    QTest::addColumn<bool>("twin");        // x@2x.png lies beside x.png
+    QTest::addColumn<qreal>("ratio");      // the screen's device pixel ratio
+    QTest::addColumn<qreal>("shownRatio"); // of the picture loaded
+    QTest::newRow("ordinary screen") << true << 1.0 << 1.0;
+    QTest::newRow("dense screen") << true << 2.0 << 2.0;
+    QTest::newRow("dense screen, no twin") << false << 2.0 << 1.0;
+}
+
+void TestPracticeWindow::sharpPicturesOnDenseScreens()
+{
+    QFETCH(bool, twin);
+    QFETCH(qreal, ratio);
+    QFETCH(qreal, shownRatio);
+    if (twin)
+        fixture->AddPicture("x@2x.png");
+    const QPixmap picture = SharpestPicture(fixture->Dir() + "/pict/x.png", ratio);
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.devicePixelRatio(), shownRatio);
+    QCOMPARE(picture.deviceIndependentSize(), QSizeF(40, 20) / shownRatio);
 }
 
 void TestPracticeWindow::chapterTitles_data()

@@ -146,6 +146,7 @@ private:
                 problem(QStringLiteral("picture %1 would lead outside the pict folder").arg(picture));
             } else {
                 usedPictures.insert(*name);
+                usedPictures.insert(HighDensityTwin(*name)); // drawn for dense screens
                 if (!QFileInfo(QDir(pictureDir).filePath(*name)).isFile())
                     problem(QStringLiteral("picture %1 is not in %2").arg(picture, pictureDir));
             }
