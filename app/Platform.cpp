@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 QString BankFile;
@@ -55,6 +56,15 @@ void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIco
     box.exec();
 }
 
+bool Confirm(QWidget* parent, const QString& text, const QString& action)
+{
+    QMessageBox box(QMessageBox::Question, NoticeCaption, text, QMessageBox::NoButton, parent);
+    QPushButton* confirm = box.addButton(action, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == confirm;
+}
+
 void ShellOpen(const QString& url)
 {
     const QUrl address(url, QUrl::StrictMode);
@@ -62,4 +72,10 @@ void ShellOpen(const QString& url)
     if (!address.isValid() || (scheme != u"http" && scheme != u"https"))
         return;
     QDesktopServices::openUrl(address);
+}
+
+void ShowIndependent(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }

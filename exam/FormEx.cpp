@@ -3,12 +3,15 @@
 #include "app/Platform.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
+#include "study/StudyStore.h"
 #include "ui_FormEx.h"
 
 #include <QTimer>
+#include <utility>
 
 namespace {
 const QString ChoicePrefix = QStringLiteral("0_");
@@ -34,7 +37,10 @@ FormEx::FormEx(QWidget* parent)
     Form_Load();
 }
 
-FormEx::~FormEx() = default;
+FormEx::~FormEx()
+{
+    LeaveExam();
+}
 
 void FormEx::Form_Load()
 {
@@ -43,6 +49,7 @@ void FormEx::Form_Load()
 
 void FormEx::cmdStart_Click()
 {
+    LeaveExam();
     mblnreview = false;
     mts = 1;
     ui->txtzs->setText(CountText(ExamQuestions));
@@ -62,6 +69,7 @@ void FormEx::cmdStart_Click()
         AbandonStart();
         return;
     }
+    studyExam = Study().ExamStarted(BankFile);
     GotoQuestion(1, 0);
 }
 
@@ -211,6 +219,7 @@ void FormEx::ShowScore()
     // handlers, never inside one.
     const bool running = Timer1->isActive();
     Timer1->stop();
+    Study().ExamFinished(studyExam, Sheet());
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
     if (running)
@@ -226,4 +235,30 @@ void FormEx::SetSteppingEnabled(bool enabled)
 QString FormEx::DisplayedId() const
 {
     return Tag(ui->txtts);
+}
+
+// Every question of the exam with its final choice, and the score as the learner is shown it.
+ExamResult FormEx::Sheet() const
+{
+    ExamResult sheet;
+    sheet.score = answers.Score();
+    sheet.answered = static_cast<int>(answers.mdictan().Count());
+    sheet.secondsUsed = SecondsUsed(ui->txtsj->text());
+    for (int position = 1; position <= ExamQuestions; ++position) {
+        const ExamSlot slot = SlotOf(position);
+        const bool choice = slot.kind == 0;
+        const QString number = (choice ? maryxz : marypd).value(slot.n);
+        const QString id = (choice ? ChoicePrefix : JudgePrefix) + number;
+        const QString record = (choice ? mdictxz : mdictpd).Item(Record::PoolKey(number));
+        sheet.answers.append(AnswerTo(Record::Split(record), answers.mdictan().Item(id),
+                                      answers.mdictgd().Exists(id)));
+    }
+    return sheet;
+}
+
+// An exam closed or started again before its result is abandoned in the study record.
+void FormEx::LeaveExam()
+{
+    if (studyExam != 0)
+        Study().ExamAbandoned(std::exchange(studyExam, 0));
 }

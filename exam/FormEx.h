@@ -10,6 +10,7 @@
 #include <memory>
 
 class QTimer;
+struct ExamResult;
 
 namespace Ui {
 class FormEx;
@@ -44,6 +45,7 @@ public:
     bool mblnreview = false; // next and previous walk the wrong answers
     ::Cipher Cipher;
     QTimer* Timer1 = nullptr;
+    qint64 studyExam = 0; // the exam's row in the study record, 0 for none
 
 public slots:
     void cmdStart_Click();
@@ -61,6 +63,8 @@ private:
     void AbandonStart();
     void SetSteppingEnabled(bool enabled);
     QString DisplayedId() const;
+    ExamResult Sheet() const;
+    void LeaveExam();
 
     std::unique_ptr<Ui::FormEx> ui;
     QuestionPanel panel;

@@ -3,8 +3,12 @@
 #include "app/Platform.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/Study.h"
 #include "bank/BankLoader.h"
+#include "study/StudyStore.h"
 #include "ui_FormLen.h"
+
+#include <QHash>
 
 namespace {
 bool IsChapterIndex(int index)
@@ -99,19 +103,21 @@ void FormLen::cmdStart_Click()
 
 bool FormLen::GotoQuestion(int n, int chapter)
 {
+    if (panel.IsOnDisplay())
+        RecordFirstTry();
     if (panel.IsOnDisplay() && panel.ChosenLetter() != panel.RightAnswer()) {
         ui->lbl->setText(RevealedAnswer());
         return false;
     }
-    const QString record = IsChapterIndex(chapter)
-                               ? mdictzj[chapter].Item(Record::PoolKey(n))
-                               : QString();
+    const OrderedDict* pool = PoolAt(chapter);
+    const QString record = pool ? pool->Item(Record::PoolKey(n)) : QString();
     if (record.isEmpty()) {
         panel.ShowNothing();
         return true;
     }
     const QStringList fields = Record::Split(record);
     panel.Show(fields, Cipher, fields[Record::Kind] == Record::ChoiceKind);
+    untried = fields;
     return true;
 }
 
@@ -130,7 +136,7 @@ void FormLen::MoveTo(int position)
 {
     const int remembered = mts;
     mts = position;
-    if (!GotoQuestion(mts, ui->cbl->currentIndex())) {
+    if (!GotoQuestion(mts, PoolIndex())) {
         mts = remembered;
         return;
     }
@@ -139,8 +145,8 @@ void FormLen::MoveTo(int position)
 
 int FormLen::ChapterSize() const
 {
-    const int chapter = ui->cbl->currentIndex();
-    return IsChapterIndex(chapter) ? maryzs[chapter] : 0;
+    const OrderedDict* pool = PoolAt(PoolIndex());
+    return pool ? static_cast<int>(pool->Count()) : 0;
 }
 
 void FormLen::SetSteppingEnabled(bool enabled)
@@ -156,4 +162,61 @@ QString FormLen::RevealedAnswer() const
     if (panel.IsChoiceLayout())
         return right;
     return right == u"A" ? QStringLiteral("对") : QStringLiteral("错");
+}
+
+void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
+{
+    listPractice = true;
+    setWindowTitle(caption);
+    ui->Label1->hide();
+    ui->cbl->hide();
+    ui->cmdStart->hide();
+    FileList(ids);
+    const int count = static_cast<int>(mdictlist.Count());
+    ui->txtzs->setText(CountText(count));
+    ui->txtts->setText(PositionText(1));
+    SetSteppingEnabled(count > 0);
+    mts = 1;
+    GotoQuestion(1, ListPool);
+}
+
+// The records of ids in their order, found in the chapter pools; ids the bank lacks are left out.
+void FormLen::FileList(const QStringList& ids)
+{
+    QHash<QString, QString> byId;
+    for (const OrderedDict& pool : mdictzj) {
+        for (const QString& key : pool.Keys()) {
+            const QString record = pool.Item(key);
+            byId.insert(Record::FieldAt(record, Record::Id).toString(), record);
+        }
+    }
+    int n = 0;
+    for (const QString& id : ids) {
+        if (byId.contains(id))
+            mdictlist.Add(Record::PoolKey(++n), byId.value(id));
+    }
+}
+
+const OrderedDict* FormLen::PoolAt(int index) const
+{
+    if (index == ListPool)
+        return &mdictlist;
+    return IsChapterIndex(index) ? &mdictzj[index] : nullptr;
+}
+
+int FormLen::PoolIndex() const
+{
+    return listPractice ? ListPool : ui->cbl->currentIndex();
+}
+
+// The first judgement of a question on display is the learner's attempt; tries after the right
+// answer was revealed are not.
+void FormLen::RecordFirstTry()
+{
+    if (untried.isEmpty())
+        return;
+    const QString chosen = panel.ChosenLetter();
+    const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
+    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, chosen == panel.RightAnswer()));
+    untried.clear();
 }
