@@ -3,7 +3,7 @@
 #include "app/Platform.h"
 #include "study/StudyStore.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <memory>
@@ -53,7 +53,8 @@ StudyStore& Study()
     }
     if (study.store->Problem() != StudyProblem::None && !study.told) {
         study.told = true;
-        Notice(QApplication::activeWindow(), ProblemText(*study.store));
+        // No parent: the window that asked may be closing.
+        Notice(nullptr, ProblemText(*study.store));
     }
     return *study.store;
 }

@@ -24,10 +24,13 @@ const QString NoRecordText = QStringLiteral(
     "还没有学习记录。\n做几道章节练习或一次模拟考试后，这里会显示各章的进度、考试成绩和错题本。");
 const QString NotRecordingText = QStringLiteral("学习记录不可用，本次运行的练习和考试不会记录。");
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
-const QString ChartDateTimeFormat = QStringLiteral("MM-dd HH:mm");
 constexpr int MaximumScore = ExamQuestions;
+constexpr qint64 HourMilliseconds = 3600 * 1000;
+constexpr qint64 DayMilliseconds = 24 * HourMilliseconds;
 // A lone exam still gets a time axis of some width, centred on it.
-constexpr qint64 LoneExamMargin = 3600 * 1000;
+constexpr qint64 LoneExamMargin = HourMilliseconds;
+constexpr int MostTimeTicks = 5;
+constexpr int ChapterRowHeight = 24;
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
@@ -42,6 +45,16 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignC
 QTableWidgetItem* NumberCell(int n)
 {
     return Cell(QString::number(n));
+}
+
+// Labels that differ from tick to tick over a time axis this long.
+QString TimeAxisFormat(qint64 milliseconds)
+{
+    if (milliseconds < HourMilliseconds)
+        return QStringLiteral("HH:mm:ss");
+    if (milliseconds < DayMilliseconds)
+        return QStringLiteral("HH:mm");
+    return QStringLiteral("MM-dd");
 }
 
 QString TimeUsedText(int seconds)
@@ -61,9 +74,15 @@ FormStudy::~FormStudy() = default;
 
 void FormStudy::Form_Load()
 {
-    ui->tblChapters->setRowCount(Record::ChapterCount + 1);
-    ui->tblChapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    ui->tblChapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
+    QTableWidget* chapters = ui->tblChapters;
+    chapters->setRowCount(Record::ChapterCount + 1);
+    // Every chapter and the total in sight at once.
+    chapters->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    chapters->verticalHeader()->setDefaultSectionSize(ChapterRowHeight);
+    chapters->setMinimumHeight(chapters->horizontalHeader()->sizeHint().height() +
+                               chapters->rowCount() * ChapterRowHeight + 2 * chapters->frameWidth());
+    chapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
     ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tblExams->horizontalHeader()->setStretchLastSection(true);
     SetUpChart();
@@ -83,7 +102,6 @@ void FormStudy::SetUpChart()
     chart->addSeries(passLine);
     chart->addSeries(scores);
     timeAxis = new QDateTimeAxis(chart);
-    timeAxis->setFormat(ChartDateTimeFormat);
     auto* scoreAxis = new QValueAxis(chart);
     scoreAxis->setRange(0, MaximumScore);
     scoreAxis->setTickCount(6);
@@ -160,8 +178,15 @@ void FormStudy::ShowChapters(const PerChapter& progress,
     for (int i = 0; i < Record::ChapterCount; ++i)
         ShowChapterRow(i, ChapterTitle(QString::number(Record::FirstChapter + i)), progress[i],
                        book[i]);
-    ShowChapterRow(Record::ChapterCount, QStringLiteral("合计"), Total(progress),
+    const int totalRow = Record::ChapterCount;
+    ShowChapterRow(totalRow, QStringLiteral("合计"), Total(progress),
                    std::accumulate(book.begin(), book.end(), 0));
+    for (int column = Title; column < Progress; ++column) {
+        QTableWidgetItem* item = ui->tblChapters->item(totalRow, column);
+        QFont bold = item->font();
+        bold.setBold(true);
+        item->setFont(bold);
+    }
 }
 
 void FormStudy::ShowChapterRow(int row, const QString& title, const ChapterProgress& progress,
@@ -216,6 +241,8 @@ void FormStudy::ShowChart(const QList<FinishedExam>& exams)
         last += LoneExamMargin;
     }
     passLine->replace({QPointF(first, PassScore), QPointF(last, PassScore)});
+    timeAxis->setFormat(TimeAxisFormat(qint64(last - first)));
+    timeAxis->setTickCount(qBound(2, int(points.size()), MostTimeTicks));
     timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
                        QDateTime::fromMSecsSinceEpoch(qint64(last)));
 }
