@@ -5,6 +5,7 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
+#include "study/FormStudy.h"
 #include "ui_FormMain.h"
 
 #include <QPainter>
@@ -14,13 +15,6 @@ namespace {
 const QString BeijingEntry = QStringLiteral("北京");
 const QString BeijingFile = QStringLiteral("beijing.dat");
 const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
-
-// Every window opened from here stands on its own: no owner, freed when closed.
-void ShowIndependent(QWidget* window)
-{
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-}
 } // namespace
 
 FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this))
@@ -29,6 +23,7 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(
     connect(ui->Command2, &QPushButton::clicked, this, &FormMain::Command2_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
     connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
+    connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
 }
 
@@ -93,6 +88,11 @@ void FormMain::Command4_Click()
 void FormMain::Command5_Click()
 {
     close();
+}
+
+void FormMain::cmdStudy_Click()
+{
+    OpenQuestionWindow<FormStudy>();
 }
 
 void FormMain::Label3_Click()

@@ -7,7 +7,8 @@ namespace Ui {
 class FormMain;
 }
 
-// The window the program opens: choose the bank, open the exam, practice and links windows.
+// The window the program opens: choose the bank, open the exam, practice, study record and
+// links windows.
 class FormMain : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public slots:
     void Command2_Click();
     void Command4_Click();
     void Command5_Click();
+    void cmdStudy_Click();
     void Label3_Click();
 
 protected:

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTranslator>
 #include <QUrl>
 
@@ -78,6 +79,15 @@ void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIco
     box.exec();
 }
 
+bool Confirm(QWidget* parent, const QString& text, const QString& action)
+{
+    QMessageBox box(QMessageBox::Question, NoticeCaption, text, QMessageBox::NoButton, parent);
+    QPushButton* confirm = box.addButton(action, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == confirm;
+}
+
 bool IsWebAddress(const QString& url)
 {
     const QUrl address(url, QUrl::StrictMode);
@@ -107,4 +117,10 @@ bool InstallQtTranslation()
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+void ShowIndependent(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }

@@ -24,6 +24,8 @@ enum class MsgIcon { None = 0, Exclamation = 48, Information = 64 };
 
 // A modal message box with one OK button; returns when the learner closes it.
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon);
+// A modal question with the buttons action and 取消; true when the learner chose action.
+bool Confirm(QWidget* parent, const QString& text, const QString& action);
 
 // The notices the windows show all carry this caption.
 inline const QString NoticeCaption = QStringLiteral("提示信息");
@@ -42,3 +44,7 @@ void OpenLink(QWidget* parent, const QString& url);
 // Installs Qt's own Chinese translation, so that its standard buttons read "确定" and not "OK".
 // False when the translation is not installed.
 bool InstallQtTranslation();
+
+// Shows a window that stands on its own, as every window but the main one: no owner, freed
+// when closed.
+void ShowIndependent(QWidget* window);

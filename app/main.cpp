@@ -7,6 +7,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Names the folder of the study record (~/.local/share/jiaogui on Linux) and the settings.
+    QApplication::setApplicationName(QStringLiteral("jiaogui"));
     // The application id names the installed desktop entry and icon; the desktop matches our
     // windows to them by it. The icon set here is every window's.
     QGuiApplication::setDesktopFileName(QStringLiteral(JIAOGUI_APP_ID));

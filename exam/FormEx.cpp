@@ -5,12 +5,15 @@
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
 #include "app/TextZoom.h"
+#include "app/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
+#include "study/StudyStore.h"
 #include "ui_FormEx.h"
 
 #include <QTimer>
+#include <utility>
 
 namespace {
 const QString ChoicePrefix = QStringLiteral("0_");
@@ -42,7 +45,10 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     Form_Load();
 }
 
-FormEx::~FormEx() = default;
+FormEx::~FormEx()
+{
+    LeaveExam();
+}
 
 void FormEx::Form_Load()
 {
@@ -52,6 +58,7 @@ void FormEx::Form_Load()
 
 void FormEx::cmdStart_Click()
 {
+    LeaveExam();
     mblnreview = false;
     mts = 1;
     ui->txtzs->setText(CountText(ExamQuestions));
@@ -75,6 +82,7 @@ void FormEx::cmdStart_Click()
         RefreshCard();
         return;
     }
+    studyExam = Study().ExamStarted(BankFile);
     GotoQuestion(1, 0);
     RefreshCard();
     // Off the start button, so that Space can no longer restart the exam by accident.
@@ -232,6 +240,7 @@ void FormEx::ShowScore()
 {
     Timer1->stop();
     ShowVerdict(answers.Score());
+    Study().ExamFinished(studyExam, Sheet());
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
 }
@@ -239,7 +248,7 @@ void FormEx::ShowScore()
 void FormEx::ShowVerdict(int score)
 {
     const bool passed = score >= PassScore;
-    ui->lblVerdict->setText(passed ? QStringLiteral("合格") : QStringLiteral("不合格"));
+    ui->lblVerdict->setText(VerdictText(score));
     ui->lblVerdict->setStyleSheet(passed ? QStringLiteral("color: rgb(0, 128, 0);")
                                          : QStringLiteral("color: rgb(192, 0, 0);"));
 }
@@ -294,4 +303,28 @@ void FormEx::RefreshCard()
     if (!panel.IsOnDisplay())
         current = 0;
     ui->answerCard->Show(marks, current, ui->Command1->isEnabled() && !mblnreview);
+}
+
+// Every question of the exam with its final choice, and the score as the learner is shown it.
+ExamResult FormEx::Sheet() const
+{
+    ExamResult sheet;
+    sheet.score = answers.Score();
+    sheet.answered = static_cast<int>(answers.mdictan().Count());
+    sheet.secondsUsed = SecondsUsed(ui->txtsj->text());
+    for (int position = 1; position <= ExamQuestions; ++position) {
+        const QString id = IdAtPosition(position);
+        const OrderedDict& pool = SlotOf(position).kind == 0 ? mdictxz : mdictpd;
+        const QString record = pool.Item(Record::PoolKey(id.mid(2)));
+        sheet.answers.append(AnswerTo(Record::Split(record), answers.mdictan().Item(id),
+                                      answers.mdictgd().Exists(id)));
+    }
+    return sheet;
+}
+
+// An exam closed or started again before its result is abandoned in the study record.
+void FormEx::LeaveExam()
+{
+    if (studyExam != 0)
+        Study().ExamAbandoned(std::exchange(studyExam, 0));
 }

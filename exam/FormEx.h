@@ -12,6 +12,7 @@
 #include <memory>
 
 class QTimer;
+struct ExamResult;
 
 namespace Ui {
 class FormEx;
@@ -51,6 +52,7 @@ public:
     bool mblnreview = false; // next and previous walk the wrong answers
     ::Cipher Cipher;
     QTimer* Timer1 = nullptr;
+    qint64 studyExam = 0; // the exam's row in the study record, 0 for none
 
 public slots:
     void cmdStart_Click();
@@ -74,6 +76,8 @@ private:
     void CardClicked(int position);
     void RefreshCard();
     void ShowVerdict(int score);
+    ExamResult Sheet() const;
+    void LeaveExam();
 
     std::unique_ptr<Ui::FormEx> ui;
     QuestionPanel panel;

@@ -4,9 +4,13 @@
 #include "app/QuestionKeys.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/Study.h"
 #include "app/TextZoom.h"
 #include "bank/BankLoader.h"
+#include "study/StudyStore.h"
 #include "ui_FormLen.h"
+
+#include <QHash>
 
 namespace {
 bool IsChapterIndex(int index)
@@ -98,20 +102,26 @@ void FormLen::cmdStart_Click()
         Notice(this, QStringLiteral("请您先选择要练习的章节"), MsgIcon::None);
         return;
     }
+    Begin();
+}
+
+// A start begins the questions afresh at question 1: the choice on display is not judged.
+void FormLen::Begin()
+{
     ui->txtts->setText(PositionText(1));
-    // A chapter without questions has nothing to step through.
-    SetSteppingEnabled(maryzs[chapter] > 0);
+    // Without questions there is nothing to step through.
+    SetSteppingEnabled(ChapterSize() > 0);
     mts = 1;
     run.Reset();
     ui->lblDone->clear();
-    // A start begins the chapter afresh: the choice on display is not judged.
-    ShowQuestion(1, chapter);
+    ShowQuestion(1, PoolIndex());
 }
 
 bool FormLen::GotoQuestion(int n, int chapter)
 {
     if (panel.IsOnDisplay()) {
         const bool right = panel.ChosenLetter() == panel.RightAnswer();
+        RecordFirstTry();
         run.Judge(mts, right);
         if (!right) {
             ui->lbl->setText(RevealedAnswer());
@@ -127,15 +137,16 @@ void FormLen::ShowQuestion(int n, int chapter)
 {
     panel.ClearSelection();
     ClearRevealedAnswer();
-    const QString record = IsChapterIndex(chapter)
-                               ? mdictzj[chapter].Item(Record::PoolKey(n))
-                               : QString();
+    untried.clear();
+    const OrderedDict* pool = PoolAt(chapter);
+    const QString record = pool ? pool->Item(Record::PoolKey(n)) : QString();
     if (record.isEmpty()) {
         panel.ShowNothing();
         return;
     }
     const QStringList fields = Record::Split(record);
     panel.Show(fields, Cipher, fields[Record::Kind] == Record::ChoiceKind);
+    untried = fields;
 }
 
 void FormLen::Command1_Click()
@@ -154,7 +165,7 @@ void FormLen::Command2_Click()
 bool FormLen::MoveTo(int position)
 {
     // Judged against the position on display, which mts still names.
-    if (!GotoQuestion(position, ui->cbl->currentIndex()))
+    if (!GotoQuestion(position, PoolIndex()))
         return false;
     mts = position;
     ui->txtts->setText(PositionText(mts));
@@ -164,8 +175,8 @@ bool FormLen::MoveTo(int position)
 
 int FormLen::ChapterSize() const
 {
-    const int chapter = ui->cbl->currentIndex();
-    return IsChapterIndex(chapter) ? maryzs[chapter] : 0;
+    const OrderedDict* pool = PoolAt(PoolIndex());
+    return pool ? static_cast<int>(pool->Count()) : 0;
 }
 
 void FormLen::SetSteppingEnabled(bool enabled)
@@ -189,7 +200,61 @@ void FormLen::ClearRevealedAnswer()
 // Said in the window, not in a box: the learner goes straight on with the next round.
 void FormLen::ShowChapterDone()
 {
-    ui->lblDone->setText(QStringLiteral("本章 %1 题已全部练完，本轮第一次就答对 %2 题。")
+    ui->lblDone->setText(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
+                             .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
                              .arg(ChapterSize())
                              .arg(run.RightAtFirstTry()));
+}
+
+void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
+{
+    listPractice = true;
+    setWindowTitle(caption);
+    ui->Label1->hide();
+    ui->cbl->hide();
+    ui->cmdStart->hide();
+    FileList(ids);
+    ui->txtzs->setText(CountText(static_cast<int>(mdictlist.Count())));
+    Begin();
+}
+
+// The records of ids in their order, found in the chapter pools; ids the bank lacks are left out.
+void FormLen::FileList(const QStringList& ids)
+{
+    QHash<QString, QString> byId;
+    for (const OrderedDict& pool : mdictzj) {
+        for (const QString& key : pool.Keys()) {
+            const QString record = pool.Item(key);
+            byId.insert(Record::FieldAt(record, Record::Id).toString(), record);
+        }
+    }
+    int n = 0;
+    for (const QString& id : ids) {
+        if (byId.contains(id))
+            mdictlist.Add(Record::PoolKey(++n), byId.value(id));
+    }
+}
+
+const OrderedDict* FormLen::PoolAt(int index) const
+{
+    if (index == ListPool)
+        return &mdictlist;
+    return IsChapterIndex(index) ? &mdictzj[index] : nullptr;
+}
+
+int FormLen::PoolIndex() const
+{
+    return listPractice ? ListPool : ui->cbl->currentIndex();
+}
+
+// The first judgement of a question on display is the learner's attempt; tries after the right
+// answer was revealed are not.
+void FormLen::RecordFirstTry()
+{
+    if (untried.isEmpty())
+        return;
+    const QString chosen = panel.ChosenLetter();
+    const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
+    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, chosen == panel.RightAnswer()));
+    untried.clear();
 }

@@ -28,11 +28,14 @@ public:
     // Loads the bank into the ten chapter pools.
     void ReadData();
     // Checks the choice on display, if any; when it is right (or nothing is on display) shows
-    // question n of the chapter at list index chapter and returns true.
+    // question n of the chapter at list index chapter (of mdictlist at ListPool) and returns true.
     bool GotoQuestion(int n, int chapter);
     // Shows question n of the chapter at list index chapter, with no option selected and no
     // answer revealed, whatever is on display.
     void ShowQuestion(int n, int chapter);
+    // Practice over the questions of ids in their order (the wrong-question book) instead of a
+    // chapter: no chapter to choose, no start; question 1 is shown at once.
+    void PracticeQuestions(const QStringList& ids, const QString& caption);
 
     // The window's state: written only by the handlers, read by the tests.
     std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
@@ -40,6 +43,8 @@ public:
     int mts = 1;                                           // the question on display, from 1
     PracticeRun run;                                       // since the last start
     ::Cipher Cipher;
+    OrderedDict mdictlist; // PracticeQuestions' records: "k_1", ... in the order given
+    static constexpr int ListPool = Record::ChapterCount;
 
 public slots:
     void cbl_Click();
@@ -54,9 +59,16 @@ private:
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
+    void Begin();
     void ClearRevealedAnswer();
     void ShowChapterDone();
+    void FileList(const QStringList& ids);
+    const OrderedDict* PoolAt(int index) const;
+    int PoolIndex() const;
+    void RecordFirstTry();
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
+    bool listPractice = false;
+    QStringList untried; // the fields of the question on display until its first judgement
 };

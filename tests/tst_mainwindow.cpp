@@ -3,6 +3,7 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
+#include "study/FormStudy.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/UrlCatcher.h"
@@ -84,6 +85,7 @@ void TestMainWindow::refusesWithoutBank_data()
     QTest::addColumn<QString>("button");
     QTest::newRow("exam") << "Command1";
     QTest::newRow("practice") << "Command2";
+    QTest::newRow("study record") << "cmdStudy";
 }
 
 void TestMainWindow::refusesWithoutBank()
@@ -95,7 +97,7 @@ void TestMainWindow::refusesWithoutBank()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请先选择题库"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>(), 0);
+    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>() + OpenWindows<FormStudy>(), 0);
     QCOMPARE(BankFile, QString());
 }
 
@@ -106,8 +108,11 @@ void TestMainWindow::opensIndependentWindows()
     QCOMPARE(BankFile, QStringLiteral("beijing.dat"));
     Click(main, "Command1");
     Click(main, "Command2");
+    Click(main, "cmdStudy");
     QCOMPARE(OpenWindows<FormEx>(), 2);
     QCOMPARE(OpenWindows<FormLen>(), 1);
+    QCOMPARE(OpenWindows<FormStudy>(), 1);
+    QCOMPARE(main->findChild<QPushButton*>("cmdStudy")->text(), QStringLiteral("学习记录"));
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget != main)
             QCOMPARE(widget->parentWidget(), nullptr);
