@@ -115,6 +115,8 @@ void FormLen::Begin()
     run.Reset();
     ui->lblDone->clear();
     ShowQuestion(1, PoolIndex());
+    // Off the start button, so that Space can no longer start the run again by accident.
+    ui->txt->setFocus();
 }
 
 bool FormLen::GotoQuestion(int n, int chapter)
