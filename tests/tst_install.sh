@@ -26,9 +26,10 @@ expected_files() {
         "share/icons/hicolor/128x128/apps/$id.png" \
         "share/icons/hicolor/256x256/apps/$id.png" \
         share/doc/jiaogui/copyright share/doc/jiaogui/changelog.gz
-    # One picture for every drawn or ready-made picture of the bank.
+    # One picture for every drawn (with its twin for dense screens) or ready-made picture.
     for svg in "$source"/data/bank/pict-src/*.svg; do
         echo "share/jiaogui/pict/$(basename "$svg" .svg).png"
+        echo "share/jiaogui/pict/$(basename "$svg" .svg)@2x.png"
     done
     for ready in "$source"/data/bank/pict/*; do
         [ -f "$ready" ] && echo "share/jiaogui/pict/$(basename "$ready")"
