@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A label that reports a left click, for the web addresses shown as links.
+// A label that reports a left click, or Enter or Space while it has the focus, for the web
+// addresses shown as links.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
@@ -13,4 +14,5 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -5,18 +5,16 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
+#include "study/FormStudy.h"
 #include "ui_FormMain.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
 
 namespace {
 const QString BeijingEntry = QStringLiteral("北京");
 const QString BeijingFile = QStringLiteral("beijing.dat");
-
-// Every window opened from here stands on its own: no owner, freed when closed.
-void ShowIndependent(QWidget* window)
-{
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-}
+const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
 } // namespace
 
 FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this))
@@ -25,10 +23,35 @@ FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(
     connect(ui->Command2, &QPushButton::clicked, this, &FormMain::Command2_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
     connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
+    connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
 }
 
 FormMain::~FormMain() = default;
+
+void FormMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ShowBackground();
+}
+
+void FormMain::ShowBackground()
+{
+    QSvgRenderer renderer(BackgroundPicture);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    QPixmap background(pixels);
+    background.fill(Qt::white);
+    // Cover the window, cutting the overflow evenly from both sides.
+    const QSizeF drawn = QSizeF(renderer.defaultSize()).scaled(pixels, Qt::KeepAspectRatioByExpanding);
+    const QPointF corner((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2);
+    QPainter painter(&background);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(corner, drawn));
+    painter.end();
+    background.setDevicePixelRatio(ratio);
+    ui->Image1->setPixmap(background);
+}
 
 void FormMain::SelectBank()
 {
@@ -67,7 +90,12 @@ void FormMain::Command5_Click()
     close();
 }
 
+void FormMain::cmdStudy_Click()
+{
+    OpenQuestionWindow<FormStudy>();
+}
+
 void FormMain::Label3_Click()
 {
-    ShellOpen(ui->Label3->text());
+    OpenLink(this, ui->Label3->text());
 }

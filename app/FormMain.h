@@ -7,7 +7,8 @@ namespace Ui {
 class FormMain;
 }
 
-// The window the program opens: choose the bank, open the exam, practice and links windows.
+// The window the program opens: choose the bank, open the exam, practice, study record and
+// links windows.
 class FormMain : public QWidget {
     Q_OBJECT
 public:
@@ -21,9 +22,16 @@ public slots:
     void Command2_Click();
     void Command4_Click();
     void Command5_Click();
+    void cmdStudy_Click();
     void Label3_Click();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The background drawing, scaled to cover the window and rendered at the screen's pixel
+    // density, so that it stays sharp at any size and scale.
+    void ShowBackground();
     // Opens a new window of type W unless no bank is chosen.
     template <typename W> void OpenQuestionWindow();
 

@@ -3,12 +3,20 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 QString BankFile;
 
 namespace {
+// Where `cmake --install` puts the bank, seen from the executable; relative, so that a package
+// moved to another prefix or staged under DESTDIR still finds it.
+const QString InstalledBankFolder = QStringLiteral("../share/jiaogui");
+const QString BankFilePattern = QStringLiteral("*.dat");
+
 QString& AppPathOverride()
 {
     static QString dir;
@@ -32,7 +40,20 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon)
 QString AppPath()
 {
     const QString& dir = AppPathOverride();
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+    if (!dir.isEmpty())
+        return dir;
+    // Decided once: the folder does not move while the program runs, and listing /usr/bin for
+    // every picture would be wasted work.
+    static const QString bankFolder = BankFolder(QCoreApplication::applicationDirPath());
+    return bankFolder;
+}
+
+QString BankFolder(const QString& executableDir)
+{
+    const QDir beside(executableDir);
+    if (!beside.entryList({BankFilePattern}, QDir::Files).isEmpty())
+        return beside.path();
+    return QDir::cleanPath(beside.filePath(InstalledBankFolder));
 }
 
 void SetAppPath(const QString& dir)
@@ -58,14 +79,53 @@ void SetTag(QObject* control, const QString& text)
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon)
 {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, parent);
+    // A learner may need to copy what a box says, such as an address.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 
-void ShellOpen(const QString& url)
+bool Confirm(QWidget* parent, const QString& text, const QString& action)
+{
+    QMessageBox box(QMessageBox::Question, NoticeCaption, text, QMessageBox::NoButton, parent);
+    QPushButton* confirm = box.addButton(action, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == confirm;
+}
+
+bool IsWebAddress(const QString& url)
 {
     const QUrl address(url, QUrl::StrictMode);
     const QString scheme = address.scheme().toLower();
-    if (!address.isValid() || (scheme != u"http" && scheme != u"https"))
+    return address.isValid() && (scheme == u"http" || scheme == u"https");
+}
+
+bool ShellOpen(const QString& url)
+{
+    return IsWebAddress(url) && QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode));
+}
+
+void OpenLink(QWidget* parent, const QString& url)
+{
+    if (!IsWebAddress(url) || ShellOpen(url))
         return;
-    QDesktopServices::openUrl(address);
+    Notice(parent, QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
+           MsgIcon::Information);
+}
+
+bool InstallQtTranslation()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+void ShowIndependent(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }

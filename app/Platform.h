@@ -8,10 +8,13 @@ class QWidget;
 // The chosen bank's file name, without folder; empty until the main window sets it.
 extern QString BankFile;
 
-// The program's folder: where the executable lies.
+// Where the bank files and their pict folder lie: BankFolder of the executable's folder.
 QString AppPath();
 // Points AppPath() elsewhere; only tests use it, to run the windows on fixture banks.
 void SetAppPath(const QString& dir);
+// The executable's folder when a bank file (*.dat) lies there, as in the build folder or a
+// Windows folder; otherwise the installed data folder, ../share/jiaogui relative to it.
+QString BankFolder(const QString& executableDir);
 // The file the main window chose: BankFile in the program's folder.
 QString BankPath();
 
@@ -23,6 +26,8 @@ enum class MsgIcon { None = 0, Exclamation = 48, Information = 64 };
 
 // A modal message box with one OK button; returns when the learner closes it.
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon);
+// A modal question with the buttons action and 取消; true when the learner chose action.
+bool Confirm(QWidget* parent, const QString& text, const QString& action);
 
 // The notices the windows show all carry this caption.
 inline const QString NoticeCaption = QStringLiteral("提示信息");
@@ -31,5 +36,17 @@ inline void Notice(QWidget* parent, const QString& text, MsgIcon icon = MsgIcon:
     MsgBox(parent, text, NoticeCaption, icon);
 }
 
-// Opens a web address in the default browser; anything but http and https is ignored.
-void ShellOpen(const QString& url);
+// Opens a web address in the default browser. False when it is not an http or https address
+// (those are never opened) or when nothing could open it.
+bool ShellOpen(const QString& url);
+bool IsWebAddress(const QString& url);
+// Opens a web address; when no browser takes it, tells the learner the address to copy.
+void OpenLink(QWidget* parent, const QString& url);
+
+// Installs Qt's own Chinese translation, so that its standard buttons read "确定" and not "OK".
+// False when the translation is not installed.
+bool InstallQtTranslation();
+
+// Shows a window that stands on its own, as every window but the main one: no owner, freed
+// when closed.
+void ShowIndependent(QWidget* window);

@@ -6,6 +6,7 @@
 #include "bank/Picture.h"
 #include "bank/Record.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -18,9 +19,11 @@ const QStringList& ChoiceCaptions = Record::AnswerLetters;
 const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
 } // namespace
 
-QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img)
-    : txt(txt), t(t), op(op), img(img)
+QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
+                             QPlainTextEdit* explanation)
+    : txt(txt), t(t), op(op), img(img), explanation(explanation)
 {
+    HideExplanation();
 }
 
 void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceLayout)
@@ -31,6 +34,24 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     SetTag(txt, Record::FieldOf(fields, Record::Answer));
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
+    // Encoded as the question text is; a bank without explanations has no field 6.
+    const QString encoded = Record::FieldOf(fields, Record::Explanation);
+    explanationText = encoded.isEmpty()
+                          ? QString()
+                          : cipher.b64StrDec(DecodeText(encoded, BankKey)).value_or(QString());
+    HideExplanation();
+}
+
+void QuestionPanel::RevealExplanation()
+{
+    explanation->setPlainText(explanationText);
+    explanation->setVisible(!explanationText.isEmpty());
+}
+
+void QuestionPanel::HideExplanation()
+{
+    explanation->clear();
+    explanation->hide();
 }
 
 void QuestionPanel::Clear()
@@ -41,6 +62,8 @@ void QuestionPanel::Clear()
 void QuestionPanel::ShowNothing()
 {
     txt->clear();
+    explanationText.clear();
+    HideExplanation();
     SetTag(txt, QString());
     for (QRadioButton* button : op)
         button->hide();
@@ -60,6 +83,12 @@ QString QuestionPanel::RightAnswer() const
 bool QuestionPanel::IsChoiceLayout() const
 {
     return !op[2]->isHidden();
+}
+
+QString QuestionPanel::CaptionOf(const QString& letter) const
+{
+    const QStringList& captions = IsChoiceLayout() ? ChoiceCaptions : JudgeCaptions;
+    return captions.value(Letters.indexOf(letter));
 }
 
 QString QuestionPanel::ChosenLetter() const
@@ -105,11 +134,24 @@ void QuestionPanel::LayOutOptions(bool choiceLayout)
     op[2]->setVisible(choiceLayout);
 }
 
+QPixmap SharpestPicture(const QString& path, qreal ratio)
+{
+    constexpr qreal TwinRatio = 2;
+    QPixmap picture;
+    const QString twin = HighDensityTwin(path);
+    if (ratio > 1 && QFileInfo(twin).isFile() && picture.load(twin)) {
+        picture.setDevicePixelRatio(TwinRatio);
+        return picture;
+    }
+    picture.load(path);
+    return picture;
+}
+
 void QuestionPanel::ShowPicture(const QString& reference)
 {
     const auto path = PicturePath(AppPath(), reference);
-    QPixmap picture;
-    if (!path || !picture.load(*path)) {
+    const QPixmap picture = path ? SharpestPicture(*path, img->devicePixelRatioF()) : QPixmap();
+    if (picture.isNull()) {
         img->clear();
         img->hide();
         return;

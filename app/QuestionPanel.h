@@ -6,12 +6,17 @@
 
 class Cipher;
 class QLabel;
+class QPixmap;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 
+// A question picture for a screen of the given device pixel ratio: on a dense screen its
+// high-density twin where the bank has one, so it stays sharp; null when nothing loads.
+QPixmap SharpestPicture(const QString& path, qreal ratio);
+
 // The question area both question windows share: the text box whose tag holds the right
-// answer, the scratch box, the three option buttons and the picture.
+// answer, the scratch box, the three option buttons, the picture and the explanation box.
 class QuestionPanel {
 public:
     using Options = std::array<QRadioButton*, 3>;
@@ -19,11 +24,16 @@ public:
     // The letter read while no option is selected; never equal to a right answer.
     static inline const QString NoChoice = QStringLiteral("asasas");
 
-    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img);
+    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
+                  QPlainTextEdit* explanation);
 
     // Shows a record: decoded question text, its right answer in the tag, the options laid out
-    // for a choice (A, B, C) or a true/false question (对, 错), and its picture.
+    // for a choice (A, B, C) or a true/false question (对, 错), and its picture. Its explanation
+    // is kept back until RevealExplanation.
     void Show(const QStringList& fields, Cipher& cipher, bool choiceLayout);
+    // Shows the explanation of the question on display; a question without one shows no box.
+    void RevealExplanation();
+    void HideExplanation();
     // Empties the question text only: no question is on display, the rest stays as it was.
     void Clear();
     // An empty question area: no text, no options, no picture.
@@ -32,6 +42,9 @@ public:
     bool IsOnDisplay() const;
     QString RightAnswer() const;
     bool IsChoiceLayout() const;
+
+    // A letter as the learner sees it in the layout on display: "A", "B", "C", or 对/错.
+    QString CaptionOf(const QString& letter) const;
 
     // "A", "B" or "C" for the selected option, NoChoice when none is.
     QString ChosenLetter() const;
@@ -48,4 +61,6 @@ private:
     QLineEdit* t;
     Options op;
     QLabel* img;
+    QPlainTextEdit* explanation;
+    QString explanationText; // of the question on display
 };

@@ -36,3 +36,11 @@ std::optional<QString> PicturePath(const QString& programDir, const QString& ref
         return std::nullopt;
     return QDir(programDir).filePath(PictureFolder + u'/' + *inFolder);
 }
+
+QString HighDensityTwin(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const qsizetype cut = dot > slash ? dot : path.size();
+    return path.left(cut) + QStringLiteral("@2x") + path.mid(cut);
+}

@@ -13,3 +13,6 @@ std::optional<QString> PictureInFolder(const QString& reference);
 
 // The picture's path in the pict folder of programDir, or nothing as above.
 std::optional<QString> PicturePath(const QString& programDir, const QString& reference);
+
+// The picture drawn at twice the size for dense screens: "x.png" -> "x@2x.png", beside it.
+QString HighDensityTwin(const QString& path);

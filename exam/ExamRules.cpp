@@ -10,6 +10,12 @@ namespace {
 constexpr int MinimumAttempts = 1000;
 constexpr int SecondsPerMinute = 60;
 
+int ClockSeconds(const QString& clock)
+{
+    const QStringList parts = clock.split(u':');
+    return parts.value(0).toInt() * SecondsPerMinute + parts.value(1).toInt();
+}
+
 QString TwoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
@@ -61,4 +67,9 @@ ClockTick NextClockTick(const QString& clock)
         expired = true;
     }
     return {TwoDigits(m) + u':' + TwoDigits(s), expired};
+}
+
+int SecondsUsed(const QString& clock)
+{
+    return ClockSeconds(ExamTime) - ClockSeconds(clock);
 }

@@ -7,6 +7,7 @@
 constexpr int ExamQuestions = 100;
 constexpr int QuestionsPerKind = 50; // positions 1..50 choice, 51..100 true/false
 inline const QString ExamTime = QStringLiteral("45:00");
+constexpr int PassScore = 90; // one point a question: 90 of 100 passes
 constexpr int TickMilliseconds = 1000;
 
 // Draws pool numbers 1..poolSize, each value of nextValue (in [0, 1)) rounded to the nearest
@@ -26,6 +27,9 @@ struct ClockTick {
 // One second off the exam clock.
 ClockTick NextClockTick(const QString& clock);
 
+// The exam time gone, in seconds, when the clock shows clock ("mm:ss").
+int SecondsUsed(const QString& clock);
+
 // "第 n 题" position n of the exam: which draw list and index shows it.
 struct ExamSlot {
     int n;    // index into the draw list, 1..50
@@ -35,4 +39,10 @@ inline ExamSlot SlotOf(int position)
 {
     return position <= QuestionsPerKind ? ExamSlot{position, 0}
                                         : ExamSlot{position - QuestionsPerKind, 1};
+}
+
+// "合格" for a score of PassScore or more, "不合格" below.
+inline QString VerdictText(int score)
+{
+    return score >= PassScore ? QStringLiteral("合格") : QStringLiteral("不合格");
 }

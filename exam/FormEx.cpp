@@ -1,26 +1,35 @@
 #include "exam/FormEx.h"
 
 #include "app/Platform.h"
+#include "app/QuestionKeys.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/TextZoom.h"
+#include "app/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
+#include "study/StudyStore.h"
 #include "ui_FormEx.h"
 
 #include <QTimer>
+#include <utility>
 
 namespace {
 const QString ChoicePrefix = QStringLiteral("0_");
 const QString JudgePrefix = QStringLiteral("1_");
 } // namespace
 
-FormEx::FormEx(QWidget* parent)
+FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     : QWidget(parent), ui(SetUpUi<Ui::FormEx>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img)
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img, ui->txtExplain),
+      drawSource(std::move(drawSource))
 {
     ui->t->hide();
     ui->img->hide();
+    ui->lblYours->hide();
+    new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
+    new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TickMilliseconds);
@@ -31,18 +40,25 @@ FormEx::FormEx(QWidget* parent)
     connect(ui->Command3, &QPushButton::clicked, this, &FormEx::Command3_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &FormEx::Command4_Click);
     connect(Timer1, &QTimer::timeout, this, &FormEx::Timer1_Timer);
+    connect(ui->answerCard, &AnswerCard::positionClicked, this, &FormEx::CardClicked);
+    ui->cmdStart->setFocus(); // Space starts the exam
     Form_Load();
 }
 
-FormEx::~FormEx() = default;
+FormEx::~FormEx()
+{
+    LeaveExam();
+}
 
 void FormEx::Form_Load()
 {
     mts = 1;
+    RefreshCard();
 }
 
 void FormEx::cmdStart_Click()
 {
+    LeaveExam();
     mblnreview = false;
     mts = 1;
     ui->txtzs->setText(CountText(ExamQuestions));
@@ -52,6 +68,9 @@ void FormEx::cmdStart_Click()
     ui->Command3->setEnabled(true);
     panel.SetOptionsEnabled(true);
     panel.Clear();
+    panel.HideExplanation();
+    ui->lblYours->hide();
+    ui->lblVerdict->clear();
     Timer1->start();
     ui->txtsj->setText(ExamTime);
     ui->txtts->setText(PositionText(1));
@@ -60,9 +79,14 @@ void FormEx::cmdStart_Click()
     answers.Clear();
     if (!ReadData()) {
         AbandonStart();
+        RefreshCard();
         return;
     }
+    studyExam = Study().ExamStarted(BankFile);
     GotoQuestion(1, 0);
+    RefreshCard();
+    // Off the start button, so that Space can no longer restart the exam by accident.
+    ui->txt->setFocus();
 }
 
 bool FormEx::ReadData()
@@ -84,8 +108,8 @@ bool FormEx::ReadData()
         Notice(this, QStringLiteral("题库题目不足，无法开始考试"));
         return false;
     }
-    mstrpd = DrawList(static_cast<int>(mdictpd.Count()), ClockSeededValue);
-    mstrxz = DrawList(static_cast<int>(mdictxz.Count()), ClockSeededValue);
+    mstrpd = DrawList(static_cast<int>(mdictpd.Count()), drawSource);
+    mstrxz = DrawList(static_cast<int>(mdictxz.Count()), drawSource);
     marypd = mstrpd.split(u',');
     maryxz = mstrxz.split(u',');
     return true;
@@ -116,11 +140,10 @@ void FormEx::GotoQuestion(int n, int kind)
         return;
 
     const bool choice = kind == 0;
-    const QString number = (choice ? maryxz : marypd).value(n);
-    const QString id = (choice ? ChoicePrefix : JudgePrefix) + number;
+    const QString id = IdOf(n, kind);
     SetTag(ui->txtts, id);
     const OrderedDict& pool = choice ? mdictxz : mdictpd;
-    panel.Show(Record::Split(pool.Item(Record::PoolKey(number))), Cipher, choice);
+    panel.Show(Record::Split(pool.Item(Record::PoolKey(id.mid(2)))), Cipher, choice);
     panel.ClearSelection();
     panel.Select(answers.mdictan().Item(id));
     ui->txtsy->setText(QString::number(ExamQuestions - answers.mdictan().Count()));
@@ -134,6 +157,9 @@ void FormEx::GotoWrongQuestion(int pos)
     panel.Show(fields, Cipher, Record::FieldOf(fields, Record::Kind) == Record::ChoiceKind);
     panel.SetOptionsEnabled(false);
     panel.Select(Record::FieldOf(fields, Record::Answer));
+    panel.RevealExplanation();
+    ui->lblYours->setText(QStringLiteral("你的答案：%1").arg(panel.CaptionOf(answers.mdictan().Item(id))));
+    ui->lblYours->show();
 }
 
 void FormEx::Command1_Click()
@@ -152,6 +178,7 @@ void FormEx::Command3_Click()
     SetSteppingEnabled(false);
     ShowScore();
     ui->Command4->setEnabled(answers.mdicterr().Count() >= 1);
+    RefreshCard();
 }
 
 void FormEx::Command4_Click()
@@ -168,20 +195,22 @@ void FormEx::Command4_Click()
     if (wrong.isEmpty()) {
         // Nothing to step through: an earlier exam left this button enabled.
         SetSteppingEnabled(false);
+        RefreshCard();
         return;
     }
     SetSteppingEnabled(true);
     GotoWrongQuestion(1);
     ui->txtts->setText(PositionText(1));
+    RefreshCard();
 }
 
 void FormEx::Timer1_Timer()
 {
     const ClockTick tick = NextClockTick(ui->txtsj->text());
     if (tick.expired) {
-        Timer1->stop();
         ShowScore();
         SetSteppingEnabled(false);
+        RefreshCard();
     }
     ui->txtsj->setText(tick.text);
 }
@@ -202,18 +231,25 @@ void FormEx::MoveTo(int position)
         GotoQuestion(slot.n, slot.kind);
     }
     ui->txtts->setText(PositionText(mts));
+    RefreshCard();
 }
 
+// The exam ends with its result: the clock stops for good, showing the time that was left.
 void FormEx::ShowScore()
 {
-    // The clock does not tick while the learner reads the score: a tick runs between
-    // handlers, never inside one.
-    const bool running = Timer1->isActive();
     Timer1->stop();
+    ShowVerdict(answers.Score());
+    Study().ExamFinished(studyExam, Sheet());
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
-    if (running)
-        Timer1->start();
+}
+
+void FormEx::ShowVerdict(int score)
+{
+    const bool passed = score >= PassScore;
+    ui->lblVerdict->setText(VerdictText(score));
+    ui->lblVerdict->setStyleSheet(passed ? QStringLiteral("color: rgb(0, 128, 0);")
+                                         : QStringLiteral("color: rgb(192, 0, 0);"));
 }
 
 void FormEx::SetSteppingEnabled(bool enabled)
@@ -225,4 +261,69 @@ void FormEx::SetSteppingEnabled(bool enabled)
 QString FormEx::DisplayedId() const
 {
     return Tag(ui->txtts);
+}
+
+QString FormEx::IdOf(int n, int kind) const
+{
+    return kind == 0 ? ChoicePrefix + maryxz.value(n) : JudgePrefix + marypd.value(n);
+}
+
+QString FormEx::IdAtPosition(int position) const
+{
+    const ExamSlot slot = SlotOf(position);
+    return IdOf(slot.n, slot.kind);
+}
+
+// A cell is a shortcut for stepping: the choice on display is recorded first.
+void FormEx::CardClicked(int position)
+{
+    if (ui->Command1->isEnabled() && !mblnreview)
+        MoveTo(position);
+}
+
+// Clickable only while the exam runs; the review marks the wrong answers and outlines the
+// question under review.
+void FormEx::RefreshCard()
+{
+    QList<AnswerCard::Mark> marks;
+    int current = mblnreview ? 0 : mts;
+    const QString reviewed = mblnreview ? mdicterrxg.Item(Record::PoolKey(mts)) : QString();
+    for (int position = 1; position <= ExamQuestions; ++position) {
+        const QString id = IdAtPosition(position);
+        if (mblnreview && answers.mdicterr().Exists(id))
+            marks.append(AnswerCard::Mark::Wrong);
+        else if (answers.mdictan().Exists(id))
+            marks.append(AnswerCard::Mark::Answered);
+        else
+            marks.append(AnswerCard::Mark::Open);
+        if (!reviewed.isEmpty() && id == reviewed)
+            current = position;
+    }
+    if (!panel.IsOnDisplay())
+        current = 0;
+    ui->answerCard->Show(marks, current, ui->Command1->isEnabled() && !mblnreview);
+}
+
+// Every question of the exam with its final choice, and the score as the learner is shown it.
+ExamResult FormEx::Sheet() const
+{
+    ExamResult sheet;
+    sheet.score = answers.Score();
+    sheet.answered = static_cast<int>(answers.mdictan().Count());
+    sheet.secondsUsed = SecondsUsed(ui->txtsj->text());
+    for (int position = 1; position <= ExamQuestions; ++position) {
+        const QString id = IdAtPosition(position);
+        const OrderedDict& pool = SlotOf(position).kind == 0 ? mdictxz : mdictpd;
+        const QString record = pool.Item(Record::PoolKey(id.mid(2)));
+        sheet.answers.append(AnswerTo(Record::Split(record), answers.mdictan().Item(id),
+                                      answers.mdictgd().Exists(id)));
+    }
+    return sheet;
+}
+
+// An exam closed or started again before its result is abandoned in the study record.
+void FormEx::LeaveExam()
+{
+    if (studyExam != 0)
+        Study().ExamAbandoned(std::exchange(studyExam, 0));
 }

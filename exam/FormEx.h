@@ -4,12 +4,15 @@
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "exam/AnswerBook.h"
+#include "exam/ExamRules.h"
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QTimer;
+struct ExamResult;
 
 namespace Ui {
 class FormEx;
@@ -20,7 +23,12 @@ class FormEx;
 class FormEx : public QWidget {
     Q_OBJECT
 public:
-    explicit FormEx(QWidget* parent = nullptr);
+    // Where the draw takes its values, each in [0, 1).
+    using DrawSource = std::function<float()>;
+
+    // The exam draws with the clock-seeded generator unless told otherwise (tests draw in an
+    // order they know).
+    explicit FormEx(QWidget* parent = nullptr, DrawSource drawSource = ClockSeededValue);
     ~FormEx() override;
 
     // Loads the bank into the two pools and draws the exam; false when no exam can be drawn.
@@ -44,6 +52,7 @@ public:
     bool mblnreview = false; // next and previous walk the wrong answers
     ::Cipher Cipher;
     QTimer* Timer1 = nullptr;
+    qint64 studyExam = 0; // the exam's row in the study record, 0 for none
 
 public slots:
     void cmdStart_Click();
@@ -61,7 +70,16 @@ private:
     void AbandonStart();
     void SetSteppingEnabled(bool enabled);
     QString DisplayedId() const;
+    // The question identity at draw list index n of kind, as the answer book keys it.
+    QString IdOf(int n, int kind) const;
+    QString IdAtPosition(int position) const;
+    void CardClicked(int position);
+    void RefreshCard();
+    void ShowVerdict(int score);
+    ExamResult Sheet() const;
+    void LeaveExam();
 
     std::unique_ptr<Ui::FormEx> ui;
     QuestionPanel panel;
+    DrawSource drawSource;
 };

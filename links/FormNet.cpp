@@ -4,6 +4,8 @@
 #include "app/SetUpUi.h"
 #include "ui_FormNet.h"
 
+#include <QShortcut>
+
 namespace {
 QString SiteLabelName(int index)
 {
@@ -15,9 +17,12 @@ FormNet::FormNet(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormNet>(thi
 {
     for (int i = 0; i < SiteCount; ++i) {
         auto* label = findChild<ClickLabel*>(SiteLabelName(i));
+        label->setToolTip(Tag(label));
         connect(label, &ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
     }
     connect(ui->Command1, &QPushButton::clicked, this, &FormNet::Command1_Click);
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
+            &FormNet::Command1_Click);
 }
 
 FormNet::~FormNet() = default;
@@ -25,7 +30,7 @@ FormNet::~FormNet() = default;
 void FormNet::Label1_Click(int index)
 {
     if (const auto* label = findChild<ClickLabel*>(SiteLabelName(index)))
-        ShellOpen(Tag(label));
+        OpenLink(this, Tag(label));
 }
 
 void FormNet::Command1_Click()

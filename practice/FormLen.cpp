@@ -1,10 +1,16 @@
 #include "practice/FormLen.h"
 
 #include "app/Platform.h"
+#include "app/QuestionKeys.h"
 #include "app/SetUpUi.h"
 #include "app/Stepping.h"
+#include "app/Study.h"
+#include "app/TextZoom.h"
 #include "bank/BankLoader.h"
+#include "study/StudyStore.h"
 #include "ui_FormLen.h"
+
+#include <QHash>
 
 namespace {
 bool IsChapterIndex(int index)
@@ -31,14 +37,17 @@ QString ChapterTitle(const QString& number)
 
 FormLen::FormLen(QWidget* parent)
     : QWidget(parent), ui(SetUpUi<Ui::FormLen>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img)
+      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img, ui->txtExplain)
 {
     ui->t->hide();
     ui->img->hide();
+    new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
+    new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &FormLen::Command2_Click);
+    ui->cbl->setFocus(); // arrows choose a chapter, Tab reaches the start button
     Form_Load();
 }
 
@@ -79,6 +88,9 @@ void FormLen::cbl_Click()
         return;
     ui->txtzs->setText(CountText(maryzs[chapter]));
     panel.Clear();
+    panel.ClearSelection();
+    ClearRevealedAnswer();
+    ui->lblDone->clear();
     SetSteppingEnabled(false);
 }
 
@@ -89,34 +101,60 @@ void FormLen::cmdStart_Click()
         Notice(this, QStringLiteral("请您先选择要练习的章节"), MsgIcon::None);
         return;
     }
+    Begin();
+}
+
+// A start begins the questions afresh at question 1: the choice on display is not judged.
+void FormLen::Begin()
+{
     ui->txtts->setText(PositionText(1));
-    // A chapter without questions has nothing to step through.
-    SetSteppingEnabled(maryzs[chapter] > 0);
+    // Without questions there is nothing to step through.
+    SetSteppingEnabled(ChapterSize() > 0);
     mts = 1;
-    GotoQuestion(1, chapter);
+    run.Reset();
+    ui->lblDone->clear();
+    ShowQuestion(1, PoolIndex());
+    // Off the start button, so that Space can no longer start the run again by accident.
+    ui->txt->setFocus();
 }
 
 bool FormLen::GotoQuestion(int n, int chapter)
 {
-    if (panel.IsOnDisplay() && panel.ChosenLetter() != panel.RightAnswer()) {
-        ui->lbl->setText(RevealedAnswer());
-        return false;
+    if (panel.IsOnDisplay()) {
+        const bool right = panel.ChosenLetter() == panel.RightAnswer();
+        RecordFirstTry();
+        run.Judge(mts, right);
+        if (!right) {
+            ui->lbl->setText(RevealedAnswer());
+            panel.RevealExplanation();
+            return false;
+        }
     }
-    const QString record = IsChapterIndex(chapter)
-                               ? mdictzj[chapter].Item(Record::PoolKey(n))
-                               : QString();
+    ShowQuestion(n, chapter);
+    return true;
+}
+
+void FormLen::ShowQuestion(int n, int chapter)
+{
+    panel.ClearSelection();
+    ClearRevealedAnswer();
+    untried.clear();
+    const OrderedDict* pool = PoolAt(chapter);
+    const QString record = pool ? pool->Item(Record::PoolKey(n)) : QString();
     if (record.isEmpty()) {
         panel.ShowNothing();
-        return true;
+        return;
     }
     const QStringList fields = Record::Split(record);
     panel.Show(fields, Cipher, fields[Record::Kind] == Record::ChoiceKind);
-    return true;
+    untried = fields;
 }
 
 void FormLen::Command1_Click()
 {
-    MoveTo(NextPosition(mts, ChapterSize()));
+    const bool fromTheLast = mts == ChapterSize();
+    if (MoveTo(NextPosition(mts, ChapterSize())) && fromTheLast)
+        ShowChapterDone();
 }
 
 void FormLen::Command2_Click()
@@ -125,21 +163,21 @@ void FormLen::Command2_Click()
 }
 
 // A move happens only when the choice on display is right; otherwise mts stays.
-void FormLen::MoveTo(int position)
+bool FormLen::MoveTo(int position)
 {
-    const int remembered = mts;
+    // Judged against the position on display, which mts still names.
+    if (!GotoQuestion(position, PoolIndex()))
+        return false;
     mts = position;
-    if (!GotoQuestion(mts, ui->cbl->currentIndex())) {
-        mts = remembered;
-        return;
-    }
     ui->txtts->setText(PositionText(mts));
+    ui->lblDone->clear();
+    return true;
 }
 
 int FormLen::ChapterSize() const
 {
-    const int chapter = ui->cbl->currentIndex();
-    return IsChapterIndex(chapter) ? maryzs[chapter] : 0;
+    const OrderedDict* pool = PoolAt(PoolIndex());
+    return pool ? static_cast<int>(pool->Count()) : 0;
 }
 
 void FormLen::SetSteppingEnabled(bool enabled)
@@ -151,8 +189,73 @@ void FormLen::SetSteppingEnabled(bool enabled)
 // The right answer as the learner knows it: the letter, or 对/错 for a true/false question.
 QString FormLen::RevealedAnswer() const
 {
-    const QString right = panel.RightAnswer();
-    if (panel.IsChoiceLayout())
-        return right;
-    return right == u"A" ? QStringLiteral("对") : QStringLiteral("错");
+    return panel.CaptionOf(panel.RightAnswer());
+}
+
+void FormLen::ClearRevealedAnswer()
+{
+    ui->lbl->clear();
+    panel.HideExplanation();
+}
+
+// Said in the window, not in a box: the learner goes straight on with the next round.
+void FormLen::ShowChapterDone()
+{
+    ui->lblDone->setText(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
+                             .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
+                             .arg(ChapterSize())
+                             .arg(run.RightAtFirstTry()));
+}
+
+void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
+{
+    listPractice = true;
+    setWindowTitle(caption);
+    ui->Label1->hide();
+    ui->cbl->hide();
+    ui->cmdStart->hide();
+    FileList(ids);
+    ui->txtzs->setText(CountText(static_cast<int>(mdictlist.Count())));
+    Begin();
+}
+
+// The records of ids in their order, found in the chapter pools; ids the bank lacks are left out.
+void FormLen::FileList(const QStringList& ids)
+{
+    QHash<QString, QString> byId;
+    for (const OrderedDict& pool : mdictzj) {
+        for (const QString& key : pool.Keys()) {
+            const QString record = pool.Item(key);
+            byId.insert(Record::FieldAt(record, Record::Id).toString(), record);
+        }
+    }
+    int n = 0;
+    for (const QString& id : ids) {
+        if (byId.contains(id))
+            mdictlist.Add(Record::PoolKey(++n), byId.value(id));
+    }
+}
+
+const OrderedDict* FormLen::PoolAt(int index) const
+{
+    if (index == ListPool)
+        return &mdictlist;
+    return IsChapterIndex(index) ? &mdictzj[index] : nullptr;
+}
+
+int FormLen::PoolIndex() const
+{
+    return listPractice ? ListPool : ui->cbl->currentIndex();
+}
+
+// The first judgement of a question on display is the learner's attempt; tries after the right
+// answer was revealed are not.
+void FormLen::RecordFirstTry()
+{
+    if (untried.isEmpty())
+        return;
+    const QString chosen = panel.ChosenLetter();
+    const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
+    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, chosen == panel.RightAnswer()));
+    untried.clear();
 }

@@ -4,6 +4,7 @@
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "practice/PracticeRun.h"
 
 #include <QWidget>
 #include <array>
@@ -27,14 +28,23 @@ public:
     // Loads the bank into the ten chapter pools.
     void ReadData();
     // Checks the choice on display, if any; when it is right (or nothing is on display) shows
-    // question n of the chapter at list index chapter and returns true.
+    // question n of the chapter at list index chapter (of mdictlist at ListPool) and returns true.
     bool GotoQuestion(int n, int chapter);
+    // Shows question n of the chapter at list index chapter, with no option selected and no
+    // answer revealed, whatever is on display.
+    void ShowQuestion(int n, int chapter);
+    // Practice over the questions of ids in their order (the wrong-question book) instead of a
+    // chapter: no chapter to choose, no start; question 1 is shown at once.
+    void PracticeQuestions(const QStringList& ids, const QString& caption);
 
     // The window's state: written only by the handlers, read by the tests.
     std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
     std::array<int, Record::ChapterCount> maryzs{};        // records loaded per chapter
     int mts = 1;                                           // the question on display, from 1
+    PracticeRun run;                                       // since the last start
     ::Cipher Cipher;
+    OrderedDict mdictlist; // PracticeQuestions' records: "k_1", ... in the order given
+    static constexpr int ListPool = Record::ChapterCount;
 
 public slots:
     void cbl_Click();
@@ -44,11 +54,21 @@ public slots:
 
 private:
     void Form_Load();
-    void MoveTo(int position);
+    // Moves when the choice on display is right; false when the move was refused.
+    bool MoveTo(int position);
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
+    void Begin();
+    void ClearRevealedAnswer();
+    void ShowChapterDone();
+    void FileList(const QStringList& ids);
+    const OrderedDict* PoolAt(int index) const;
+    int PoolIndex() const;
+    void RecordFirstTry();
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
+    bool listPractice = false;
+    QStringList untried; // the fields of the question on display until its first judgement
 };

@@ -13,16 +13,38 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
 constexpr int PoolSize = 60;
 
+// Draws pool numbers 1, 2, 3, ... in turn, wrapping around, the same in every run, so that every
+// position shows a question whose answer FixtureBank knows (the true/false draw comes first: its
+// position 51 is question 1, answered A).
+FormEx::DrawSource InOrder(int poolSize)
+{
+    return [poolSize, n = 0]() mutable {
+        n = n % poolSize + 1;
+        return (static_cast<float>(n) - 0.25f) / static_cast<float>(poolSize);
+    };
+}
+
 struct Exam : WindowDriver<FormEx> {
+    explicit Exam(FormEx::DrawSource source = InOrder(PoolSize))
+        : WindowDriver(nullptr, std::move(source))
+    {
+    }
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
     QLabel* Picture() const { return Get<QLabel>("img"); }
     void Result() { Click("Command3"); }
     void Review() { Click("Command4"); }
+    // "你的答案：…", or nothing while the label is hidden.
+    QString Yours() const
+    {
+        const auto* label = Get<QLabel>("lblYours");
+        return label->isHidden() ? QString() : label->text();
+    }
 
     // The pool number shown at exam position p.
     int NumberAt(int p) const
@@ -79,10 +101,13 @@ private slots:
     void positionsAndLayouts();
     void movesWrapAround();
     void recordsTheChoiceWhenLeaving();
+    void remainingCountsEveryAnswer_data();
+    void remainingCountsEveryAnswer();
     void result();
     void resultRecordsTheChoiceOnDisplay();
     void clockCountsDownAndEndsTheExam();
-    void timeUpDuringReview();
+    void clockStopsAtTheResult_data();
+    void clockStopsAtTheResult();
     void reviewReplaysWrongAnswers();
     void reviewWithoutWrongAnswers();
     void shortPoolEndsTheStartInOrder_data();
@@ -90,6 +115,13 @@ private slots:
     void pictures_data();
     void pictures();
     void drawIsEvenlySpread();
+    void keysAnswerAndStep();
+    void keysOnlyWhereAClickWould();
+    void holdingTheNextKeyRecordsEveryAnswer();
+    void answerCardFollowsTheExam();
+    void answerCardClickRecordsFirst();
+    void verdict_data();
+    void verdict();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -140,11 +172,12 @@ void TestExamWindow::startDrawsAndShowsTheFirstQuestion()
     QVERIFY(exam.window.mstrxz.startsWith(',') && exam.window.mstrxz.endsWith(','));
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden()); // never during the exam
 }
 
 void TestExamWindow::aSecondStartBeginsAfresh()
 {
-    Exam exam;
+    Exam exam(ClockSeededValue);
     exam.Start();
     exam.Choose(0);
     exam.Next();
@@ -164,7 +197,7 @@ void TestExamWindow::aSecondStartBeginsAfresh()
 void TestExamWindow::poolOfExactlyFifty()
 {
     fixture->Write(FixtureBank::ExamLines(QuestionsPerKind, QuestionsPerKind));
-    Exam exam;
+    Exam exam(ClockSeededValue);
     exam.Start();
     QSet<int> all;
     for (int i = 1; i <= QuestionsPerKind; ++i)
@@ -234,6 +267,28 @@ void TestExamWindow::recordsTheChoiceWhenLeaving()
     QCOMPARE(exam.window.answers.mdictan().Item("1_" + exam.window.marypd[1]), "B");
 }
 
+void TestExamWindow::remainingCountsEveryAnswer_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("choice, right") << 1 << true;
+    QTest::newRow("choice, wrong") << 2 << false;
+    QTest::newRow("true/false, right") << 51 << true;
+    QTest::newRow("true/false, wrong") << 52 << false;
+}
+
+void TestExamWindow::remainingCountsEveryAnswer()
+{
+    QFETCH(int, position);
+    QFETCH(bool, right);
+    Exam exam;
+    exam.Start();
+    exam.GoTo(position);
+    exam.Choose(right ? exam.RightOption(position) : exam.WrongOption(position));
+    exam.Next();
+    QCOMPARE(exam.Text("txtsy"), "99");
+}
+
 void TestExamWindow::result()
 {
     Exam exam;
@@ -252,7 +307,7 @@ void TestExamWindow::result()
     QVERIFY(!exam.Button("Command2")->isEnabled());
     QVERIFY(exam.Button("Command3")->isEnabled());
     QVERIFY(exam.Button("Command4")->isEnabled());
-    QVERIFY(exam.window.Timer1->isActive());
+    QVERIFY(!exam.window.Timer1->isActive());
     exam.Result();
     QCOMPARE(boxes.seen.size(), 2);
     QCOMPARE(boxes.seen[1].text, boxes.seen[0].text);
@@ -309,20 +364,34 @@ void TestExamWindow::clockCountsDownAndEndsTheExam()
     QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 2分"));
 }
 
-void TestExamWindow::timeUpDuringReview()
+void TestExamWindow::clockStopsAtTheResult_data()
 {
+    QTest::addColumn<bool>("timeUp"); // the result came from the clock, not the button
+    QTest::newRow("result button") << false;
+    QTest::newRow("time up") << true;
+}
+
+void TestExamWindow::clockStopsAtTheResult()
+{
+    QFETCH(bool, timeUp);
     Exam exam;
     exam.Start();
     exam.Choose(exam.WrongOption(1));
+    exam.Next();
     MessageBoxCatcher boxes;
-    exam.Result();
+    exam.Get<QLineEdit>("txtsj")->setText(timeUp ? "00:00" : "31:07");
+    if (timeUp)
+        exam.window.Timer1_Timer();
+    exam.Result(); // after time-up, the button that opens the review
+    const auto results = boxes.seen.size();
     exam.Review();
-    QVERIFY(exam.window.Timer1->isActive()); // the clock keeps running after the result
-    exam.Get<QLineEdit>("txtsj")->setText("00:00");
-    exam.window.Timer1_Timer();
-    QCOMPARE(boxes.seen.size(), 2);
-    QVERIFY(!exam.Button("Command1")->isEnabled());
-    QVERIFY(!exam.Button("Command2")->isEnabled());
+    // Ticks as fast as the event loop allows: none may come after the result.
+    exam.window.Timer1->setInterval(1);
+    QTest::qWait(50);
+    QCOMPARE(boxes.seen.size(), results);
+    QCOMPARE(exam.Text("txtsj"), timeUp ? "00:00" : "31:07");
+    QVERIFY(exam.Button("Command1")->isEnabled());
+    QVERIFY(exam.Button("Command2")->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1)); // the reviewed question stays
 }
 
@@ -345,6 +414,7 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     QCOMPARE(exam.window.mts, 5);
     MessageBoxCatcher boxes;
     exam.Result();
+    QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
 
     exam.Review();
     QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 3 题"));
@@ -357,14 +427,21 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     const QStringList expected = {exam.ExpectedText(51), exam.ExpectedText(2), exam.ExpectedText(3)};
     const QList<int> rightOptions = {exam.RightOption(51), exam.RightOption(2), exam.RightOption(3)};
     QCOMPARE(exam.Question(), expected[0]);
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden()); // six fields: no explanation
     QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
     QVERIFY(exam.Option(rightOptions[0])->isChecked());
     QVERIFY(!exam.Option(0)->isEnabled() && !exam.Option(1)->isEnabled());
+    const QStringList judgeCaptions = {QStringLiteral("对"), QStringLiteral("错")};
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：") + judgeCaptions[exam.WrongOption(51)]);
 
     exam.Next();
     QCOMPARE(exam.Question(), expected[1]);
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
     QVERIFY(exam.Option(rightOptions[1])->isChecked());
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：%1").arg(QChar(u'A' + exam.WrongOption(2))));
+    QVERIFY(!exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
+    QCOMPARE(exam.Get<QPlainTextEdit>("txtExplain")->toPlainText(),
+             FixtureBank::ChoiceExplanation(exam.NumberAt(2)));
     exam.Next();
     exam.Next();
     QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
@@ -379,6 +456,8 @@ void TestExamWindow::reviewReplaysWrongAnswers()
 
     exam.Start(); // leaves review mode, options usable again
     QVERIFY(!exam.window.mblnreview);
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
+    QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
     QVERIFY(exam.Option(0)->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }
@@ -455,7 +534,7 @@ void TestExamWindow::pictures()
         lines.append(QuestionLine(Question("p", "1", "0", "A", "judge", "other.png")));
     }
     fixture->Write(lines);
-    Exam exam;
+    Exam exam(InOrder(QuestionsPerKind));
     exam.Start();
     exam.Previous(); // position 100 shows other.png first, so a failed load cannot keep it
     QVERIFY(!exam.Picture()->isHidden());
@@ -488,6 +567,156 @@ void TestExamWindow::drawIsEvenlySpread()
                                 .arg(r).arg(counts[r]).arg(perNumber)));
     const double lastShare = counts[Pool] / perNumber;
     QVERIFY2(lastShare > 0.3 && lastShare < 0.7, qPrintable(QString::number(lastShare)));
+}
+
+void TestExamWindow::keysAnswerAndStep()
+{
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    exam.Start();
+    QTest::keyClick(&exam.window, Qt::Key_2);
+    QVERIFY(exam.Option(1)->isChecked());
+    QTest::keyClick(&exam.window, Qt::Key_C);
+    QVERIFY(exam.Option(2)->isChecked());
+    exam.Option(2)->setFocus(); // an option's own arrow keys would move within the options
+    QTest::keyClick(exam.Option(2), Qt::Key_Right);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(exam.window.answers.mdictan().Item("0_" + exam.window.maryxz[1]), "C");
+    exam.Get<QPlainTextEdit>("txt")->setFocus();
+    QTest::keyClick(exam.Get<QPlainTextEdit>("txt"), Qt::Key_PageUp);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QVERIFY(exam.Option(2)->isChecked());
+    QTest::keyClick(&exam.window, Qt::Key_Left); // wraps as the button does
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+    QTest::keyClick(&exam.window, Qt::Key_Return);
+    QTest::keyClick(&exam.window, Qt::Key_PageDown);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
+
+    exam.GoTo(51); // true/false: A/1 is 对, B/2 is 错, C/3 nothing
+    QTest::keyClick(&exam.window, Qt::Key_3);
+    QTest::keyClick(&exam.window, Qt::Key_C);
+    QVERIFY(!exam.Option(0)->isChecked() && !exam.Option(1)->isChecked());
+    QTest::keyClick(&exam.window, Qt::Key_B);
+    QVERIFY(exam.Option(1)->isChecked());
+    QTest::keyClick(&exam.window, Qt::Key_1);
+    QVERIFY(exam.Option(0)->isChecked());
+    QVERIFY(exam.Button("Command1")->toolTip().contains(QStringLiteral("→")));
+    QVERIFY(exam.Button("Command2")->toolTip().contains(QStringLiteral("←")));
+}
+
+void TestExamWindow::keysOnlyWhereAClickWould()
+{
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    QTest::keyClick(&exam.window, Qt::Key_Right); // before a start: nothing to step
+    QCOMPARE(exam.window.mts, 1);
+    QCOMPARE(exam.Text("txtts"), QString());
+    exam.Start();
+    exam.Choose(exam.WrongOption(1));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QTest::keyClick(&exam.window, Qt::Key_Right); // stepping ended with the result
+    QCOMPARE(exam.window.mts, 1);
+    exam.Review();
+    const int right = exam.RightOption(1);
+    QTest::keyClick(&exam.window, right == 0 ? Qt::Key_B : Qt::Key_A); // review options are shut
+    QVERIFY(exam.Option(right)->isChecked());
+    QCOMPARE(boxes.seen.size(), 1);
+}
+
+void TestExamWindow::holdingTheNextKeyRecordsEveryAnswer()
+{
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    exam.Start();
+    for (int p = 1; p <= ExamQuestions; ++p) {
+        QTest::keyClick(&exam.window, p % 2 ? Qt::Key_1 : Qt::Key_2);
+        QTest::keyPress(&exam.window, Qt::Key_Right);
+    }
+    QCOMPARE(exam.window.answers.mdictan().Count(), ExamQuestions);
+    QCOMPARE(exam.Text("txtsy"), "0");
+}
+
+void TestExamWindow::answerCardFollowsTheExam()
+{
+    Exam exam;
+    const auto cell = [&](int p) { return exam.Get<QToolButton>(qPrintable(QStringLiteral("card_%1").arg(p))); };
+    const auto mark = [&](int p) { return cell(p)->property("mark").toString(); };
+    QVERIFY(exam.Get<QWidget>("answerCard"));
+    QVERIFY(!cell(1)->isEnabled() && !cell(100)->isEnabled());
+    exam.Start();
+    QVERIFY(cell(1)->isEnabled() && cell(100)->isEnabled());
+    QVERIFY(cell(1)->property("current").toBool());
+    exam.Choose(exam.WrongOption(1));
+    exam.Next();
+    exam.Choose(exam.RightOption(2));
+    exam.Next();
+    QCOMPARE(mark(1), "answered");
+    QCOMPARE(mark(2), "answered");
+    QCOMPARE(mark(3), "open");
+    QVERIFY(cell(3)->property("current").toBool() && !cell(1)->property("current").toBool());
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QVERIFY(!cell(3)->isEnabled());
+    exam.Review();
+    QVERIFY(!cell(1)->isEnabled());
+    QCOMPARE(mark(1), "wrong");
+    QCOMPARE(mark(2), "answered");
+    QVERIFY(cell(1)->property("current").toBool()); // the question under review
+    exam.Start();
+    QCOMPARE(mark(1), "open");
+}
+
+void TestExamWindow::answerCardClickRecordsFirst()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    QTest::mouseClick(exam.Get<QToolButton>("card_87"), Qt::LeftButton);
+    QCOMPARE(exam.window.mts, 87);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 87 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(87));
+    QCOMPARE(exam.Text("txtsy"), "99");
+    QVERIFY(exam.window.answers.mdictgd().Exists("0_" + exam.window.maryxz[1]));
+    exam.Next();
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 88 题"));
+}
+
+void TestExamWindow::verdict_data()
+{
+    QTest::addColumn<int>("rightAnswers");
+    QTest::addColumn<bool>("timeUp");
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("89") << 89 << false << QStringLiteral("不合格");
+    QTest::newRow("90") << 90 << false << QStringLiteral("合格");
+    QTest::newRow("100") << 100 << false << QStringLiteral("合格");
+    QTest::newRow("90 at time-up") << 90 << true << QStringLiteral("合格");
+}
+
+void TestExamWindow::verdict()
+{
+    QFETCH(int, rightAnswers);
+    QFETCH(bool, timeUp);
+    QFETCH(QString, verdict);
+    Exam exam;
+    const auto* label = exam.Get<QLabel>("lblVerdict");
+    exam.Start();
+    QCOMPARE(label->text(), QString());
+    for (int p = 1; p <= ExamQuestions; ++p) {
+        exam.Choose(p <= rightAnswers ? exam.RightOption(p) : exam.WrongOption(p));
+        exam.Next();
+    }
+    MessageBoxCatcher boxes;
+    if (timeUp) {
+        exam.Get<QLineEdit>("txtsj")->setText("00:00");
+        exam.window.Timer1_Timer();
+    } else {
+        exam.Result();
+    }
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： %1分").arg(rightAnswers));
+    QCOMPARE(label->text(), verdict);
+    exam.Start();
+    QCOMPARE(label->text(), QString());
 }
 
 QTEST_MAIN(TestExamWindow)

@@ -1,29 +1,15 @@
 #include "links/FormNet.h"
 
-#include <QDesktopServices>
+#include "support/MessageBoxCatcher.h"
+#include "support/UrlCatcher.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        for (const char* scheme : {"http", "https", "file", "ftp"})
-            QDesktopServices::setUrlHandler(scheme, this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        for (const char* scheme : {"http", "https", "file", "ftp"})
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
-
 QLabel* Site(const QWidget& window, int i)
 {
     return window.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
@@ -36,6 +22,9 @@ private slots:
     void everyLabelOpensItsOwnAddress();
     void onlyWebAddressesOpen();
     void severalWindowsAtOnce();
+    void keyboardReachesEverySite();
+    void escapeCloses();
+    void anAddressNothingOpensIsShown();
 };
 
 void TestLinksWindow::everyLabelOpensItsOwnAddress()
@@ -55,6 +44,7 @@ void TestLinksWindow::everyLabelOpensItsOwnAddress()
         const QString tag = label->property("tag").toString();
         QCOMPARE(urls.opened.size(), i + 1);
         QCOMPARE(urls.opened.last(), QUrl(tag));
+        QCOMPARE(label->toolTip(), tag);
         QVERIFY(tag.startsWith("https://"));
         addresses.insert(tag);
     }
@@ -86,6 +76,44 @@ void TestLinksWindow::severalWindowsAtOnce()
     QTest::mouseClick(Site(*second, 8), Qt::LeftButton);
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(Site(*second, 8)->property("tag").toString())});
     delete second;
+}
+
+void TestLinksWindow::keyboardReachesEverySite()
+{
+    FormNet window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    UrlCatcher urls;
+    Site(window, 0)->setFocus();
+    for (int i = 0; i < FormNet::SiteCount; ++i) {
+        QCOMPARE(QApplication::focusWidget(), Site(window, i));
+        QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Space : Qt::Key_Return);
+        QCOMPARE(urls.opened.size(), i + 1);
+        QCOMPARE(urls.opened.last(), QUrl(Site(window, i)->property("tag").toString()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), window.findChild<QPushButton*>("Command1"));
+}
+
+void TestLinksWindow::escapeCloses()
+{
+    FormNet window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(Site(window, 4), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+}
+
+void TestLinksWindow::anAddressNothingOpensIsShown()
+{
+    FormNet window;
+    UrlCatcher refusing(UrlCatcher::Refuse);
+    MessageBoxCatcher boxes;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
+    window.Label1_Click(6);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("https://jtgl.beijing.gov.cn")));
 }
 
 QTEST_MAIN(TestLinksWindow)

@@ -3,12 +3,15 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
+#include "study/FormStudy.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/UrlCatcher.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 
@@ -35,23 +38,6 @@ void CloseAll()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        QDesktopServices::setUrlHandler("https", this, "Open");
-        QDesktopServices::setUrlHandler("http", this, "Open");
-    }
-    ~UrlCatcher() override
-    {
-        QDesktopServices::unsetUrlHandler("https");
-        QDesktopServices::unsetUrlHandler("http");
-    }
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -66,6 +52,9 @@ private slots:
     void linksNeedNoBank();
     void exitClosesOnlyTheMainWindow();
     void addressLabelOpensItsAddress();
+    void addressNothingOpensIsShown();
+    void messageBoxesSpeakChinese();
+    void backgroundCoversTheWindow();
 
 private:
     FixtureBank fixture;
@@ -96,6 +85,7 @@ void TestMainWindow::refusesWithoutBank_data()
     QTest::addColumn<QString>("button");
     QTest::newRow("exam") << "Command1";
     QTest::newRow("practice") << "Command2";
+    QTest::newRow("study record") << "cmdStudy";
 }
 
 void TestMainWindow::refusesWithoutBank()
@@ -107,7 +97,7 @@ void TestMainWindow::refusesWithoutBank()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请先选择题库"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>(), 0);
+    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>() + OpenWindows<FormStudy>(), 0);
     QCOMPARE(BankFile, QString());
 }
 
@@ -118,8 +108,11 @@ void TestMainWindow::opensIndependentWindows()
     QCOMPARE(BankFile, QStringLiteral("beijing.dat"));
     Click(main, "Command1");
     Click(main, "Command2");
+    Click(main, "cmdStudy");
     QCOMPARE(OpenWindows<FormEx>(), 2);
     QCOMPARE(OpenWindows<FormLen>(), 1);
+    QCOMPARE(OpenWindows<FormStudy>(), 1);
+    QCOMPARE(main->findChild<QPushButton*>("cmdStudy")->text(), QStringLiteral("学习记录"));
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget != main)
             QCOMPARE(widget->parentWidget(), nullptr);
@@ -154,6 +147,36 @@ void TestMainWindow::addressLabelOpensItsAddress()
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(label->text())});
     QCOMPARE(label->text(), QStringLiteral("https://www.122.gov.cn"));
+}
+
+void TestMainWindow::addressNothingOpensIsShown()
+{
+    UrlCatcher refusing(UrlCatcher::Refuse);
+    MessageBoxCatcher boxes;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
+    QTest::mouseClick(main->findChild<QLabel*>("Label3"), Qt::LeftButton);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("https://www.122.gov.cn")));
+}
+
+void TestMainWindow::messageBoxesSpeakChinese()
+{
+    QVERIFY(InstallQtTranslation());
+    QMessageBox box(QMessageBox::Information, "t", "x", QMessageBox::Ok);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+}
+
+void TestMainWindow::backgroundCoversTheWindow()
+{
+    const auto* background = main->findChild<QLabel*>("Image1");
+    for (const QSize size : {QSize(540, 363), QSize(900, 500), QSize(600, 700)}) {
+        main->resize(size);
+        QTRY_COMPARE(background->geometry(), main->rect());
+        const QPixmap shown = background->pixmap();
+        QCOMPARE(shown.deviceIndependentSize().toSize(), size);
+        QCOMPARE(shown.size(), size * shown.devicePixelRatio());
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,10 +1,14 @@
 #include "app/Platform.h"
+#include "app/QuestionPanel.h"
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/WindowDriver.h"
 
 #include <QComboBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,11 +27,12 @@ struct Practice : WindowDriver<FormLen> {
     }
 };
 
-// Chapter 1: c1 (choice, C), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
+// Chapter 1: c1 (choice, C, with an explanation), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
 // chapter 2 none.
 QList<QByteArray> PracticeBank()
 {
-    return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"))),
+    return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"), {},
+                                  QStringLiteral("选 C：这是一章选择题的解释。"))),
             QuestionLine(Question("j1", "1", "0", "A", QStringLiteral("一章 判断对"))),
             QuestionLine(Question("t1", "3", "1", "A", QStringLiteral("三章 第一"))),
             QuestionLine(Question("j2", "1", "", "B", QStringLiteral("一章 判断错"))),
@@ -43,6 +48,7 @@ QList<QByteArray> PracticeBank()
 class TestPracticeWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void opensWithTenChapters();
     void startNeedsAChapter();
@@ -52,8 +58,18 @@ private slots:
     void wrongOrNoChoiceReveals();
     void wrapsBothWays();
     void wrongChoiceAtTheLastQuestion();
-    void selectionCarriesOver();
+    void eachQuestionStartsClear();
     void chapterChangeMidPractice();
+    void startAlwaysShowsQuestionOne_data();
+    void startAlwaysShowsQuestionOne();
+    void chapterDoneLine();
+    void labelsSayWhatTheyShow();
+    void questionAreaGrowsWithTheWindow();
+    void textSizeKeysAndMemory();
+    void keysFollowTheMoveOnRule();
+    void explanationAfterAWrongChoice();
+    void sharpPicturesOnDenseScreens_data();
+    void sharpPicturesOnDenseScreens();
     void emptyChapter();
     void pictures();
     void chapterTitles_data();
@@ -63,8 +79,15 @@ private:
     std::unique_ptr<FixtureBank> fixture;
 };
 
+void TestPracticeWindow::initTestCase()
+{
+    // The text size is kept in the settings: a test's own, emptied before each case.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
 void TestPracticeWindow::init()
 {
+    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(PracticeBank());
     fixture->AddPicture("x.png");
@@ -199,15 +222,20 @@ void TestPracticeWindow::wrongChoiceAtTheLastQuestion()
     QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
 }
 
-void TestPracticeWindow::selectionCarriesOver()
+void TestPracticeWindow::eachQuestionStartsClear()
 {
     Practice p;
     p.Chapter(1);
     p.Start();
-    p.Choose(2); // C, right
-    p.Next();    // a true/false question: the hidden third option is still selected
-    QVERIFY(p.Option(2)->isChecked());
-    p.Next();
+    p.Choose(0);
+    p.Next(); // wrong: C revealed
+    p.Choose(2);
+    p.Next(); // a true/false question: nothing carried over from the choice question
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!p.Option(i)->isChecked());
+    QCOMPARE(p.Revealed(), QString());
+    p.Next(); // no choice of its own: its own answer is revealed
     QCOMPARE(p.Revealed(), QStringLiteral("对"));
     QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
 }
@@ -222,13 +250,105 @@ void TestPracticeWindow::chapterChangeMidPractice()
     p.Chapter(3);
     QCOMPARE(p.Question(), QString());
     QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
-    QCOMPARE(p.Revealed(), "C"); // kept until the next wrong choice
+    QCOMPARE(p.Revealed(), QString());
+    QVERIFY(!p.Option(0)->isChecked());
     QCOMPARE(p.Text("txtzs"), QStringLiteral("共 2 题"));
     p.Start();
     QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
-    p.Next(); // option A still selected from before: right here
-    QCOMPARE(p.Question(), QStringLiteral("三章 第二"));
+    p.Next(); // nothing chosen in this chapter yet
+    QCOMPARE(p.Revealed(), "A");
+    QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
+}
+
+void TestPracticeWindow::startAlwaysShowsQuestionOne_data()
+{
+    QTest::addColumn<int>("choice"); // at question 2 when start is pressed; -1: none
+    QTest::newRow("right choice on display") << 0;
+    QTest::newRow("wrong choice on display") << 1;
+    QTest::newRow("no choice on display") << -1;
+}
+
+void TestPracticeWindow::startAlwaysShowsQuestionOne()
+{
+    QFETCH(int, choice);
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2);
+    p.Next();
+    if (choice >= 0)
+        p.Choose(choice);
+    p.Start();
+    QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.window.mts, 1);
+    QCOMPARE(p.Revealed(), QString());
+    p.Choose(2);
+    p.Next();
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
     QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+}
+
+void TestPracticeWindow::chapterDoneLine()
+{
+    Practice p;
+    auto* done = p.Get<QLabel>("lblDone");
+    p.Chapter(1);
+    p.Start();
+    p.Choose(0);
+    p.Next(); // wrong first: not right at the first try
+    p.Choose(2);
+    p.Next();
+    p.Choose(0);
+    p.Next();
+    QCOMPARE(done->text(), QString());
+    p.Choose(1);
+    p.Next(); // on from the last question
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(done->text(), QStringLiteral("本章 3 题已全部练完，本轮第一次就答对 2 题。"));
+    p.Choose(2);
+    p.Next();
+    QCOMPARE(done->text(), QString());
+    p.Choose(0);
+    p.Previous(); // backwards over the end is no round
+    p.Choose(2);
+    p.Previous();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(done->text(), QString());
+    p.Start(); // a new run counts afresh
+    p.Choose(2);
+    p.Next();
+    p.Choose(0);
+    p.Next();
+    p.Choose(1);
+    p.Next();
+    QCOMPARE(done->text(), QStringLiteral("本章 3 题已全部练完，本轮第一次就答对 3 题。"));
+}
+
+void TestPracticeWindow::labelsSayWhatTheyShow()
+{
+    Practice p;
+    QCOMPARE(p.Get<QLabel>("Label1")->text(), QStringLiteral("选择章节"));
+    QCOMPARE(p.Get<QGroupBox>("Frame1")->title(), QStringLiteral("练习信息"));
+    QCOMPARE(p.Get<QLabel>("Label3")->text(), QStringLiteral("题目总数"));
+    QCOMPARE(p.Get<QLabel>("Label3")->buddy(), p.Get<QLineEdit>("txtzs"));
+    QCOMPARE(p.Get<QLabel>("Label4")->text(), QStringLiteral("当前题号"));
+    QCOMPARE(p.Get<QLabel>("Label4")->buddy(), p.Get<QLineEdit>("txtts"));
+}
+
+void TestPracticeWindow::questionAreaGrowsWithTheWindow()
+{
+    Practice p;
+    p.Chapter(5);
+    p.Start(); // a picture question
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    const QSize text = p.Get<QPlainTextEdit>("txt")->size();
+    const QSize info = p.Get<QGroupBox>("Frame1")->size();
+    p.window.resize(p.window.size() + QSize(400, 300));
+    QTRY_VERIFY(p.Get<QPlainTextEdit>("txt")->width() >= text.width() + 350);
+    QVERIFY(p.Get<QPlainTextEdit>("txt")->height() > text.height() + 100);
+    QCOMPARE(p.Get<QGroupBox>("Frame1")->width(), info.width());
+    QVERIFY(!p.Get<QLabel>("img")->isHidden());
 }
 
 void TestPracticeWindow::emptyChapter()
@@ -257,6 +377,124 @@ void TestPracticeWindow::pictures()
         p.Choose(0);
         p.Next();
     }
+}
+
+void TestPracticeWindow::textSizeKeysAndMemory()
+{
+    const auto sizes = [](const Practice& p) {
+        QList<int> points;
+        for (const char* name : {"txt", "txtExplain", "op_0", "op_1", "op_2"})
+            points.append(p.Get<QWidget>(name)->font().pointSize());
+        return points;
+    };
+    const auto all = [](int points) { return QList<int>(5, points); };
+    {
+        Practice p;
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        QCOMPARE(sizes(p), all(9));
+        p.Chapter(1);
+        p.Start();
+        p.Choose(0); // keys work wherever the focus is
+        QTest::keyClick(&p.window, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(p.Option(0), Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(sizes(p), all(11));
+        QCOMPARE(p.Get<QWidget>("Label1")->font().pointSize(), 9); // only the question grows
+    }
+    {
+        Practice p; // remembered
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        QCOMPARE(sizes(p), all(11));
+        QTest::keyClick(&p.window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(sizes(p), all(10));
+        QTest::keyClick(&p.window, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(sizes(p), all(9));
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(&p.window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(sizes(p), all(7)); // the smallest that stays readable
+    }
+}
+
+void TestPracticeWindow::keysFollowTheMoveOnRule()
+{
+    Practice p;
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    p.Chapter(1);
+    QTest::keyClick(&p.window, Qt::Key_Right); // not started: the buttons are disabled
+    QCOMPARE(p.Text("txtts"), QString());
+    p.Start();
+    QTest::keyClick(&p.window, Qt::Key_3);
+    p.Option(2)->setFocus();
+    QTest::keyClick(p.Option(2), Qt::Key_Right);
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
+    QTest::keyClick(&p.window, Qt::Key_C); // no third option on a true/false question
+    QTest::keyClick(&p.window, Qt::Key_Return);
+    QCOMPARE(p.Revealed(), QStringLiteral("对"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QTest::keyClick(&p.window, Qt::Key_A);
+    QTest::keyClick(&p.window, Qt::Key_PageDown);
+    QCOMPARE(p.Question(), QStringLiteral("一章 判断错"));
+    QTest::keyClick(&p.window, Qt::Key_1);
+    QTest::keyClick(&p.window, Qt::Key_Left); // wrong: refused either way
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QTest::keyClick(&p.window, Qt::Key_B);
+    QTest::keyClick(&p.window, Qt::Key_PageUp);
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+}
+
+void TestPracticeWindow::explanationAfterAWrongChoice()
+{
+    Practice p;
+    const auto* box = p.Get<QPlainTextEdit>("txtExplain");
+    const auto explained = [box] { return box->isHidden() ? QString() : box->toPlainText(); };
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    p.Chapter(1);
+    p.Start();
+    QCOMPARE(explained(), QString());
+    p.Choose(2);
+    p.Next(); // right at once: nothing to explain
+    QCOMPARE(explained(), QString());
+    p.Choose(0);
+    p.Previous();
+    QTest::keyClick(&p.window, Qt::Key_Right); // nothing chosen: revealed
+    QCOMPARE(p.Revealed(), "C");
+    QCOMPARE(explained(), QStringLiteral("选 C：这是一章选择题的解释。"));
+    p.Choose(2);
+    p.Next(); // moved on: cleared
+    QCOMPARE(explained(), QString());
+    QCOMPARE(box->toPlainText(), QString());
+    p.Choose(1);
+    p.Next(); // a question without an explanation shows no box
+    QCOMPARE(p.Revealed(), QStringLiteral("对"));
+    QVERIFY(box->isHidden());
+    p.Chapter(1); // the chapter picked again clears it all
+    p.Start();
+    p.Next();
+    QCOMPARE(explained(), QStringLiteral("选 C：这是一章选择题的解释。"));
+    p.Chapter(3);
+    QVERIFY(box->isHidden());
+}
+
+void TestPracticeWindow::sharpPicturesOnDenseScreens_data()
+{
+    QTest::addColumn<bool>("twin");        // x@2x.png lies beside x.png
+    QTest::addColumn<qreal>("ratio");      // the screen's device pixel ratio
+    QTest::addColumn<qreal>("shownRatio"); // of the picture loaded
+    QTest::newRow("ordinary screen") << true << 1.0 << 1.0;
+    QTest::newRow("dense screen") << true << 2.0 << 2.0;
+    QTest::newRow("dense screen, no twin") << false << 2.0 << 1.0;
+}
+
+void TestPracticeWindow::sharpPicturesOnDenseScreens()
+{
+    QFETCH(bool, twin);
+    QFETCH(qreal, ratio);
+    QFETCH(qreal, shownRatio);
+    if (twin)
+        fixture->AddPicture("x@2x.png");
+    const QPixmap picture = SharpestPicture(fixture->Dir() + "/pict/x.png", ratio);
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.devicePixelRatio(), shownRatio);
+    QCOMPARE(picture.deviceIndependentSize(), QSizeF(40, 20) / shownRatio);
 }
 
 void TestPracticeWindow::chapterTitles_data()

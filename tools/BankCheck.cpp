@@ -264,6 +264,7 @@ private:
             return;
         }
         usedPictures.insert(*name);
+        usedPictures.insert(HighDensityTwin(*name)); // drawn for dense screens
         if (!QFileInfo(QDir(pictureDir).filePath(*name)).isFile())
             report.problems.Add(
                 PictureProblems,

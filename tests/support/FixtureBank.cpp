@@ -10,17 +10,21 @@
 #include <QImage>
 
 QStringList Question(const QString& id, const QString& chapter, const QString& kind,
-                     const QString& answer, const QString& text, const QString& picture)
+                     const QString& answer, const QString& text, const QString& picture,
+                     const QString& explanation)
 {
-    return {id, chapter, kind, answer, text, picture};
+    QStringList fields = {id, chapter, kind, answer, text, picture};
+    if (!explanation.isEmpty())
+        fields.append(explanation);
+    return fields;
 }
 
 QByteArray QuestionLine(const QStringList& fields)
 {
     QStringList encoded = fields;
-    for (const Record::Field protectedField : {Record::QuestionText, Record::Explanation}) {
-        if (encoded.size() > protectedField && !encoded[protectedField].isEmpty())
-            encoded[protectedField] = EncodeQuestionText(fields[protectedField]).value();
+    for (const int i : {Record::QuestionText, Record::Explanation}) {
+        if (i < encoded.size())
+            encoded[i] = EncodeQuestionText(fields[i]).value();
     }
     return RawLine(encoded.join(Record::Separator));
 }
@@ -68,6 +72,11 @@ QString FixtureBank::ChoiceAnswer(int n)
     return QStringList{"A", "B", "C"}[(n - 1) % 3];
 }
 
+QString FixtureBank::ChoiceExplanation(int n)
+{
+    return QStringLiteral("选择题 %1 的解释").arg(n);
+}
+
 QString FixtureBank::JudgeAnswer(int n)
 {
     return n % 2 == 1 ? QStringLiteral("A") : QStringLiteral("B");
@@ -79,7 +88,8 @@ QList<QByteArray> FixtureBank::ExamLines(int choiceCount, int judgeCount)
     for (int n = 1; n <= qMax(choiceCount, judgeCount); ++n) {
         if (n <= choiceCount)
             lines.append(QuestionLine(Question(QStringLiteral("x%1").arg(n), "1", "1",
-                                               ChoiceAnswer(n), QStringLiteral("选择题 %1").arg(n))));
+                                               ChoiceAnswer(n), QStringLiteral("选择题 %1").arg(n),
+                                               {}, ChoiceExplanation(n))));
         if (n <= judgeCount)
             lines.append(QuestionLine(Question(QStringLiteral("p%1").arg(n), "2", "0",
                                                JudgeAnswer(n), QStringLiteral("判断题 %1").arg(n))));

@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// Record fields as a test writes them: field 4 in plain text, encoded on the way into the file.
+// Record fields as a test writes them: fields 4 and 6 (the explanation, left out when empty) in
+// plain text, encoded on the way into the file.
 QStringList Question(const QString& id, const QString& chapter, const QString& kind,
-                     const QString& answer, const QString& text, const QString& picture = {});
+                     const QString& answer, const QString& text, const QString& picture = {},
+                     const QString& explanation = {});
 
 // A bank line holding a record whose question text (field 4) and explanation (field 6, when
 // there is one) are encoded like the shipped bank.
@@ -32,10 +34,12 @@ public:
     // Points the program's folder and BankFile at this bank.
     void Use() const;
 
-    // A bank of choiceCount choice questions "选择题 n" (right answer cycling A, B, C) and
-    // judgeCount true/false questions "判断题 n" (A, B alternating), interleaved.
+    // A bank of choiceCount choice questions "选择题 n" (right answer cycling A, B, C, each with
+    // an explanation) and judgeCount true/false questions "判断题 n" (A, B alternating, six fields
+    // as in banks from before explanations), interleaved.
     static QList<QByteArray> ExamLines(int choiceCount, int judgeCount);
     static QString ChoiceAnswer(int n);
+    static QString ChoiceExplanation(int n);
     static QString JudgeAnswer(int n);
 
 private:

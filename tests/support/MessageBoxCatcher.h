@@ -7,7 +7,7 @@
 #include <QTimer>
 
 // Closes every modal message box as soon as it opens and remembers what it said, so tests can
-// press buttons that show one.
+// press buttons that show one. A box that opens while no catcher lives fails the test.
 class MessageBoxCatcher : public QObject {
     Q_OBJECT
 public:
@@ -18,6 +18,7 @@ public:
     };
 
     MessageBoxCatcher();
+    ~MessageBoxCatcher() override;
 
     QList<Seen> seen;
 

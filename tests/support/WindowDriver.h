@@ -8,7 +8,10 @@
 
 // Drives a question window as a learner does: its controls found by name, clicked with the mouse.
 template <typename Window> struct WindowDriver {
-    WindowDriver() { window.show(); }
+    template <typename... Args> explicit WindowDriver(Args&&... args) : window(std::forward<Args>(args)...)
+    {
+        window.show();
+    }
     Window window;
 
     template <typename W> W* Get(const char* name) const

@@ -1,0 +1,273 @@
+#include "study/FormStudy.h"
+
+#include "app/Platform.h"
+#include "app/SetUpUi.h"
+#include "app/Study.h"
+#include "bank/BankLoader.h"
+#include "bank/Cipher.h"
+#include "exam/ExamRules.h"
+#include "practice/FormLen.h"
+#include "study/StudyStore.h"
+#include "ui_FormStudy.h"
+
+#include <QChart>
+#include <QDateTimeAxis>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QValueAxis>
+#include <numeric>
+
+namespace {
+const QString NoRecordText = QStringLiteral(
+    "还没有学习记录。\n做几道章节练习或一次模拟考试后，这里会显示各章的进度、考试成绩和错题本。");
+const QString NotRecordingText = QStringLiteral("学习记录不可用，本次运行的练习和考试不会记录。");
+const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+constexpr int MaximumScore = ExamQuestions;
+constexpr qint64 HourMilliseconds = 3600 * 1000;
+constexpr qint64 DayMilliseconds = 24 * HourMilliseconds;
+// A lone exam still gets a time axis of some width, centred on it.
+constexpr qint64 LoneExamMargin = HourMilliseconds;
+constexpr int MostTimeTicks = 5;
+constexpr int ChapterRowHeight = 24;
+
+enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
+enum ExamColumn { Finished, Score, Verdict, TimeUsed };
+
+QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignCenter)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment | Qt::AlignVCenter);
+    return item;
+}
+
+QTableWidgetItem* NumberCell(int n)
+{
+    return Cell(QString::number(n));
+}
+
+// Labels that differ from tick to tick over a time axis this long.
+QString TimeAxisFormat(qint64 milliseconds)
+{
+    if (milliseconds < HourMilliseconds)
+        return QStringLiteral("HH:mm:ss");
+    if (milliseconds < DayMilliseconds)
+        return QStringLiteral("HH:mm");
+    return QStringLiteral("MM-dd");
+}
+
+QString TimeUsedText(int seconds)
+{
+    return QStringLiteral("%1分%2秒").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+FormStudy::FormStudy(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormStudy>(this))
+{
+    connect(ui->cmdWrong, &QPushButton::clicked, this, &FormStudy::cmdWrong_Click);
+    connect(ui->cmdClear, &QPushButton::clicked, this, &FormStudy::cmdClear_Click);
+    Form_Load();
+}
+
+FormStudy::~FormStudy() = default;
+
+void FormStudy::Form_Load()
+{
+    QTableWidget* chapters = ui->tblChapters;
+    chapters->setRowCount(Record::ChapterCount + 1);
+    // Every chapter and the total in sight at once.
+    chapters->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    chapters->verticalHeader()->setDefaultSectionSize(ChapterRowHeight);
+    chapters->setMinimumHeight(chapters->horizontalHeader()->sizeHint().height() +
+                               chapters->rowCount() * ChapterRowHeight + 2 * chapters->frameWidth());
+    chapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
+    ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->tblExams->horizontalHeader()->setStretchLastSection(true);
+    SetUpChart();
+    ReadData();
+    ShowRecord();
+}
+
+void FormStudy::SetUpChart()
+{
+    auto* chart = new QChart();
+    scores = new QLineSeries(chart);
+    scores->setName(QStringLiteral("得分"));
+    scores->setPointsVisible(true);
+    passLine = new QLineSeries(chart);
+    passLine->setName(QStringLiteral("合格线 %1 分").arg(PassScore));
+    passLine->setPen(QPen(QColor(192, 0, 0), 1.5, Qt::DashLine));
+    chart->addSeries(passLine);
+    chart->addSeries(scores);
+    timeAxis = new QDateTimeAxis(chart);
+    auto* scoreAxis = new QValueAxis(chart);
+    scoreAxis->setRange(0, MaximumScore);
+    scoreAxis->setTickCount(6);
+    scoreAxis->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(timeAxis, Qt::AlignBottom);
+    chart->addAxis(scoreAxis, Qt::AlignLeft);
+    for (QLineSeries* series : {passLine, scores}) {
+        series->attachAxis(timeAxis);
+        series->attachAxis(scoreAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    QChart* placeholder = ui->chartScores->chart();
+    ui->chartScores->setChart(chart);
+    delete placeholder;
+    ui->chartScores->setRenderHint(QPainter::Antialiasing);
+}
+
+void FormStudy::ReadData()
+{
+    ::Cipher cipher;
+    const LoadedBank bank = LoadBank(BankPath(), cipher);
+    if (!bank.found) {
+        Notice(this, MissingBankText);
+        return;
+    }
+    for (const BankRecord& record : bank.records) {
+        const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
+        if (chapter)
+            mchapters.insert(Record::FieldAt(record.text, Record::Id).toString(), *chapter);
+    }
+}
+
+void FormStudy::ShowRecord()
+{
+    const StudyStore& store = Study();
+    if (!store.IsRecording()) {
+        ShowNoRecord(NotRecordingText);
+        return;
+    }
+    const QSqlDatabase db = store.Database();
+    const QHash<QString, bool> latest = LatestAnswers(db, BankFile);
+    const QList<FinishedExam> exams = FinishedExams(db, BankFile);
+    mbook = WrongBook(db, BankFile);
+    if (latest.isEmpty() && exams.isEmpty()) {
+        ShowNoRecord(NoRecordText);
+        return;
+    }
+    ui->lblEmpty->hide();
+    ui->areaRecord->show();
+    ui->cmdClear->setEnabled(true);
+    const auto book = BookPerChapter(mchapters, mbook);
+    ShowChapters(TallyProgress(mchapters, latest), book);
+    const int bookSize = std::accumulate(book.begin(), book.end(), 0);
+    ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
+    ui->cmdWrong->setEnabled(bookSize > 0);
+    ShowExams(exams);
+}
+
+void FormStudy::ShowNoRecord(const QString& text)
+{
+    mbook.clear();
+    ui->lblEmpty->setText(text);
+    ui->lblEmpty->show();
+    ui->areaRecord->hide();
+    ui->lblWrong->setText(QStringLiteral("错题本：共 0 题"));
+    ui->cmdWrong->setEnabled(false);
+    ui->cmdClear->setEnabled(false);
+}
+
+void FormStudy::ShowChapters(const PerChapter& progress,
+                             const std::array<int, Record::ChapterCount>& book)
+{
+    for (int i = 0; i < Record::ChapterCount; ++i)
+        ShowChapterRow(i, ChapterTitle(QString::number(Record::FirstChapter + i)), progress[i],
+                       book[i]);
+    const int totalRow = Record::ChapterCount;
+    ShowChapterRow(totalRow, QStringLiteral("合计"), Total(progress),
+                   std::accumulate(book.begin(), book.end(), 0));
+    for (int column = Title; column < Progress; ++column) {
+        QTableWidgetItem* item = ui->tblChapters->item(totalRow, column);
+        QFont bold = item->font();
+        bold.setBold(true);
+        item->setFont(bold);
+    }
+}
+
+void FormStudy::ShowChapterRow(int row, const QString& title, const ChapterProgress& progress,
+                               int book)
+{
+    QTableWidget* table = ui->tblChapters;
+    table->setItem(row, Title, Cell(title, Qt::AlignLeft));
+    table->setItem(row, Questions, NumberCell(progress.questions));
+    table->setItem(row, Attempted, NumberCell(progress.attempted));
+    table->setItem(row, LatestRight, NumberCell(progress.latestRight));
+    table->setItem(row, Wrong, NumberCell(book));
+    auto* bar = qobject_cast<QProgressBar*>(table->cellWidget(row, Progress));
+    if (!bar) {
+        bar = new QProgressBar();
+        table->setCellWidget(row, Progress, bar);
+    }
+    // A range of 0 to 0 would show a busy bar; an empty chapter shows an empty one.
+    bar->setRange(0, qMax(1, progress.questions));
+    bar->setValue(progress.attempted);
+}
+
+void FormStudy::ShowExams(const QList<FinishedExam>& exams)
+{
+    ui->lblNoExams->setVisible(exams.isEmpty());
+    ui->tblExams->setVisible(!exams.isEmpty());
+    ui->chartScores->setVisible(!exams.isEmpty());
+    QTableWidget* table = ui->tblExams;
+    table->setRowCount(static_cast<int>(exams.size()));
+    // The latest exam on top.
+    for (int row = 0; row < exams.size(); ++row) {
+        const FinishedExam& exam = exams[exams.size() - 1 - row];
+        table->setItem(row, Finished, Cell(exam.finished.toString(DateTimeFormat)));
+        table->setItem(row, Score, NumberCell(exam.score));
+        table->setItem(row, Verdict, Cell(VerdictText(exam.score)));
+        table->setItem(row, TimeUsed, Cell(TimeUsedText(exam.secondsUsed)));
+    }
+    ShowChart(exams);
+}
+
+void FormStudy::ShowChart(const QList<FinishedExam>& exams)
+{
+    QList<QPointF> points;
+    for (const FinishedExam& exam : exams)
+        points.append(QPointF(exam.finished.toMSecsSinceEpoch(), exam.score));
+    scores->replace(points);
+    if (points.isEmpty())
+        return;
+    qreal first = points.first().x();
+    qreal last = points.last().x();
+    if (last - first < 1) {
+        first -= LoneExamMargin;
+        last += LoneExamMargin;
+    }
+    passLine->replace({QPointF(first, PassScore), QPointF(last, PassScore)});
+    timeAxis->setFormat(TimeAxisFormat(qint64(last - first)));
+    timeAxis->setTickCount(qBound(2, int(points.size()), MostTimeTicks));
+    timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
+                       QDateTime::fromMSecsSinceEpoch(qint64(last)));
+}
+
+void FormStudy::cmdWrong_Click()
+{
+    auto* practice = new FormLen();
+    practice->PracticeQuestions(mbook, QStringLiteral("错题练习"));
+    ShowIndependent(practice);
+}
+
+void FormStudy::cmdClear_Click()
+{
+    if (!Confirm(this,
+                 QStringLiteral("确定要清除本题库的全部学习记录吗？\n"
+                                "练习记录、考试成绩和错题本都将删除，且无法恢复。"),
+                 QStringLiteral("清除")))
+        return;
+    Study().Clear(BankFile);
+    ShowRecord();
+}
+
+void FormStudy::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ShowRecord();
+}

@@ -1,0 +1,93 @@
+#include "study/StudyQueries.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+QSqlQuery Run(const QSqlDatabase& db, const QString& statement, const QString& bank)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    query.addBindValue(bank);
+    query.exec();
+    return query;
+}
+} // namespace
+
+QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
+{
+    // SQLite takes the bare column "correct" from the row holding MAX(id).
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT question_id, correct, MAX(id) FROM attempts "
+                                         "WHERE bank = ? GROUP BY question_id"),
+                          bank);
+    QHash<QString, bool> latest;
+    while (query.next())
+        latest.insert(query.value(0).toString(), query.value(1).toBool());
+    return latest;
+}
+
+QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank)
+{
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT finished_at, score, seconds_used FROM exams "
+                                         "WHERE bank = ? AND state = 'finished' "
+                                         "ORDER BY finished_at, id"),
+                          bank);
+    QList<FinishedExam> exams;
+    while (query.next()) {
+        const QDateTime finished = QDateTime::fromString(query.value(0).toString(), Qt::ISODate);
+        exams.append({finished.toLocalTime(), query.value(1).toInt(), query.value(2).toInt()});
+    }
+    return exams;
+}
+
+QStringList WrongBook(const QSqlDatabase& db, const QString& bank)
+{
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT question_id FROM wrong_book WHERE bank = ? "
+                                         "ORDER BY entered_attempt"),
+                          bank);
+    QStringList book;
+    while (query.next())
+        book.append(query.value(0).toString());
+    return book;
+}
+
+PerChapter TallyProgress(const ChapterOf& bank, const QHash<QString, bool>& latest)
+{
+    PerChapter chapters{};
+    for (auto question = bank.begin(); question != bank.end(); ++question) {
+        ChapterProgress& chapter = chapters[question.value() - Record::FirstChapter];
+        ++chapter.questions;
+        const auto answered = latest.find(question.key());
+        if (answered == latest.end())
+            continue;
+        ++chapter.attempted;
+        chapter.latestRight += answered.value();
+    }
+    return chapters;
+}
+
+ChapterProgress Total(const PerChapter& chapters)
+{
+    ChapterProgress total;
+    for (const ChapterProgress& chapter : chapters) {
+        total.questions += chapter.questions;
+        total.attempted += chapter.attempted;
+        total.latestRight += chapter.latestRight;
+    }
+    return total;
+}
+
+std::array<int, Record::ChapterCount> BookPerChapter(const ChapterOf& bank, const QStringList& book)
+{
+    std::array<int, Record::ChapterCount> counts{};
+    for (const QString& id : book) {
+        const auto chapter = bank.find(id);
+        if (chapter != bank.end())
+            ++counts[chapter.value() - Record::FirstChapter];
+    }
+    return counts;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "bank/Record.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+// What the study window reads from the store, one small query each, for one bank.
+
+// Every question answered at least once, with whether its latest attempt was right.
+QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank);
+
+struct FinishedExam {
+    QDateTime finished; // local time
+    int score = 0;
+    int secondsUsed = 0;
+};
+// The exams that reached a result, in the order they did.
+QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank);
+
+// The wrong-question book: question ids in the order they entered it.
+QStringList WrongBook(const QSqlDatabase& db, const QString& bank);
+
+// What the record says about the questions of one chapter as the bank has them today.
+struct ChapterProgress {
+    int questions = 0;
+    int attempted = 0;   // answered at least once
+    int latestRight = 0; // whose latest attempt was right
+};
+using ChapterOf = QHash<QString, int>; // question id -> chapter 1..10, from the bank file
+using PerChapter = std::array<ChapterProgress, Record::ChapterCount>;
+
+PerChapter TallyProgress(const ChapterOf& bank, const QHash<QString, bool>& latest);
+ChapterProgress Total(const PerChapter& chapters);
+// How many of the book's questions each chapter holds; ids the bank no longer has are left out.
+std::array<int, Record::ChapterCount> BookPerChapter(const ChapterOf& bank, const QStringList& book);

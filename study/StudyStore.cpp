@@ -1,0 +1,360 @@
+#include "study/StudyStore.h"
+
+#include "bank/Record.h"
+#include "study/WrongBook.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+
+namespace {
+// Another copy of the program writing at the same moment holds the file for milliseconds; a
+// write waits this long for it before giving up.
+constexpr int BusyTimeoutMilliseconds = 5000;
+
+// SQLite's primary result codes, as the driver reports them.
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteNotADatabase = 26;
+
+// Step i brings a store of version i to version i + 1; a store of version 0 is an empty file.
+// A new version appends a step and never changes an earlier one.
+const std::array<QStringList, StudyStore::SchemaVersion> Migrations = {
+    QStringList{
+        QStringLiteral(R"(CREATE TABLE exams (
+            id INTEGER PRIMARY KEY,
+            bank TEXT NOT NULL,
+            started_at TEXT NOT NULL,
+            finished_at TEXT,
+            state TEXT NOT NULL DEFAULT 'started'
+                CHECK (state IN ('started', 'finished', 'abandoned')),
+            score INTEGER,
+            answered INTEGER,
+            seconds_used INTEGER))"),
+        QStringLiteral("CREATE INDEX exams_by_bank ON exams (bank, state, finished_at)"),
+        QStringLiteral(R"(CREATE TABLE attempts (
+            id INTEGER PRIMARY KEY,
+            answered_at TEXT NOT NULL,
+            bank TEXT NOT NULL,
+            question_id TEXT NOT NULL,
+            chapter INTEGER,
+            mode TEXT NOT NULL CHECK (mode IN ('practice', 'exam')),
+            exam_id INTEGER REFERENCES exams (id),
+            letter TEXT CHECK (letter IN ('A', 'B', 'C')),
+            correct INTEGER NOT NULL CHECK (correct IN (0, 1)),
+            UNIQUE (exam_id, question_id)))"),
+        QStringLiteral(
+            "CREATE INDEX attempts_by_question ON attempts (bank, question_id, id, correct)"),
+        QStringLiteral(R"(CREATE TABLE wrong_book (
+            bank TEXT NOT NULL,
+            question_id TEXT NOT NULL,
+            chapter INTEGER,
+            entered_attempt INTEGER NOT NULL REFERENCES attempts (id),
+            right_in_a_row INTEGER NOT NULL,
+            PRIMARY KEY (bank, question_id)) WITHOUT ROWID)"),
+        QStringLiteral("CREATE INDEX wrong_book_by_entry ON wrong_book (bank, entered_attempt)"),
+    },
+};
+
+struct SqlFailure {
+    int code = 0; // SQLite's primary result code, 0 when the driver gave none
+    QString text;
+};
+
+SqlFailure FailureOf(const QSqlError& error)
+{
+    return {error.nativeErrorCode().toInt() & 0xff, error.text()};
+}
+
+// A statement that throws SqlFailure instead of returning false, so a write reads as its steps.
+class Sql {
+public:
+    Sql(const QSqlDatabase& db, const QString& statement) : query(db)
+    {
+        if (!query.prepare(statement))
+            throw FailureOf(query.lastError());
+    }
+    // Runs the statement with these values for its placeholders, in their order.
+    Sql& Run(const QVariantList& values = {})
+    {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+        if (!query.exec())
+            throw FailureOf(query.lastError());
+        return *this;
+    }
+    bool Next() { return query.next(); }
+    QVariant Value(int i) const { return query.value(i); }
+    qint64 InsertedId() const { return query.lastInsertId().toLongLong(); }
+
+private:
+    QSqlQuery query;
+};
+
+QVariant Value(const QSqlDatabase& db, const QString& statement)
+{
+    Sql sql(db, statement);
+    sql.Run();
+    return sql.Next() ? sql.Value(0) : QVariant();
+}
+
+QString Now()
+{
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+}
+
+QVariant ChapterValue(std::optional<int> chapter)
+{
+    return chapter ? QVariant(*chapter) : QVariant(QMetaType::fromType<int>());
+}
+
+QVariant LetterValue(const QString& letter)
+{
+    return letter.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(letter);
+}
+
+// Replays the question's attempts through the book's rule and files the outcome.
+void RefreshBook(const QSqlDatabase& db, const QString& bank, const StudyAnswer& answer)
+{
+    Sql attempts(db, QStringLiteral("SELECT id, correct FROM attempts "
+                                    "WHERE bank = ? AND question_id = ? ORDER BY id"));
+    attempts.Run({bank, answer.questionId});
+    BookState state;
+    while (attempts.Next())
+        state = NextBookState(state, attempts.Value(0).toLongLong(), attempts.Value(1).toBool());
+    if (!state.InBook()) {
+        Sql(db, QStringLiteral("DELETE FROM wrong_book WHERE bank = ? AND question_id = ?"))
+            .Run({bank, answer.questionId});
+        return;
+    }
+    Sql(db, QStringLiteral(
+                "INSERT INTO wrong_book (bank, question_id, chapter, entered_attempt, "
+                "right_in_a_row) VALUES (?, ?, ?, ?, ?) ON CONFLICT (bank, question_id) DO UPDATE "
+                "SET chapter = excluded.chapter, entered_attempt = excluded.entered_attempt, "
+                "right_in_a_row = excluded.right_in_a_row"))
+        .Run({bank, answer.questionId, ChapterValue(answer.chapter), *state.entered,
+              state.rightInARow});
+}
+
+int NextConnectionNumber()
+{
+    static int number = 0;
+    return ++number;
+}
+} // namespace
+
+StudyStore::StudyStore(const QString& folder)
+    : path(QDir(folder).filePath(FileName)),
+      connection(QStringLiteral("jiaogui-study-%1").arg(NextConnectionNumber()))
+{
+    if (!QDir().mkpath(folder)) {
+        Stop(StudyProblem::Unwritable, QStringLiteral("cannot create %1").arg(folder));
+        return;
+    }
+    Open();
+}
+
+StudyStore::~StudyStore()
+{
+    QSqlDatabase::database(connection, false).close();
+    QSqlDatabase::removeDatabase(connection);
+}
+
+QSqlDatabase StudyStore::Database() const
+{
+    return recording ? QSqlDatabase::database(connection, false) : QSqlDatabase();
+}
+
+void StudyStore::Open()
+{
+    try {
+        Connect();
+        try {
+            PrepareConnection();
+        } catch (const SqlFailure& failure) {
+            if (failure.code != SqliteCorrupt && failure.code != SqliteNotADatabase)
+                throw;
+            MoveAside();
+            Connect();
+            PrepareConnection();
+        }
+        if (problem == StudyProblem::Newer)
+            return;
+        recording = true;
+    } catch (const SqlFailure& failure) {
+        Stop(StudyProblem::Unwritable, failure.text);
+    }
+}
+
+void StudyStore::Connect()
+{
+    QSqlDatabase db = QSqlDatabase::contains(connection)
+                          ? QSqlDatabase::database(connection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(path);
+    if (!db.open())
+        throw FailureOf(db.lastError());
+}
+
+// Reads the version first: a newer store is left exactly as it is, its journal mode included.
+void StudyStore::PrepareConnection()
+{
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    Value(db, QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMilliseconds));
+    const int version = Value(db, QStringLiteral("PRAGMA user_version")).toInt();
+    if (version > SchemaVersion) {
+        Stop(StudyProblem::Newer, QStringLiteral("version %1").arg(version));
+        return;
+    }
+    const QString check = Value(db, QStringLiteral("PRAGMA quick_check")).toString();
+    if (check != u"ok")
+        throw SqlFailure{SqliteCorrupt, check};
+    Value(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+    if (Value(db, QStringLiteral("PRAGMA journal_mode = WAL")).toString() != u"wal")
+        throw SqlFailure{0, QStringLiteral("no write-ahead log")};
+    // Losing the last answer on a power cut is fine; a commit without a disk flush is fast.
+    Value(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    if (version < SchemaVersion)
+        Migrate();
+}
+
+// The broken file and its journals keep their content under a dated name beside it.
+void StudyStore::MoveAside()
+{
+    QSqlDatabase::database(connection, false).close();
+    const QString brokenPath =
+        path + QStringLiteral(".broken-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFile::exists(path + suffix) && !QFile::rename(path + suffix, brokenPath + suffix))
+            throw SqlFailure{0, QStringLiteral("cannot move %1 aside").arg(path + suffix)};
+    }
+    problem = StudyProblem::MovedAside;
+    detail = brokenPath;
+}
+
+// Under the write lock, so that two copies of the program opening a new store at once do not
+// both build it.
+void StudyStore::Migrate()
+{
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    Value(db, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        const int from = Value(db, QStringLiteral("PRAGMA user_version")).toInt();
+        for (int version = from; version < SchemaVersion; ++version) {
+            for (const QString& statement : Migrations[version])
+                Sql(db, statement).Run();
+        }
+        Value(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        Value(db, QStringLiteral("COMMIT"));
+    } catch (const SqlFailure&) {
+        Value(db, QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+template <typename Write> void StudyStore::Transaction(Write write)
+{
+    if (!recording)
+        return;
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    try {
+        Value(db, QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            write(db);
+            Value(db, QStringLiteral("COMMIT"));
+        } catch (const SqlFailure&) {
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    } catch (const SqlFailure& failure) {
+        Stop(StudyProblem::Unwritable, failure.text);
+    }
+}
+
+void StudyStore::Stop(StudyProblem kind, const QString& what)
+{
+    recording = false;
+    problem = kind;
+    detail = what;
+    QSqlDatabase::database(connection, false).close();
+}
+
+void StudyStore::PracticeAnswered(const QString& bank, const StudyAnswer& answer)
+{
+    Transaction([&](const QSqlDatabase& db) {
+        Sql(db, QStringLiteral("INSERT INTO attempts (answered_at, bank, question_id, chapter, "
+                               "mode, letter, correct) VALUES (?, ?, ?, ?, 'practice', ?, ?)"))
+            .Run({Now(), bank, answer.questionId, ChapterValue(answer.chapter),
+                  LetterValue(answer.letter), answer.right});
+        RefreshBook(db, bank, answer);
+    });
+}
+
+qint64 StudyStore::ExamStarted(const QString& bank)
+{
+    qint64 exam = 0;
+    Transaction([&](const QSqlDatabase& db) {
+        exam = Sql(db, QStringLiteral("INSERT INTO exams (bank, started_at) VALUES (?, ?)"))
+                   .Run({bank, Now()})
+                   .InsertedId();
+    });
+    return recording ? exam : 0;
+}
+
+void StudyStore::ExamFinished(qint64 exam, const ExamResult& result)
+{
+    if (exam == 0)
+        return;
+    Transaction([&](const QSqlDatabase& db) {
+        Sql bankOf(db, QStringLiteral("SELECT bank FROM exams WHERE id = ?"));
+        if (!bankOf.Run({exam}).Next())
+            return; // cleared while the exam ran: nothing left to record it against
+        const QString bank = bankOf.Value(0).toString();
+        const QString now = Now();
+        Sql(db, QStringLiteral("UPDATE exams SET state = 'finished', finished_at = ?, score = ?, "
+                               "answered = ?, seconds_used = ? WHERE id = ?"))
+            .Run({now, result.score, result.answered, result.secondsUsed, exam});
+        Sql attempt(db, QStringLiteral(
+                            "INSERT INTO attempts (answered_at, bank, question_id, chapter, mode, "
+                            "exam_id, letter, correct) VALUES (?, ?, ?, ?, 'exam', ?, ?, ?) "
+                            "ON CONFLICT (exam_id, question_id) DO UPDATE SET answered_at = "
+                            "excluded.answered_at, letter = excluded.letter, correct = "
+                            "excluded.correct"));
+        for (const StudyAnswer& answer : result.answers) {
+            attempt.Run({now, bank, answer.questionId, ChapterValue(answer.chapter), exam,
+                         LetterValue(answer.letter), answer.right});
+            RefreshBook(db, bank, answer);
+        }
+    });
+}
+
+void StudyStore::ExamAbandoned(qint64 exam)
+{
+    if (exam == 0)
+        return;
+    Transaction([&](const QSqlDatabase& db) {
+        Sql(db, QStringLiteral(
+                    "UPDATE exams SET state = 'abandoned' WHERE id = ? AND state = 'started'"))
+            .Run({exam});
+    });
+}
+
+void StudyStore::Clear(const QString& bank)
+{
+    Transaction([&](const QSqlDatabase& db) {
+        for (const char* table : {"wrong_book", "attempts", "exams"})
+            Sql(db, QStringLiteral("DELETE FROM %1 WHERE bank = ?").arg(QLatin1String(table)))
+                .Run({bank});
+    });
+}
+
+StudyAnswer AnswerTo(const QStringList& fields, const QString& letter, bool right)
+{
+    return {Record::FieldOf(fields, Record::Id),
+            Record::ChapterNumber(Record::FieldOf(fields, Record::Chapter)), letter, right};
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+// Why the store does not record, if it does not. The windows decide what to tell the learner.
+enum class StudyProblem {
+    None,
+    MovedAside, // the file was not a usable database: kept under another name, a fresh one begun
+    Newer,      // written by a newer version of the program: left untouched, nothing recorded
+    Unwritable, // the folder or the file cannot be written: nothing recorded
+};
+
+// One answer to one question, as the windows report it.
+struct StudyAnswer {
+    QString questionId;         // field 0 of the record
+    std::optional<int> chapter; // field 1 when it names a chapter 1..10
+    QString letter;             // "A", "B" or "C"; empty when no option was chosen
+    bool right = false;
+};
+
+// An exam's result as the learner was shown it.
+struct ExamResult {
+    int score = 0;
+    int answered = 0;
+    int secondsUsed = 0;
+    QList<StudyAnswer> answers; // every question of the exam, unanswered ones as wrong
+};
+
+// The learner's study record: one SQLite file in a folder, its schema numbered by
+// PRAGMA user_version and brought up to date on opening. Every write is one transaction. It
+// reports problems instead of showing them; once it has one it records nothing more.
+class StudyStore {
+public:
+    static constexpr int SchemaVersion = 1;
+    static inline const QString FileName = QStringLiteral("study.sqlite");
+
+    // Opens (creating the folder and the file when missing) the store in folder.
+    explicit StudyStore(const QString& folder);
+    ~StudyStore();
+    StudyStore(const StudyStore&) = delete;
+    StudyStore& operator=(const StudyStore&) = delete;
+
+    bool IsRecording() const { return recording; }
+    StudyProblem Problem() const { return problem; }
+    // The broken file's new name, or the database's own words for what failed.
+    QString ProblemDetail() const { return detail; }
+    QString FilePath() const { return path; }
+    // The open connection, for the query functions; invalid while not recording.
+    QSqlDatabase Database() const;
+
+    // The first judged choice of a question on display in practice.
+    void PracticeAnswered(const QString& bank, const StudyAnswer& answer);
+    // A new exam; returns its row, 0 when nothing is recorded.
+    qint64 ExamStarted(const QString& bank);
+    // The exam's result; shown again, the exam's row and answers take the latest result.
+    void ExamFinished(qint64 exam, const ExamResult& result);
+    // An exam left before any result; one with a result stays as it is.
+    void ExamAbandoned(qint64 exam);
+    // Forgets everything recorded for bank.
+    void Clear(const QString& bank);
+
+private:
+    void Open();
+    void Connect();
+    void PrepareConnection();
+    void MoveAside();
+    void Migrate();
+    // Runs write inside one transaction; a failure rolls it back and stops recording.
+    template <typename Write> void Transaction(Write write);
+    void Stop(StudyProblem kind, const QString& what);
+
+    QString path;
+    QString connection;
+    bool recording = false;
+    StudyProblem problem = StudyProblem::None;
+    QString detail;
+};
+
+// The answer to the question of a record's fields: its id and chapter from the record.
+StudyAnswer AnswerTo(const QStringList& fields, const QString& letter, bool right);

@@ -1,0 +1,273 @@
+#include "app/Platform.h"
+#include "app/Study.h"
+#include "exam/ExamRules.h"
+#include "exam/FormEx.h"
+#include "practice/FormLen.h"
+#include "study/StudyQueries.h"
+#include "study/StudyStore.h"
+#include "support/FixtureBank.h"
+#include "support/MessageBoxCatcher.h"
+#include "support/StudyFixture.h"
+#include "support/WindowDriver.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+const QString Bank = QStringLiteral("beijing.dat");
+
+struct Practice : WindowDriver<FormLen> {
+    void Chapter(int k)
+    {
+        auto* list = Get<QComboBox>("cbl");
+        list->setCurrentIndex(k - 1);
+        emit list->activated(k - 1);
+    }
+};
+
+struct Exam : WindowDriver<FormEx> {
+    QString IdAt(int p) const
+    {
+        const ExamSlot slot = SlotOf(p);
+        return (slot.kind == 0 ? QStringLiteral("x") : QStringLiteral("p")) +
+               (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n];
+    }
+    int RightOption(int p) const
+    {
+        const ExamSlot slot = SlotOf(p);
+        const int number = (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n].toInt();
+        const QString letter = slot.kind == 0 ? FixtureBank::ChoiceAnswer(number)
+                                              : FixtureBank::JudgeAnswer(number);
+        return letter[0].unicode() - u'A';
+    }
+    int WrongOption(int p) const { return (RightOption(p) + 1) % 2; }
+    void Result() { Click("Command3"); }
+};
+
+// The attempts as "question letter right", in the order they were recorded; "-" for no letter.
+QStringList Attempts(const QString& mode)
+{
+    QSqlQuery query(Study().Database());
+    query.exec(QStringLiteral("SELECT question_id, IFNULL(letter, '-'), correct FROM attempts "
+                              "WHERE mode = '%1' ORDER BY id")
+                   .arg(mode));
+    QStringList attempts;
+    while (query.next())
+        attempts.append(QStringLiteral("%1 %2 %3")
+                            .arg(query.value(0).toString(), query.value(1).toString(),
+                                 query.value(2).toString()));
+    return attempts;
+}
+
+int Count(const QString& statement)
+{
+    return StudyFixture::Scalar(statement).toInt();
+}
+
+int ShownScore(const MessageBoxCatcher& boxes)
+{
+    const auto match = QRegularExpression(QStringLiteral("(\\d+)分")).match(boxes.seen.last().text);
+    return match.captured(1).toInt();
+}
+} // namespace
+
+class TestStudyRecording : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void practiceRecordsTheFirstJudgement();
+    void practiceWithNothingChosen();
+    void practiceLeftWithoutJudgement();
+    void examResultRecordsEveryQuestion();
+    void examResultShownAgain();
+    void examAtTimeUp();
+    void examLeftBeforeItsResult();
+    void twoWindowsRecordSideBySide();
+
+private:
+    std::unique_ptr<FixtureBank> fixture;
+    std::unique_ptr<StudyFixture> study;
+};
+
+void TestStudyRecording::init()
+{
+    study = std::make_unique<StudyFixture>();
+    fixture = std::make_unique<FixtureBank>();
+    // Chapter 1 holds the choice questions x1 (A), x2 (B), x3 (C), ...; chapter 2 the
+    // true/false ones p1, p2, ...
+    fixture->Write(FixtureBank::ExamLines(60, 60));
+    fixture->Use();
+}
+
+void TestStudyRecording::cleanup()
+{
+    fixture.reset();
+    study.reset();
+}
+
+void TestStudyRecording::practiceRecordsTheFirstJudgement()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(1);
+    p.Next(); // wrong: revealed, an attempt
+    p.Choose(2);
+    p.Next(); // still wrong: no attempt
+    p.Choose(0);
+    p.Next(); // right after the reveal: no attempt
+    QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
+    p.Choose(1);
+    p.Next(); // right at once
+    p.Next(); // x3 judged with nothing selected: each question starts clear
+    p.Choose(2);
+    p.Previous();
+    QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
+    p.Choose(1);
+    p.Next(); // x2 on display again: a new attempt
+    QCOMPARE(Attempts("practice"), (QStringList{"x1 B 0", "x2 B 1", "x3 - 0", "x2 B 1"}));
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1 AND bank = 'beijing.dat'"),
+             4);
+    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"x1", "x3"}));
+}
+
+void TestStudyRecording::practiceWithNothingChosen()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Next();
+    QCOMPARE(Attempts("practice"), QStringList{"x1 - 0"});
+}
+
+// A question that leaves the screen without a judgement (another chapter chosen) has no attempt.
+void TestStudyRecording::practiceLeftWithoutJudgement()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(1);
+    p.Chapter(2);
+    p.Start();
+    QCOMPARE(Attempts("practice"), QStringList());
+    p.Next();
+    QCOMPARE(Attempts("practice"), QStringList{"p1 - 0"}); // the old choice is not carried over
+}
+
+void TestStudyRecording::examResultRecordsEveryQuestion()
+{
+    Exam exam;
+    exam.Start();
+    QCOMPARE(StudyFixture::Scalar("SELECT state FROM exams").toString(), "started");
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    exam.Choose(exam.WrongOption(2));
+    exam.Next();
+    exam.Next();
+    exam.Choose(exam.RightOption(4));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QCOMPARE(ShownScore(boxes), 2);
+
+    QCOMPARE(Count("SELECT COUNT(*) FROM exams"), 1);
+    QCOMPARE(StudyFixture::Scalar("SELECT state || ' ' || score || ' ' || answered FROM exams")
+                 .toString(),
+             "finished 2 3");
+    QVERIFY(!StudyFixture::Scalar("SELECT finished_at FROM exams").isNull());
+    const QStringList attempts = Attempts("exam");
+    QCOMPARE(attempts.size(), ExamQuestions);
+    QCOMPARE(attempts.filter(QRegularExpression(" - 0$")).size(), ExamQuestions - 3);
+    QVERIFY(attempts.contains(QStringLiteral("%1 %2 1").arg(exam.IdAt(1), QChar(u'A' + exam.RightOption(1)))));
+    QVERIFY(attempts.contains(QStringLiteral("%1 %2 0").arg(exam.IdAt(2), QChar(u'A' + exam.WrongOption(2)))));
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE exam_id IS NULL"), 0);
+    QCOMPARE(Count("SELECT COUNT(DISTINCT question_id) FROM attempts"), ExamQuestions);
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1"), QuestionsPerKind);
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 2"), QuestionsPerKind);
+    // Unanswered questions count as wrong: all but the two answered right enter the book.
+    QCOMPARE(WrongBook(Study().Database(), Bank).size(), ExamQuestions - 2);
+}
+
+void TestStudyRecording::examResultShownAgain()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QCOMPARE(ShownScore(boxes), 1);
+    exam.Choose(exam.WrongOption(1)); // still on display and enabled: a new result
+    exam.Result();
+    QCOMPARE(ShownScore(boxes), 0);
+    QCOMPARE(Count("SELECT COUNT(*) FROM exams"), 1);
+    QCOMPARE(Count("SELECT score FROM exams"), 0);
+    QCOMPARE(Attempts("exam").size(), ExamQuestions);
+    QCOMPARE(Count("SELECT SUM(correct) FROM attempts"), 0);
+}
+
+void TestStudyRecording::examAtTimeUp()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    exam.Choose(exam.RightOption(2)); // on display at time-up: not scored
+    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    MessageBoxCatcher boxes;
+    exam.window.Timer1_Timer();
+    QCOMPARE(ShownScore(boxes), 1);
+    QCOMPARE(StudyFixture::Scalar("SELECT score || ' ' || seconds_used FROM exams").toString(),
+             "1 2700");
+    exam.Result(); // the choice on display counts now
+    QCOMPARE(ShownScore(boxes), 2);
+    QCOMPARE(Count("SELECT score FROM exams"), 2);
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts"), ExamQuestions);
+}
+
+void TestStudyRecording::examLeftBeforeItsResult()
+{
+    {
+        Exam exam;
+        exam.Start();
+        exam.Choose(exam.RightOption(1));
+        exam.Next();
+        exam.Start(); // started again: the first is abandoned
+        QCOMPARE(Count("SELECT COUNT(*) FROM exams WHERE state = 'abandoned'"), 1);
+        QCOMPARE(Count("SELECT COUNT(*) FROM exams WHERE state = 'started'"), 1);
+        exam.Choose(exam.RightOption(1));
+        exam.Next();
+    } // closed: the second too
+    QCOMPARE(Count("SELECT COUNT(*) FROM exams WHERE state = 'abandoned'"), 2);
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts"), 0);
+    QVERIFY(FinishedExams(Study().Database(), Bank).isEmpty());
+
+    Exam finished;
+    finished.Start();
+    MessageBoxCatcher boxes;
+    finished.Result();
+    finished.Start(); // after a result: the first stays finished
+    QCOMPARE(Count("SELECT COUNT(*) FROM exams WHERE state = 'finished'"), 1);
+}
+
+void TestStudyRecording::twoWindowsRecordSideBySide()
+{
+    Exam exam;
+    Practice practice;
+    exam.Start();
+    practice.Chapter(1);
+    practice.Start();
+    exam.Choose(exam.WrongOption(1));
+    practice.Choose(0);
+    practice.Next();
+    exam.Next();
+    MessageBoxCatcher boxes;
+    exam.Result();
+    QCOMPARE(Attempts("practice"), QStringList{"x1 A 1"});
+    QCOMPARE(Attempts("exam").size(), ExamQuestions);
+}
+
+QTEST_MAIN(TestStudyRecording)
+#include "tst_studyrecording.moc"

@@ -1,0 +1,277 @@
+#include "app/Platform.h"
+#include "app/Study.h"
+#include "practice/FormLen.h"
+#include "study/FormStudy.h"
+#include "study/StudyQueries.h"
+#include "study/StudyStore.h"
+#include "support/FixtureBank.h"
+#include "support/StudyFixture.h"
+#include "support/WindowDriver.h"
+
+#include <QApplication>
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString Bank = QStringLiteral("beijing.dat");
+
+struct StudyWindow : WindowDriver<FormStudy> {
+    QTableWidget* Table(const char* name) const { return Get<QTableWidget>(name); }
+    QString Cell(const char* table, int row, int column) const
+    {
+        return Table(table)->item(row, column)->text();
+    }
+    QProgressBar* Bar(int row) const
+    {
+        return qobject_cast<QProgressBar*>(Table("tblChapters")->cellWidget(row, 5));
+    }
+    QLabel* Label(const char* name) const { return Get<QLabel>(name); }
+    bool Shown(const char* name) const { return !Get<QWidget>(name)->isHidden(); }
+};
+
+// Presses the button captioned answer in the next question box that opens.
+void AnswerNextQuestion(const QString& answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            qFatal("no question box");
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+    });
+}
+
+FormLen* OpenPracticeWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* practice = qobject_cast<FormLen*>(widget); practice && practice->isVisible())
+            return practice;
+    }
+    return nullptr;
+}
+
+// An exam result with the given score: the first `score` questions right, the rest wrong.
+void RecordExam(int score, int seconds)
+{
+    ExamResult result;
+    result.score = score;
+    result.answered = score;
+    result.secondsUsed = seconds;
+    for (int i = 1; i <= 3; ++i)
+        result.answers.append({QStringLiteral("p%1").arg(i), 2, "A", i <= score});
+    Study().ExamFinished(Study().ExamStarted(Bank), result);
+}
+
+void Practise(const QString& id, int chapter, bool right)
+{
+    Study().PracticeAnswered(Bank, {id, chapter, "A", right});
+}
+} // namespace
+
+class TestStudyWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void withoutRecordSaysSo();
+    void progressPerChapter();
+    void examHistoryAndChart();
+    void wrongQuestionPractice();
+    void clearAsksFirst_data();
+    void clearAsksFirst();
+    void refreshedWhenComingBack();
+
+private:
+    std::unique_ptr<FixtureBank> fixture;
+    std::unique_ptr<StudyFixture> study;
+};
+
+void TestStudyWindow::init()
+{
+    study = std::make_unique<StudyFixture>();
+    fixture = std::make_unique<FixtureBank>();
+    // Chapter 1: x1 (A), x2 (B), x3 (C), x4 (A); chapter 2: p1 (对), p2 (错), ...
+    fixture->Write(FixtureBank::ExamLines(4, 6));
+    fixture->Use();
+}
+
+void TestStudyWindow::cleanup()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        widget->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fixture.reset();
+    study.reset();
+}
+
+void TestStudyWindow::withoutRecordSaysSo()
+{
+    const qint64 abandoned = Study().ExamStarted(Bank); // no result: nothing to show
+    Study().ExamAbandoned(abandoned);
+    StudyWindow s;
+    QCOMPARE(s.window.windowTitle(), QStringLiteral("学习记录"));
+    QVERIFY(s.Shown("lblEmpty"));
+    QVERIFY(s.Label("lblEmpty")->text().startsWith(QStringLiteral("还没有学习记录")));
+    QVERIFY(!s.Shown("areaRecord"));
+    QVERIFY(!s.Enabled("cmdWrong"));
+    QVERIFY(!s.Enabled("cmdClear"));
+}
+
+void TestStudyWindow::progressPerChapter()
+{
+    Practise("x1", 1, false);
+    Practise("x1", 1, true); // latest right, still in the book
+    Practise("x2", 1, true);
+    Practise("x3", 1, false);
+    Practise("p1", 2, true);
+    Practise("gone", 1, false); // no longer in the bank: not counted anywhere
+    StudyWindow s;
+    QVERIFY(!s.Shown("lblEmpty"));
+    QVERIFY(s.Shown("areaRecord"));
+    QCOMPARE(s.Table("tblChapters")->rowCount(), 11);
+    const QStringList chapter1 = {QStringLiteral("北京道路交通状况"), "4", "3", "2", "2"};
+    const QStringList chapter2 = {QStringLiteral("道路交通安全法规概述"), "6", "1", "1", "0"};
+    const QStringList chapter3 = {QStringLiteral("驾驶证和机动车管理"), "0", "0", "0", "0"};
+    const QStringList total = {QStringLiteral("合计"), "10", "4", "3", "2"};
+    const QList<std::pair<int, QStringList>> rows = {{0, chapter1}, {1, chapter2}, {2, chapter3},
+                                                     {10, total}};
+    for (const auto& [row, cells] : rows) {
+        for (int column = 0; column < cells.size(); ++column)
+            QCOMPARE(s.Cell("tblChapters", row, column), cells[column]);
+        QCOMPARE(s.Bar(row)->value(), cells[2].toInt());
+    }
+    QCOMPARE(s.Bar(0)->maximum(), 4);
+    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 2 题"));
+    QVERIFY(s.Enabled("cmdWrong"));
+    QVERIFY(s.Shown("lblNoExams"));
+    QVERIFY(!s.Shown("chartScores"));
+}
+
+void TestStudyWindow::examHistoryAndChart()
+{
+    RecordExam(3, 754);
+    RecordExam(1, 2700);
+    StudyWindow s;
+    QVERIFY(!s.Shown("lblNoExams"));
+    QVERIFY(s.Shown("chartScores"));
+    QCOMPARE(s.Table("tblExams")->rowCount(), 2);
+    // The latest on top. The fixture's scores stand for 100-question ones: 3 and 1 both fail.
+    QCOMPARE(s.Cell("tblExams", 0, 1), "1");
+    QCOMPARE(s.Cell("tblExams", 0, 2), QStringLiteral("不合格"));
+    QCOMPARE(s.Cell("tblExams", 0, 3), QStringLiteral("45分00秒"));
+    QCOMPARE(s.Cell("tblExams", 1, 1), "3");
+    QCOMPARE(s.Cell("tblExams", 1, 3), QStringLiteral("12分34秒"));
+    const QDateTime shown = QDateTime::fromString(s.Cell("tblExams", 1, 0), "yyyy-MM-dd HH:mm");
+    QVERIFY(qAbs(shown.secsTo(QDateTime::currentDateTime())) < 120);
+
+    const QList<QAbstractSeries*> series = s.Get<QChartView>("chartScores")->chart()->series();
+    QCOMPARE(series.size(), 2);
+    const auto* scores = static_cast<QLineSeries*>(series[1]);
+    QCOMPARE(scores->count(), 2);
+    QCOMPARE(scores->at(0).y(), 3);
+    QCOMPARE(scores->at(1).y(), 1);
+    const auto* pass = static_cast<QLineSeries*>(series[0]);
+    QCOMPARE(pass->at(0).y(), 90);
+    QCOMPARE(pass->at(1).y(), 90);
+    QVERIFY(pass->at(0).x() < pass->at(1).x()); // the same minute still gets a time axis
+}
+
+// The book's questions in the order they entered it, answered as in chapter practice; a
+// question answered right twice in a row leaves the book.
+void TestStudyWindow::wrongQuestionPractice()
+{
+    Practise("p2", 2, false);
+    Practise("x3", 1, false);
+    Practise("gone", 1, false);
+    StudyWindow s;
+    QCOMPARE(s.window.mbook, (QStringList{"p2", "x3", "gone"}));
+    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 2 题"));
+    s.Click("cmdWrong");
+    FormLen* window = OpenPracticeWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("错题练习"));
+    QCOMPARE(window->parentWidget(), nullptr);
+    QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
+    for (const char* hidden : {"cbl", "cmdStart", "Label1"})
+        QVERIFY(window->findChild<QWidget*>(hidden)->isHidden());
+
+    auto text = [window] { return window->findChild<QPlainTextEdit*>("txt")->toPlainText(); };
+    auto field = [window](const char* name) { return window->findChild<QLineEdit*>(name)->text(); };
+    auto choose = [window](int i) {
+        auto* option = window->findChild<QRadioButton*>(QStringLiteral("op_%1").arg(i));
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+    };
+    auto next = [window] {
+        QTest::mouseClick(window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    };
+    QCOMPARE(field("txtzs"), QStringLiteral("共 2 题"));
+    QCOMPARE(field("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(text(), QStringLiteral("判断题 2"));
+    choose(0);
+    next(); // wrong: the right answer revealed in red, no move
+    QCOMPARE(window->findChild<QLabel*>("lbl")->text(), QStringLiteral("错"));
+    QCOMPARE(text(), QStringLiteral("判断题 2"));
+    choose(1);
+    next();
+    QCOMPARE(text(), QStringLiteral("选择题 3"));
+    QCOMPARE(field("txtts"), QStringLiteral("第 2 题"));
+    choose(2);
+    next(); // right: wraps around to the first
+    QCOMPARE(text(), QStringLiteral("判断题 2"));
+    choose(1);
+    next();
+    choose(2);
+    next(); // x3 right twice in a row now
+
+    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"p2", "gone"}));
+    s.window.ShowRecord();
+    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+}
+
+void TestStudyWindow::clearAsksFirst_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("cancelled") << QStringLiteral("取消") << false;
+    QTest::newRow("confirmed") << QStringLiteral("清除") << true;
+}
+
+void TestStudyWindow::clearAsksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, cleared);
+    Practise("x1", 1, false);
+    RecordExam(2, 100);
+    Study().PracticeAnswered(QStringLiteral("other.dat"), {"x1", 1, "A", false});
+    StudyWindow s;
+    AnswerNextQuestion(answer);
+    s.Click("cmdClear");
+    QCOMPARE(s.Shown("lblEmpty"), cleared);
+    QCOMPARE(LatestAnswers(Study().Database(), Bank).isEmpty(), cleared);
+    QCOMPARE(FinishedExams(Study().Database(), Bank).isEmpty(), cleared);
+    QCOMPARE(WrongBook(Study().Database(), QStringLiteral("other.dat")), QStringList{"x1"});
+}
+
+void TestStudyWindow::refreshedWhenComingBack()
+{
+    StudyWindow s;
+    QVERIFY(s.Shown("lblEmpty"));
+    Practise("x1", 1, false);
+    QApplication::setActiveWindow(&s.window);
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&s.window, &activation);
+    QVERIFY(!s.Shown("lblEmpty"));
+    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+}
+
+QTEST_MAIN(TestStudyWindow)
+#include "tst_studywindow.moc"
