@@ -1,7 +1,7 @@
 #include "app/FormMain.h"
 
-#include "app/Platform.h"
-#include "app/SetUpUi.h"
+#include "common/Platform.h"
+#include "common/SetUpUi.h"
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"

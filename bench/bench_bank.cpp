@@ -1,6 +1,6 @@
 // Loading speed of the bank and the exam window's start and moves.
 
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Record.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/QuestionPanel.h"
+#include "common/QuestionPanel.h"
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "exam/AnswerBook.h"

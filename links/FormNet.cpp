@@ -1,7 +1,7 @@
 #include "links/FormNet.h"
 
-#include "app/Platform.h"
-#include "app/SetUpUi.h"
+#include "common/Platform.h"
+#include "common/SetUpUi.h"
 #include "ui_FormNet.h"
 
 #include <QShortcut>

@@ -1,8 +1,8 @@
 #include "study/FormStudy.h"
 
-#include "app/Platform.h"
-#include "app/SetUpUi.h"
-#include "app/Study.h"
+#include "common/Platform.h"
+#include "common/SetUpUi.h"
+#include "common/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "exam/ExamRules.h"

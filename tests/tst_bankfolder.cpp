@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "common/Platform.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/Stepping.h"
+#include "common/Stepping.h"
 #include "exam/AnswerBook.h"
 #include "exam/ExamRules.h"
 

@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
 #include "exam/FormEx.h"

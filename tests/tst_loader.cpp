@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"

@@ -1,5 +1,5 @@
 #include "app/FormMain.h"
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"

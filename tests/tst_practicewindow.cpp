@@ -1,5 +1,5 @@
-#include "app/Platform.h"
-#include "app/QuestionPanel.h"
+#include "common/Platform.h"
+#include "common/QuestionPanel.h"
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"

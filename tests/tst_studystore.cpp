@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "practice/FormLen.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"

@@ -1,5 +1,5 @@
-#include "app/Platform.h"
-#include "app/Study.h"
+#include "common/Platform.h"
+#include "common/Study.h"
 #include "practice/FormLen.h"
 #include "study/FormStudy.h"
 #include "study/StudyQueries.h"

@@ -1,6 +1,6 @@
 #include "support/FixtureBank.h"
 
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "bank/Record.h"
 #include "tools/BankSource.h"
 

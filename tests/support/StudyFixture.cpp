@@ -1,6 +1,6 @@
 #include "support/StudyFixture.h"
 
-#include "app/Study.h"
+#include "common/Study.h"
 #include "study/StudyStore.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "app/QuestionPanel.h"
+#include "common/QuestionPanel.h"
 
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Picture.h"

@@ -1,4 +1,4 @@
-#include "app/ClickLabel.h"
+#include "common/ClickLabel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "app/QuestionKeys.h"
+#include "common/QuestionKeys.h"
 
 #include <QAbstractButton>
 #include <QShortcut>

@@ -1,4 +1,4 @@
-#include "app/TextZoom.h"
+#include "common/TextZoom.h"
 
 #include <QCoreApplication>
 #include <QSettings>

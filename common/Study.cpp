@@ -1,6 +1,6 @@
-#include "app/Study.h"
+#include "common/Study.h"
 
-#include "app/Platform.h"
+#include "common/Platform.h"
 #include "study/StudyStore.h"
 
 #include <QCoreApplication>
