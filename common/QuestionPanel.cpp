@@ -34,11 +34,8 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     SetTag(txt, Record::FieldOf(fields, Record::Answer));
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
-    // Encoded as the question text is; a bank without explanations has no field 6.
-    const QString encoded = Record::FieldOf(fields, Record::Explanation);
-    explanationText = encoded.isEmpty()
-                          ? QString()
-                          : cipher.b64StrDec(DecodeText(encoded, BankKey)).value_or(QString());
+    // A bank without explanations has no field 6; one that does not decode shows nothing.
+    explanationText = Record::ExplanationText(fields, cipher).value_or(QString());
     HideExplanation();
 }
 
