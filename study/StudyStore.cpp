@@ -4,11 +4,13 @@
 #include "study/WrongBook.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
 #include <array>
 
@@ -18,6 +20,7 @@ namespace {
 constexpr int BusyTimeoutMilliseconds = 5000;
 
 // SQLite's primary result codes, as the driver reports them.
+constexpr int SqliteBusy = 5;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
 
@@ -100,6 +103,26 @@ QVariant Value(const QSqlDatabase& db, const QString& statement)
     Sql sql(db, statement);
     sql.Run();
     return sql.Next() ? sql.Value(0) : QVariant();
+}
+
+// The switch to the write-ahead log needs the file to itself, and SQLite does not wait for that
+// as it waits for a write: another copy opening the store at the same moment makes it fail at
+// once. It is tried again for as long as a write would wait.
+void UseWriteAheadLog(const QSqlDatabase& db)
+{
+    constexpr int RetryMilliseconds = 10;
+    const QDeadlineTimer deadline(BusyTimeoutMilliseconds);
+    for (;;) {
+        try {
+            if (Value(db, QStringLiteral("PRAGMA journal_mode = WAL")).toString() != u"wal")
+                throw SqlFailure{0, QStringLiteral("no write-ahead log")};
+            return;
+        } catch (const SqlFailure& failure) {
+            if (failure.code != SqliteBusy || deadline.hasExpired())
+                throw;
+        }
+        QThread::msleep(RetryMilliseconds);
+    }
 }
 
 QString Now()
@@ -214,8 +237,7 @@ void StudyStore::PrepareConnection()
     if (check != u"ok")
         throw SqlFailure{SqliteCorrupt, check};
     Value(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-    if (Value(db, QStringLiteral("PRAGMA journal_mode = WAL")).toString() != u"wal")
-        throw SqlFailure{0, QStringLiteral("no write-ahead log")};
+    UseWriteAheadLog(db);
     // Losing the last answer on a power cut is fine; a commit without a disk flush is fast.
     Value(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     if (version < SchemaVersion)

@@ -13,8 +13,10 @@ int main(int argc, char* argv[])
     if (argc != 3)
         return 2;
     StudyStore store(QString::fromLocal8Bit(argv[1]));
-    if (!store.IsRecording())
+    if (!store.IsRecording()) {
+        std::fprintf(stderr, "cannot record: %s\n", qPrintable(store.ProblemDetail()));
         return 1;
+    }
     const int exams = QByteArray(argv[2]).toInt();
     const QString bank = QStringLiteral("beijing.dat");
     for (int n = 1; exams == 0 || n <= exams; ++n) {
@@ -27,8 +29,10 @@ int main(int argc, char* argv[])
         result.answered = 100;
         store.ExamFinished(store.ExamStarted(bank), result);
         store.PracticeAnswered(bank, {QStringLiteral("q%1").arg(n % 100 + 1), 1, "B", n % 2 == 1});
-        if (!store.IsRecording())
+        if (!store.IsRecording()) {
+            std::fprintf(stderr, "recording stopped: %s\n", qPrintable(store.ProblemDetail()));
             return 1;
+        }
         std::printf("exam %d\n", n);
         std::fflush(stdout);
     }
