@@ -1,5 +1,6 @@
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
+#include "support/StudyFixture.h"
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -8,14 +9,6 @@
 
 namespace {
 const QString Bank = QStringLiteral("beijing.dat");
-
-QVariant Scalar(const QSqlDatabase& db, const QString& statement)
-{
-    QSqlQuery query(db);
-    if (!query.exec(statement))
-        qFatal("%s", qPrintable(statement));
-    return query.next() ? query.value(0) : QVariant();
-}
 
 int Count(const QSqlDatabase& db, const QString& statement)
 {

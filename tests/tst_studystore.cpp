@@ -18,14 +18,6 @@
 namespace {
 const QString Bank = QStringLiteral("beijing.dat");
 
-QVariant Scalar(const QSqlDatabase& db, const QString& statement)
-{
-    QSqlQuery query(db);
-    if (!query.exec(statement))
-        qFatal("%s", qPrintable(statement));
-    return query.next() ? query.value(0) : QVariant();
-}
-
 QByteArray Bytes(const QString& path)
 {
     QFile file(path);

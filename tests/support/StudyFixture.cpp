@@ -33,10 +33,15 @@ QString StudyFixture::FilePath()
     return QDir(Folder()).filePath(StudyStore::FileName);
 }
 
-QVariant StudyFixture::Scalar(const QString& statement)
+QVariant Scalar(const QSqlDatabase& db, const QString& statement)
 {
-    QSqlQuery query(Study().Database());
+    QSqlQuery query(db);
     if (!query.exec(statement))
         qFatal("%s", qPrintable(statement));
     return query.next() ? query.value(0) : QVariant();
+}
+
+QVariant StudyFixture::Scalar(const QString& statement)
+{
+    return ::Scalar(Study().Database(), statement);
 }

@@ -3,6 +3,11 @@
 #include <QString>
 #include <QVariant>
 
+class QSqlDatabase;
+
+// The first value of the first row of a statement run on db; a statement that fails ends the test.
+QVariant Scalar(const QSqlDatabase& db, const QString& statement);
+
 // The study record the windows open, in Qt's test folder for this test program: emptied (the
 // store closed first) so that each case starts without any record.
 class StudyFixture {
