@@ -41,6 +41,7 @@ FormLen::FormLen(QWidget* parent)
 {
     ui->t->hide();
     ui->img->hide();
+    ui->lblDone->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
@@ -90,7 +91,7 @@ void FormLen::cbl_Click()
     panel.Clear();
     panel.ClearSelection();
     ClearRevealedAnswer();
-    ui->lblDone->clear();
+    SetDoneLine({});
     SetSteppingEnabled(false);
 }
 
@@ -112,7 +113,7 @@ void FormLen::Begin()
     SetSteppingEnabled(ChapterSize() > 0);
     mts = 1;
     run.Reset();
-    ui->lblDone->clear();
+    SetDoneLine({});
     ShowQuestion(1, PoolIndex());
     // Off the start button, so that Space can no longer start the run again by accident.
     ui->txt->setFocus();
@@ -170,7 +171,7 @@ bool FormLen::MoveTo(int position)
         return false;
     mts = position;
     ui->txtts->setText(PositionText(mts));
-    ui->lblDone->clear();
+    SetDoneLine({});
     return true;
 }
 
@@ -201,10 +202,17 @@ void FormLen::ClearRevealedAnswer()
 // Said in the window, not in a box: the learner goes straight on with the next round.
 void FormLen::ShowChapterDone()
 {
-    ui->lblDone->setText(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
-                             .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
-                             .arg(ChapterSize())
-                             .arg(run.RightAtFirstTry()));
+    SetDoneLine(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
+                    .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
+                    .arg(ChapterSize())
+                    .arg(run.RightAtFirstTry()));
+}
+
+// An empty line takes no room under the question.
+void FormLen::SetDoneLine(const QString& text)
+{
+    ui->lblDone->setText(text);
+    ui->lblDone->setVisible(!text.isEmpty());
 }
 
 void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)

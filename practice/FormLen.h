@@ -62,6 +62,7 @@ private:
     void Begin();
     void ClearRevealedAnswer();
     void ShowChapterDone();
+    void SetDoneLine(const QString& text);
     void FileList(const QStringList& ids);
     const OrderedDict* PoolAt(int index) const;
     int PoolIndex() const;
