@@ -25,7 +25,8 @@ expected_files() {
         "share/icons/hicolor/48x48/apps/$id.png" \
         "share/icons/hicolor/128x128/apps/$id.png" \
         "share/icons/hicolor/256x256/apps/$id.png" \
-        share/doc/jiaogui/copyright share/doc/jiaogui/changelog.gz
+        share/doc/jiaogui/copyright share/doc/jiaogui/changelog.gz \
+        share/man/man1/jiaogui.1.gz share/man/man1/jiaogui-bank.1.gz
     # One picture for every drawn (with its twin for dense screens) or ready-made picture.
     for svg in "$source"/data/bank/pict-src/*.svg; do
         echo "share/jiaogui/pict/$(basename "$svg" .svg).png"
