@@ -4,7 +4,7 @@
 #include "exam/FormEx.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
-#include "support/WindowDriver.h"
+#include "support/QuestionWindows.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,66 +19,9 @@
 namespace {
 constexpr int PoolSize = 60;
 
-// Draws pool numbers 1, 2, 3, ... in turn, wrapping around, the same in every run, so that every
-// position shows a question whose answer FixtureBank knows (the true/false draw comes first: its
-// position 51 is question 1, answered A).
-FormEx::DrawSource InOrder(int poolSize)
-{
-    return [poolSize, n = 0]() mutable {
-        n = n % poolSize + 1;
-        return (static_cast<float>(n) - 0.25f) / static_cast<float>(poolSize);
-    };
-}
-
-struct Exam : WindowDriver<FormEx> {
-    explicit Exam(FormEx::DrawSource source = InOrder(PoolSize))
-        : WindowDriver(nullptr, std::move(source))
-    {
-    }
-    QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
-    QLabel* Picture() const { return Get<QLabel>("img"); }
-    void Result() { Click("Command3"); }
-    void Review() { Click("Command4"); }
-    // "你的答案：…", or nothing while the label is hidden.
-    QString Yours() const
-    {
-        const auto* label = Get<QLabel>("lblYours");
-        return label->isHidden() ? QString() : label->text();
-    }
-
-    // The pool number shown at exam position p.
-    int NumberAt(int p) const
-    {
-        const ExamSlot slot = SlotOf(p);
-        return (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n].toInt();
-    }
-    QString ExpectedText(int p) const
-    {
-        return (p <= QuestionsPerKind ? QStringLiteral("选择题 %1") : QStringLiteral("判断题 %1"))
-            .arg(NumberAt(p));
-    }
-    // The option index of the right (or a wrong) answer at position p.
-    int RightOption(int p) const
-    {
-        const QString letter = p <= QuestionsPerKind ? FixtureBank::ChoiceAnswer(NumberAt(p))
-                                                     : FixtureBank::JudgeAnswer(NumberAt(p));
-        return letter[0].unicode() - u'A';
-    }
-    int WrongOption(int p) const { return (RightOption(p) + 1) % 2; }
-    void GoTo(int p)
-    {
-        while (window.mts != p)
-            Next();
-    }
-    bool OptionsShown(const QStringList& captions) const
-    {
-        for (int i = 0; i < 3; ++i) {
-            const bool shown = i < captions.size();
-            if (Option(i)->isHidden() == shown || (shown && Option(i)->text() != captions[i]))
-                return false;
-        }
-        return true;
-    }
+// Every exam here draws in a known order unless a case asks for the clock.
+struct Exam : ExamDriver {
+    explicit Exam(FormEx::DrawSource source = InOrder(PoolSize)) : ExamDriver(std::move(source)) {}
 };
 
 QSet<int> FirstFifty(const QStringList& list)

@@ -3,7 +3,7 @@
 #include "practice/FormLen.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
-#include "support/WindowDriver.h"
+#include "support/QuestionWindows.h"
 
 #include <QComboBox>
 #include <QSettings>
@@ -17,15 +17,7 @@
 #include <QTest>
 
 namespace {
-struct Practice : WindowDriver<FormLen> {
-    QString Revealed() const { return Get<QLabel>("lbl")->text(); }
-    void Chapter(int k)
-    {
-        auto* list = Get<QComboBox>("cbl");
-        list->setCurrentIndex(k - 1);
-        emit list->activated(k - 1);
-    }
-};
+using Practice = PracticeDriver;
 
 // Chapter 1: c1 (choice, C, with an explanation), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
 // chapter 2 none.

@@ -8,9 +8,8 @@
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/StudyFixture.h"
-#include "support/WindowDriver.h"
+#include "support/QuestionWindows.h"
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -19,33 +18,8 @@
 namespace {
 const QString Bank = QStringLiteral("beijing.dat");
 
-struct Practice : WindowDriver<FormLen> {
-    void Chapter(int k)
-    {
-        auto* list = Get<QComboBox>("cbl");
-        list->setCurrentIndex(k - 1);
-        emit list->activated(k - 1);
-    }
-};
-
-struct Exam : WindowDriver<FormEx> {
-    QString IdAt(int p) const
-    {
-        const ExamSlot slot = SlotOf(p);
-        return (slot.kind == 0 ? QStringLiteral("x") : QStringLiteral("p")) +
-               (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n];
-    }
-    int RightOption(int p) const
-    {
-        const ExamSlot slot = SlotOf(p);
-        const int number = (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n].toInt();
-        const QString letter = slot.kind == 0 ? FixtureBank::ChoiceAnswer(number)
-                                              : FixtureBank::JudgeAnswer(number);
-        return letter[0].unicode() - u'A';
-    }
-    int WrongOption(int p) const { return (RightOption(p) + 1) % 2; }
-    void Result() { Click("Command3"); }
-};
+using Practice = PracticeDriver;
+using Exam = ExamDriver;
 
 // The attempts as "question letter right", in the order they were recorded; "-" for no letter.
 QStringList Attempts(const QString& mode)

@@ -5,9 +5,8 @@
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/StudyFixture.h"
-#include "support/WindowDriver.h"
+#include "support/QuestionWindows.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
@@ -352,10 +351,8 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
     fixture.Use();
     MessageBoxCatcher boxes;
     for (int window = 0; window < 2; ++window) {
-        WindowDriver<FormLen> practice;
-        auto* chapters = practice.Get<QComboBox>("cbl");
-        chapters->setCurrentIndex(0);
-        emit chapters->activated(0);
+        PracticeDriver practice;
+        practice.Chapter(1);
         practice.Start();
         practice.Choose(0);
         practice.Next(); // wrong: stays
