@@ -10,10 +10,22 @@ namespace {
 constexpr int MinimumAttempts = 1000;
 constexpr int SecondsPerMinute = 60;
 
-int ClockSeconds(const QString& clock)
+struct ClockParts {
+    int minutes;
+    int seconds;
+};
+
+// "mm:ss" as read off the clock box.
+ClockParts ReadClock(const QString& clock)
 {
     const QStringList parts = clock.split(u':');
-    return parts.value(0).toInt() * SecondsPerMinute + parts.value(1).toInt();
+    return {parts.value(0).toInt(), parts.value(1).toInt()};
+}
+
+int ClockSeconds(const QString& clock)
+{
+    const ClockParts parts = ReadClock(clock);
+    return parts.minutes * SecondsPerMinute + parts.seconds;
 }
 
 QString TwoDigits(int n)
@@ -54,9 +66,7 @@ float ClockSeededValue()
 
 ClockTick NextClockTick(const QString& clock)
 {
-    const QStringList parts = clock.split(u':');
-    int m = parts.value(0).toInt();
-    int s = parts.value(1).toInt();
+    auto [m, s] = ReadClock(clock);
     bool expired = false;
     if (s >= 1) {
         --s;

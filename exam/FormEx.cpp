@@ -139,11 +139,9 @@ void FormEx::GotoQuestion(int n, int kind)
     if (n == 0 && kind == 0)
         return;
 
-    const bool choice = kind == 0;
     const QString id = IdOf(n, kind);
     SetTag(ui->txtts, id);
-    const OrderedDict& pool = choice ? mdictxz : mdictpd;
-    panel.Show(Record::Split(pool.Item(Record::PoolKey(id.mid(2)))), Cipher, choice);
+    panel.Show(Record::Split(RecordOf(id)), Cipher, kind == 0);
     panel.ClearSelection();
     panel.Select(answers.mdictan().Item(id));
     ui->txtsy->setText(QString::number(ExamQuestions - answers.mdictan().Count()));
@@ -152,8 +150,7 @@ void FormEx::GotoQuestion(int n, int kind)
 void FormEx::GotoWrongQuestion(int pos)
 {
     const QString id = mdicterrxg.Item(Record::PoolKey(pos));
-    const OrderedDict& pool = id.startsWith(u'0') ? mdictxz : mdictpd;
-    const QStringList fields = Record::Split(pool.Item(Record::PoolKey(id.mid(2))));
+    const QStringList fields = Record::Split(RecordOf(id));
     panel.Show(fields, Cipher, Record::FieldOf(fields, Record::Kind) == Record::ChoiceKind);
     panel.SetOptionsEnabled(false);
     panel.Select(Record::FieldOf(fields, Record::Answer));
@@ -246,10 +243,9 @@ void FormEx::ShowScore()
 
 void FormEx::ShowVerdict(int score)
 {
-    const bool passed = score >= PassScore;
     ui->lblVerdict->setText(VerdictText(score));
-    ui->lblVerdict->setStyleSheet(passed ? QStringLiteral("color: rgb(0, 128, 0);")
-                                         : QStringLiteral("color: rgb(192, 0, 0);"));
+    ui->lblVerdict->setStyleSheet(score >= PassScore ? QStringLiteral("color: rgb(0, 128, 0);")
+                                                     : QStringLiteral("color: rgb(192, 0, 0);"));
 }
 
 void FormEx::SetSteppingEnabled(bool enabled)
@@ -272,6 +268,13 @@ QString FormEx::IdAtPosition(int position) const
 {
     const ExamSlot slot = SlotOf(position);
     return IdOf(slot.n, slot.kind);
+}
+
+// The record an identity names: its prefix picks the pool, the rest is the pool number.
+QString FormEx::RecordOf(const QString& id) const
+{
+    const OrderedDict& pool = id.startsWith(ChoicePrefix) ? mdictxz : mdictpd;
+    return pool.Item(Record::PoolKey(id.mid(ChoicePrefix.size())));
 }
 
 // A cell is a shortcut for stepping: the choice on display is recorded first.
@@ -313,9 +316,7 @@ ExamResult FormEx::Sheet() const
     sheet.secondsUsed = SecondsUsed(ui->txtsj->text());
     for (int position = 1; position <= ExamQuestions; ++position) {
         const QString id = IdAtPosition(position);
-        const OrderedDict& pool = SlotOf(position).kind == 0 ? mdictxz : mdictpd;
-        const QString record = pool.Item(Record::PoolKey(id.mid(2)));
-        sheet.answers.append(AnswerTo(Record::Split(record), answers.mdictan().Item(id),
+        sheet.answers.append(AnswerTo(Record::Split(RecordOf(id)), answers.mdictan().Item(id),
                                       answers.mdictgd().Exists(id)));
     }
     return sheet;

@@ -73,6 +73,7 @@ private:
     // The question identity at draw list index n of kind, as the answer book keys it.
     QString IdOf(int n, int kind) const;
     QString IdAtPosition(int position) const;
+    QString RecordOf(const QString& id) const;
     void CardClicked(int position);
     void RefreshCard();
     void ShowVerdict(int score);

@@ -122,8 +122,9 @@ void FormLen::Begin()
 bool FormLen::GotoQuestion(int n, int chapter)
 {
     if (panel.IsOnDisplay()) {
-        const bool right = panel.ChosenLetter() == panel.RightAnswer();
-        RecordFirstTry();
+        const QString chosen = panel.ChosenLetter();
+        const bool right = chosen == panel.RightAnswer();
+        RecordFirstTry(chosen, right);
         run.Judge(mts, right);
         if (!right) {
             ui->lbl->setText(RevealedAnswer());
@@ -258,12 +259,11 @@ int FormLen::PoolIndex() const
 
 // The first judgement of a question on display is the learner's attempt; tries after the right
 // answer was revealed are not.
-void FormLen::RecordFirstTry()
+void FormLen::RecordFirstTry(const QString& chosen, bool right)
 {
     if (untried.isEmpty())
         return;
-    const QString chosen = panel.ChosenLetter();
     const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
-    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, chosen == panel.RightAnswer()));
+    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, right));
     untried.clear();
 }

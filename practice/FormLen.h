@@ -66,7 +66,7 @@ private:
     void FileList(const QStringList& ids);
     const OrderedDict* PoolAt(int index) const;
     int PoolIndex() const;
-    void RecordFirstTry();
+    void RecordFirstTry(const QString& chosen, bool right);
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
