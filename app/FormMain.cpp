@@ -17,7 +17,10 @@ const QString BeijingFile = QStringLiteral("beijing.dat");
 const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
 } // namespace
 
-FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this))
+FormMain::FormMain(QWidget* parent)
+    : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this)),
+      // Read once: a resize only draws it again at the new size.
+      background(new QSvgRenderer(BackgroundPicture, this))
 {
     connect(ui->Command1, &QPushButton::clicked, this, &FormMain::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &FormMain::Command2_Click);
@@ -37,20 +40,19 @@ void FormMain::resizeEvent(QResizeEvent* event)
 
 void FormMain::ShowBackground()
 {
-    QSvgRenderer renderer(BackgroundPicture);
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
-    QPixmap background(pixels);
-    background.fill(Qt::white);
+    QPixmap picture(pixels);
+    picture.fill(Qt::white);
     // Cover the window, cutting the overflow evenly from both sides.
-    const QSizeF drawn = QSizeF(renderer.defaultSize()).scaled(pixels, Qt::KeepAspectRatioByExpanding);
+    const QSizeF drawn = QSizeF(background->defaultSize()).scaled(pixels, Qt::KeepAspectRatioByExpanding);
     const QPointF corner((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2);
-    QPainter painter(&background);
+    QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(corner, drawn));
+    background->render(&painter, QRectF(corner, drawn));
     painter.end();
-    background.setDevicePixelRatio(ratio);
-    ui->Image1->setPixmap(background);
+    picture.setDevicePixelRatio(ratio);
+    ui->Image1->setPixmap(picture);
 }
 
 void FormMain::SelectBank()

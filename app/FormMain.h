@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <memory>
 
+class QSvgRenderer;
+
 namespace Ui {
 class FormMain;
 }
@@ -36,4 +38,5 @@ private:
     template <typename W> void OpenQuestionWindow();
 
     std::unique_ptr<Ui::FormMain> ui;
+    QSvgRenderer* background;
 };

@@ -21,7 +21,6 @@ QFileInfoList FilesOf(const QString& dir, const QStringList& patterns)
     return QDir(dir).entryInfoList(patterns, QDir::Files, QDir::Name);
 }
 
-
 QImage Render(QSvgRenderer& renderer, int scale)
 {
     QImage image(renderer.defaultSize() * scale, QImage::Format_RGB32);
