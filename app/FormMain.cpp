@@ -5,7 +5,7 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
-#include "study/FormStudy.h"
+#include "progress/FormStudy.h"
 #include "ui_FormMain.h"
 
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
-#include "study/FormStudy.h"
+#include "progress/FormStudy.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/UrlCatcher.h"

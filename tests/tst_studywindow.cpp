@@ -1,7 +1,7 @@
 #include "common/Platform.h"
 #include "common/Study.h"
 #include "practice/FormLen.h"
-#include "study/FormStudy.h"
+#include "progress/FormStudy.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"

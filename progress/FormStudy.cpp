@@ -1,4 +1,4 @@
-#include "study/FormStudy.h"
+#include "progress/FormStudy.h"
 
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
