@@ -19,7 +19,8 @@ enum Field {
     Answer = 3,
     QuestionText = 4,
     Picture = 5,
-    Explanation = 6 // protected like the question text; banks written before it lack it
+    Explanation = 6, // protected like the question text; banks written before it lack it
+    Topics = 7       // plain topic names (bank/Topics.h); banks written before it lack it
 };
 // A record needs its question text to be of any use.
 constexpr int MinimumFields = QuestionText + 1;

@@ -55,6 +55,18 @@ QStringList WrongBook(const QSqlDatabase& db, const QString& bank)
     return book;
 }
 
+QStringList Favourites(const QSqlDatabase& db, const QString& bank)
+{
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT question_id FROM favourites WHERE bank = ? "
+                                         "ORDER BY rowid"),
+                          bank);
+    QStringList marked;
+    while (query.next())
+        marked.append(query.value(0).toString());
+    return marked;
+}
+
 PerChapter TallyProgress(const ChapterOf& bank, const QHash<QString, bool>& latest)
 {
     PerChapter chapters{};

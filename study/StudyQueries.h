@@ -26,6 +26,9 @@ QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank);
 // The wrong-question book: question ids in the order they entered it.
 QStringList WrongBook(const QSqlDatabase& db, const QString& bank);
 
+// The questions marked as favourites, in the order they were marked.
+QStringList Favourites(const QSqlDatabase& db, const QString& bank);
+
 // What the record says about the questions of one chapter as the bank has them today.
 struct ChapterProgress {
     int questions = 0;

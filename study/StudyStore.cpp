@@ -61,6 +61,13 @@ const std::array<QStringList, StudyStore::SchemaVersion> Migrations = {
             PRIMARY KEY (bank, question_id)) WITHOUT ROWID)"),
         QStringLiteral("CREATE INDEX wrong_book_by_entry ON wrong_book (bank, entered_attempt)"),
     },
+    QStringList{
+        QStringLiteral(R"(CREATE TABLE favourites (
+            bank TEXT NOT NULL,
+            question_id TEXT NOT NULL,
+            marked_at TEXT NOT NULL,
+            PRIMARY KEY (bank, question_id)))"),
+    },
 };
 
 struct SqlFailure {
@@ -314,6 +321,19 @@ void StudyStore::PracticeAnswered(const QString& bank, const StudyAnswer& answer
             .Run({Now(), bank, answer.questionId, ChapterValue(answer.chapter),
                   LetterValue(answer.letter), answer.right});
         RefreshBook(db, bank, answer);
+    });
+}
+
+void StudyStore::MarkFavourite(const QString& bank, const QString& questionId, bool marked)
+{
+    Transaction([&](const QSqlDatabase& db) {
+        if (marked)
+            Sql(db, QStringLiteral("INSERT OR IGNORE INTO favourites (bank, question_id, marked_at) "
+                                   "VALUES (?, ?, ?)"))
+                .Run({bank, questionId, Now()});
+        else
+            Sql(db, QStringLiteral("DELETE FROM favourites WHERE bank = ? AND question_id = ?"))
+                .Run({bank, questionId});
     });
 }
 

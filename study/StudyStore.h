@@ -34,7 +34,7 @@ struct ExamResult {
 // reports problems instead of showing them; once it has one it records nothing more.
 class StudyStore {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
     static inline const QString FileName = QStringLiteral("study.sqlite");
 
     // Opens (creating the folder and the file when missing) the store in folder.
@@ -53,13 +53,17 @@ public:
 
     // The first judged choice of a question on display in practice.
     void PracticeAnswered(const QString& bank, const StudyAnswer& answer);
+    // Marks (or unmarks) a question the learner wants to come back to; marking twice keeps the
+    // first mark's time.
+    void MarkFavourite(const QString& bank, const QString& questionId, bool marked);
     // A new exam; returns its row, 0 when nothing is recorded.
     qint64 ExamStarted(const QString& bank);
     // The exam's result; shown again, the exam's row and answers take the latest result.
     void ExamFinished(qint64 exam, const ExamResult& result);
     // An exam left before any result; one with a result stays as it is.
     void ExamAbandoned(qint64 exam);
-    // Forgets everything recorded for bank.
+    // Forgets the practice, the exams and the wrong-question book of bank; the favourites are
+    // the learner's own marks and stay.
     void Clear(const QString& bank);
 
 private:

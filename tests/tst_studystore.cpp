@@ -47,6 +47,20 @@ void WriteStoreWithVersion(const QString& path, int version)
     QSqlDatabase::removeDatabase("raw");
 }
 
+// A store as version 1 of the program left it: version 2 only added the favourites.
+void DowngradeToVersion1(const QString& path)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("DROP TABLE favourites"));
+        QVERIFY(query.exec("PRAGMA user_version = 1"));
+    }
+    QSqlDatabase::removeDatabase("raw");
+}
+
 StudyAnswer Answer(const QString& id, bool right, const QString& letter = "A")
 {
     return {id, 1, letter, right};
@@ -149,6 +163,7 @@ private slots:
     void examShownAgainIsUpdatedNotDoubled();
     void abandonedExams();
     void clearForgetsOneBank();
+    void favouritesKeepTheirOrderPerBank();
     void badStore_data() { AddBadStoreRows(); }
     void badStore();
     void badStoreLeavesTheWindowsWorking_data() { AddBadStoreRows(); }
@@ -224,9 +239,12 @@ void TestStudyStore::opensFromEachEarlierVersion()
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
     QDir().mkpath(Folder());
     if (content == "1") {
-        StudyStore earlier(Folder());
-        earlier.PracticeAnswered(Bank, Answer("a", false));
-        earlier.PracticeAnswered(Bank, Answer("b", true));
+        {
+            StudyStore earlier(Folder());
+            earlier.PracticeAnswered(Bank, Answer("a", false));
+            earlier.PracticeAnswered(Bank, Answer("b", true));
+        }
+        DowngradeToVersion1(path);
     } else if (content != "-") {
         WriteFile(path, content);
     }
@@ -239,6 +257,8 @@ void TestStudyStore::opensFromEachEarlierVersion()
     QCOMPARE(WrongBook(db, Bank), rows ? QStringList{"a"} : QStringList());
     store.PracticeAnswered(Bank, Answer("c", false));
     QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts").toInt(), rows + 1);
+    store.MarkFavourite(Bank, "b", true);
+    QCOMPARE(Favourites(db, Bank), QStringList{"b"});
     QVERIFY(BrokenFiles(Folder()).isEmpty());
 }
 
@@ -300,6 +320,22 @@ void TestStudyStore::clearForgetsOneBank()
     QCOMPARE(LatestAnswers(db, "other.dat").size(), 3);
     QCOMPARE(FinishedExams(db, "other.dat").size(), 1);
     QCOMPARE(WrongBook(db, "other.dat"), (QStringList{"q1", "q2", "q3"}));
+}
+
+void TestStudyStore::favouritesKeepTheirOrderPerBank()
+{
+    StudyStore store(Folder());
+    for (const char* id : {"q3", "q1", "q2"})
+        store.MarkFavourite(Bank, id, true);
+    store.MarkFavourite(Bank, "q3", true); // marked again: keeps its place
+    store.MarkFavourite(Bank, "q1", false);
+    store.MarkFavourite(Bank, "q9", false); // never marked
+    store.MarkFavourite("other.dat", "q1", true);
+    const QSqlDatabase db = store.Database();
+    QCOMPARE(Favourites(db, Bank), (QStringList{"q3", "q2"}));
+    store.Clear(Bank); // the record goes, the learner's marks stay
+    QCOMPARE(Favourites(db, Bank), (QStringList{"q3", "q2"}));
+    QCOMPARE(Favourites(db, "other.dat"), QStringList{"q1"});
 }
 
 void TestStudyStore::badStore()
