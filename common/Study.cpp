@@ -7,11 +7,12 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <memory>
+#include <set>
 
 namespace {
 struct OpenStudy {
     std::unique_ptr<StudyStore> store;
-    bool told = false; // the notice of its problem has been shown
+    std::set<StudyProblem> told; // the kinds of problem the learner has been told of this run
 };
 
 OpenStudy& Opened()
@@ -22,9 +23,10 @@ OpenStudy& Opened()
     return study;
 }
 
-QString ProblemText(const StudyStore& store)
+// What the learner is told when the store is opened with problem.
+QString OpeningText(const StudyStore& store, StudyProblem problem)
 {
-    switch (store.Problem()) {
+    switch (problem) {
     case StudyProblem::MovedAside:
         return QStringLiteral("学习记录文件已损坏，无法读取。原文件已改名保存为\n%1\n"
                               "并已新建一份空白的学习记录，今后的练习和考试照常记录。")
@@ -37,10 +39,34 @@ QString ProblemText(const StudyStore& store)
         return QStringLiteral("无法写入学习记录（%1）。\n练习和考试可以照常进行，"
                               "但本次运行不会记录。")
             .arg(QDir::toNativeSeparators(store.FilePath()));
+    case StudyProblem::Busy:
     case StudyProblem::None:
         break;
     }
     return {};
+}
+
+// What the learner is told at the moment something they did could not be written.
+QString WriteText(const StudyStore& store, StudyProblem problem)
+{
+    const QString file = QDir::toNativeSeparators(store.FilePath());
+    if (problem == StudyProblem::Busy)
+        return QStringLiteral("学习记录（%1）正被另一个程序占用，刚才所做的暂时没有记录下来。\n"
+                              "下次记录时会再试，练习和考试照常进行。")
+            .arg(file);
+    return QStringLiteral("无法写入学习记录（%1），刚才所做的没有记录下来。\n练习和考试可以照常进行，"
+                          "但本次运行不再记录。")
+        .arg(file);
+}
+
+// Once per kind of problem and run: a learner told that recording stopped need not hear it at
+// every answer, but hears of a new kind of failure when it happens.
+void Tell(StudyProblem problem, const QString& text)
+{
+    if (problem == StudyProblem::None || !Opened().told.insert(problem).second)
+        return;
+    // No parent: the window that asked may be closing.
+    Notice(nullptr, text);
 }
 } // namespace
 
@@ -50,11 +76,10 @@ StudyStore& Study()
     if (!study.store) {
         study.store = std::make_unique<StudyStore>(
             QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
-    }
-    if (study.store->Problem() != StudyProblem::None && !study.told) {
-        study.told = true;
-        // No parent: the window that asked may be closing.
-        Notice(nullptr, ProblemText(*study.store));
+        StudyStore& store = *study.store;
+        store.OnWriteProblem(
+            [&store](StudyProblem problem) { Tell(problem, WriteText(store, problem)); });
+        Tell(store.Problem(), OpeningText(store, store.Problem()));
     }
     return *study.store;
 }

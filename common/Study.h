@@ -2,8 +2,9 @@
 
 class StudyStore;
 
-// The program's one study record, opened on first use in the application's data folder. The
-// first time it reports a problem, the learner is told in one notice; the windows carry on.
+// The program's one study record, opened on first use in the application's data folder. A problem
+// on opening, and a write that is lost or put off, is told to the learner at that moment, once
+// for each kind of problem in a run; the windows carry on.
 StudyStore& Study();
 
 // Closes the record; the next Study() opens it afresh and may tell of a problem again. The

@@ -48,6 +48,7 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
 FormEx::~FormEx()
 {
     LeaveExam();
+    Study().Checkpoint();
 }
 
 void FormEx::Form_Load()
@@ -237,6 +238,7 @@ void FormEx::ShowScore()
     Timer1->stop();
     ShowVerdict(answers.Score());
     Study().ExamFinished(studyExam, Sheet());
+    Study().Checkpoint();
     MsgBox(this, QStringLiteral("您的得分为： %1分").arg(answers.Score()),
            QStringLiteral("测试结果"), MsgIcon::Information);
 }

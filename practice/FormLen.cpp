@@ -52,7 +52,10 @@ FormLen::FormLen(QWidget* parent)
     Form_Load();
 }
 
-FormLen::~FormLen() = default;
+FormLen::~FormLen()
+{
+    Study().Checkpoint();
+}
 
 void FormLen::Form_Load()
 {

@@ -3,16 +3,23 @@
 #include "bank/Record.h"
 #include "study/WrongBook.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QThread>
 #include <QVariant>
 #include <array>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace {
 // Another copy of the program writing at the same moment holds the file for milliseconds; a
@@ -24,7 +31,8 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
 
-// Step i brings a store of version i to version i + 1; a store of version 0 is an empty file.
+// Step i brings a store of version i to version i + 1; a store of version 0 is an empty file,
+// which only a store being built is.
 // A new version appends a step and never changes an earlier one.
 const std::array<QStringList, StudyStore::SchemaVersion> Migrations = {
     QStringList{
@@ -175,6 +183,25 @@ int NextConnectionNumber()
     static int number = 0;
     return ++number;
 }
+
+// Puts the file built at from in place at to, unless a file is there already: two copies of the
+// program building a new store at once both find one whole store afterwards. False when to was
+// there first.
+bool PutInPlace(const QString& from, const QString& to)
+{
+#ifdef Q_OS_UNIX
+    // link() refuses an existing name atomically; QFile::rename may fall back to copying.
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return QFile::remove(from), true;
+    if (errno == EEXIST)
+        return false;
+#endif
+    if (QFile::rename(from, to))
+        return true;
+    if (QFile::exists(to))
+        return false;
+    throw SqlFailure{0, QStringLiteral("cannot create %1").arg(to)};
+}
 } // namespace
 
 StudyStore::StudyStore(const QString& folder)
@@ -190,6 +217,8 @@ StudyStore::StudyStore(const QString& folder)
 
 StudyStore::~StudyStore()
 {
+    if (!waiting.isEmpty())
+        Transaction({});
     QSqlDatabase::database(connection, false).close();
     QSqlDatabase::removeDatabase(connection);
 }
@@ -199,17 +228,26 @@ QSqlDatabase StudyStore::Database() const
     return recording ? QSqlDatabase::database(connection, false) : QSqlDatabase();
 }
 
+// A file that is there always holds a whole store (see Create), so an empty one was cut short.
+// A symbolic link is not followed: writing through it would change a file elsewhere.
 void StudyStore::Open()
 {
     try {
-        Connect();
+        if (QFileInfo(path).isSymLink())
+            throw SqlFailure{0, QStringLiteral("%1 is a symbolic link").arg(path)};
+        if (const QFileInfo file(path); file.isFile() && file.size() == 0)
+            MoveAside();
+        if (!QFileInfo::exists(path))
+            Create();
+        Connect(path);
         try {
             PrepareConnection();
         } catch (const SqlFailure& failure) {
             if (failure.code != SqliteCorrupt && failure.code != SqliteNotADatabase)
                 throw;
             MoveAside();
-            Connect();
+            Create();
+            Connect(path);
             PrepareConnection();
         }
         if (problem == StudyProblem::Newer)
@@ -220,12 +258,27 @@ void StudyStore::Open()
     }
 }
 
-void StudyStore::Connect()
+// Builds the store under a name of this process's own and puts it in place whole, so that no
+// other copy of the program ever finds a store half built.
+void StudyStore::Create()
+{
+    const QString fresh =
+        path + QStringLiteral(".new-%1").arg(QCoreApplication::applicationPid());
+    QFile::remove(fresh);
+    Connect(fresh);
+    Migrate();
+    QSqlDatabase::database(connection, false).close();
+    if (!PutInPlace(fresh, path))
+        QFile::remove(fresh);
+}
+
+void StudyStore::Connect(const QString& file)
 {
     QSqlDatabase db = QSqlDatabase::contains(connection)
                           ? QSqlDatabase::database(connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    db.setDatabaseName(path);
+    db.close();
+    db.setDatabaseName(file);
     if (!db.open())
         throw FailureOf(db.lastError());
 }
@@ -240,15 +293,28 @@ void StudyStore::PrepareConnection()
         Stop(StudyProblem::Newer, QStringLiteral("version %1").arg(version));
         return;
     }
-    const QString check = Value(db, QStringLiteral("PRAGMA quick_check")).toString();
-    if (check != u"ok")
-        throw SqlFailure{SqliteCorrupt, check};
+    CheckWhole();
     Value(db, QStringLiteral("PRAGMA foreign_keys = ON"));
     UseWriteAheadLog(db);
     // Losing the last answer on a power cut is fine; a commit without a disk flush is fast.
     Value(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     if (version < SchemaVersion)
         Migrate();
+}
+
+// A damaged index would answer queries from part of the history: integrity_check compares every
+// index with its table. Indexes are rebuilt from their tables; damage beyond them is not repaired.
+void StudyStore::CheckWhole()
+{
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    const auto whole = [&] {
+        return Value(db, QStringLiteral("PRAGMA integrity_check(1)")).toString() == u"ok";
+    };
+    if (whole())
+        return;
+    Value(db, QStringLiteral("REINDEX"));
+    if (!whole())
+        throw SqlFailure{SqliteCorrupt, QStringLiteral("integrity_check")};
 }
 
 // The broken file and its journals keep their content under a dated name beside it.
@@ -286,23 +352,50 @@ void StudyStore::Migrate()
     }
 }
 
-template <typename Write> void StudyStore::Transaction(Write write)
+void StudyStore::Transaction(Write write)
 {
     if (!recording)
         return;
+    if (write)
+        waiting.append(std::move(write));
     const QSqlDatabase db = QSqlDatabase::database(connection, false);
     try {
         Value(db, QStringLiteral("BEGIN IMMEDIATE"));
         try {
-            write(db);
+            for (const Write& each : waiting)
+                each(db);
             Value(db, QStringLiteral("COMMIT"));
+            waiting.clear();
+            if (problem == StudyProblem::Busy)
+                problem = StudyProblem::None;
         } catch (const SqlFailure&) {
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             throw;
         }
     } catch (const SqlFailure& failure) {
-        Stop(StudyProblem::Unwritable, failure.text);
+        if (failure.code == SqliteBusy) {
+            problem = StudyProblem::Busy;
+            detail = failure.text;
+        } else {
+            waiting.clear();
+            Stop(StudyProblem::Unwritable, failure.text);
+        }
+        if (reportWrite)
+            reportWrite(problem);
     }
+}
+
+void StudyStore::Checkpoint()
+{
+    if (!waiting.isEmpty())
+        Transaction({});
+    if (recording)
+        QSqlQuery(Database()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
+qint64 StudyStore::ExamRow(qint64 exam) const
+{
+    return exam > 0 ? exam : waitedExams.value(exam);
 }
 
 void StudyStore::Stop(StudyProblem kind, const QString& what)
@@ -315,7 +408,7 @@ void StudyStore::Stop(StudyProblem kind, const QString& what)
 
 void StudyStore::PracticeAnswered(const QString& bank, const StudyAnswer& answer)
 {
-    Transaction([&](const QSqlDatabase& db) {
+    Transaction([bank, answer](const QSqlDatabase& db) {
         Sql(db, QStringLiteral("INSERT INTO attempts (answered_at, bank, question_id, chapter, "
                                "mode, letter, correct) VALUES (?, ?, ?, ?, 'practice', ?, ?)"))
             .Run({Now(), bank, answer.questionId, ChapterValue(answer.chapter),
@@ -326,7 +419,7 @@ void StudyStore::PracticeAnswered(const QString& bank, const StudyAnswer& answer
 
 void StudyStore::MarkFavourite(const QString& bank, const QString& questionId, bool marked)
 {
-    Transaction([&](const QSqlDatabase& db) {
+    Transaction([bank, questionId, marked](const QSqlDatabase& db) {
         if (marked)
             Sql(db, QStringLiteral("INSERT OR IGNORE INTO favourites (bank, question_id, marked_at) "
                                    "VALUES (?, ?, ?)"))
@@ -339,28 +432,33 @@ void StudyStore::MarkFavourite(const QString& bank, const QString& questionId, b
 
 qint64 StudyStore::ExamStarted(const QString& bank)
 {
-    qint64 exam = 0;
-    Transaction([&](const QSqlDatabase& db) {
-        exam = Sql(db, QStringLiteral("INSERT INTO exams (bank, started_at) VALUES (?, ?)"))
-                   .Run({bank, Now()})
-                   .InsertedId();
+    // While the start waits, the exam is known by a stand-in that its later writes resolve.
+    const qint64 standIn = --standIns;
+    Transaction([this, bank, standIn](const QSqlDatabase& db) {
+        waitedExams.insert(
+            standIn, Sql(db, QStringLiteral("INSERT INTO exams (bank, started_at) VALUES (?, ?)"))
+                         .Run({bank, Now()})
+                         .InsertedId());
     });
-    return recording ? exam : 0;
+    if (!recording)
+        return 0;
+    return waiting.isEmpty() ? waitedExams.take(standIn) : standIn;
 }
 
 void StudyStore::ExamFinished(qint64 exam, const ExamResult& result)
 {
     if (exam == 0)
         return;
-    Transaction([&](const QSqlDatabase& db) {
+    Transaction([this, exam, result](const QSqlDatabase& db) {
+        const qint64 row = ExamRow(exam);
         Sql bankOf(db, QStringLiteral("SELECT bank FROM exams WHERE id = ?"));
-        if (!bankOf.Run({exam}).Next())
+        if (!bankOf.Run({row}).Next())
             return; // cleared while the exam ran: nothing left to record it against
         const QString bank = bankOf.Value(0).toString();
         const QString now = Now();
         Sql(db, QStringLiteral("UPDATE exams SET state = 'finished', finished_at = ?, score = ?, "
                                "answered = ?, seconds_used = ? WHERE id = ?"))
-            .Run({now, result.score, result.answered, result.secondsUsed, exam});
+            .Run({now, result.score, result.answered, result.secondsUsed, row});
         Sql attempt(db, QStringLiteral(
                             "INSERT INTO attempts (answered_at, bank, question_id, chapter, mode, "
                             "exam_id, letter, correct) VALUES (?, ?, ?, ?, 'exam', ?, ?, ?) "
@@ -368,7 +466,7 @@ void StudyStore::ExamFinished(qint64 exam, const ExamResult& result)
                             "excluded.answered_at, letter = excluded.letter, correct = "
                             "excluded.correct"));
         for (const StudyAnswer& answer : result.answers) {
-            attempt.Run({now, bank, answer.questionId, ChapterValue(answer.chapter), exam,
+            attempt.Run({now, bank, answer.questionId, ChapterValue(answer.chapter), row,
                          LetterValue(answer.letter), answer.right});
             RefreshBook(db, bank, answer);
         }
@@ -379,16 +477,16 @@ void StudyStore::ExamAbandoned(qint64 exam)
 {
     if (exam == 0)
         return;
-    Transaction([&](const QSqlDatabase& db) {
+    Transaction([this, exam](const QSqlDatabase& db) {
         Sql(db, QStringLiteral(
                     "UPDATE exams SET state = 'abandoned' WHERE id = ? AND state = 'started'"))
-            .Run({exam});
+            .Run({ExamRow(exam)});
     });
 }
 
 void StudyStore::Clear(const QString& bank)
 {
-    Transaction([&](const QSqlDatabase& db) {
+    Transaction([bank](const QSqlDatabase& db) {
         for (const char* table : {"wrong_book", "attempts", "exams"})
             Sql(db, QStringLiteral("DELETE FROM %1 WHERE bank = ?").arg(QLatin1String(table)))
                 .Run({bank});

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Why the store does not record, if it does not. The windows decide what to tell the learner.
@@ -10,7 +12,9 @@ enum class StudyProblem {
     None,
     MovedAside, // the file was not a usable database: kept under another name, a fresh one begun
     Newer,      // written by a newer version of the program: left untouched, nothing recorded
-    Unwritable, // the folder or the file cannot be written: nothing recorded
+    Unwritable, // the folder or the file cannot be written, or is a symbolic link: nothing recorded
+    Busy,       // another program held the file longer than a write waits: that write waits
+                // for the next one, and recording goes on
 };
 
 // One answer to one question, as the windows report it.
@@ -31,7 +35,8 @@ struct ExamResult {
 
 // The learner's study record: one SQLite file in a folder, its schema numbered by
 // PRAGMA user_version and brought up to date on opening. Every write is one transaction. It
-// reports problems instead of showing them; once it has one it records nothing more.
+// reports problems instead of showing them; once it has one other than Busy it records nothing
+// more.
 class StudyStore {
 public:
     static constexpr int SchemaVersion = 2;
@@ -50,6 +55,11 @@ public:
     QString FilePath() const { return path; }
     // The open connection, for the query functions; invalid while not recording.
     QSqlDatabase Database() const;
+    // Called at the moment a write is lost (Unwritable) or put off (Busy), after the store has
+    // settled; problems found on opening are read from Problem().
+    void OnWriteProblem(std::function<void(StudyProblem)> report) { reportWrite = std::move(report); }
+    // Writes that found the file held by another program, waiting for the next write.
+    int WaitingWrites() const { return int(waiting.size()); }
 
     // The first judged choice of a question on display in practice.
     void PracticeAnswered(const QString& bank, const StudyAnswer& answer);
@@ -65,22 +75,37 @@ public:
     // Forgets the practice, the exams and the wrong-question book of bank; the favourites are
     // the learner's own marks and stay.
     void Clear(const QString& bank);
+    // Copies the write-ahead log into the file and empties it, so that damage to the log after a
+    // crash can cost only what is written later. Writes still waiting are tried first.
+    void Checkpoint();
 
 private:
+    using Write = std::function<void(const QSqlDatabase&)>;
+
     void Open();
-    void Connect();
+    void Create();
+    void Connect(const QString& file);
     void PrepareConnection();
+    void CheckWhole();
     void MoveAside();
     void Migrate();
-    // Runs write inside one transaction; a failure rolls it back and stops recording.
-    template <typename Write> void Transaction(Write write);
+    // Runs the waiting writes and then write inside one transaction. A file held too long by
+    // another program keeps them all waiting; any other failure rolls back and stops recording.
+    void Transaction(Write write);
     void Stop(StudyProblem kind, const QString& what);
+    // The row of an exam by what ExamStarted returned: its row, or a stand-in while its start
+    // waited.
+    qint64 ExamRow(qint64 exam) const;
 
     QString path;
     QString connection;
     bool recording = false;
     StudyProblem problem = StudyProblem::None;
     QString detail;
+    QList<Write> waiting;
+    QHash<qint64, qint64> waitedExams; // stand-in (negative) -> row, once written
+    qint64 standIns = 0;
+    std::function<void(StudyProblem)> reportWrite;
 };
 
 // The answer to the question of a record's fields: its id and chapter from the record.

@@ -1,4 +1,5 @@
 #include "common/Platform.h"
+#include "common/Study.h"
 #include "practice/FormLen.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
@@ -12,6 +13,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +65,70 @@ void DowngradeToVersion1(const QString& path)
     QSqlDatabase::removeDatabase("raw");
 }
 
+// Runs statements on the file through a connection of its own, as another program would.
+void RunOn(const QString& path, const QStringList& statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("raw");
+}
+
+// Changes the first key from to to in the one page of index, its table left as it was: the
+// damage a flipped bit does, which the structure of the file does not show.
+void DamageIndexKey(const QString& path, const QString& index, const QByteArray& from,
+                    const QByteArray& to)
+{
+    int pageSize = 0;
+    int root = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        pageSize = Scalar(db, "PRAGMA page_size").toInt();
+        root = Scalar(db, QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = '%1'")
+                              .arg(index))
+                   .toInt();
+    }
+    QSqlDatabase::removeDatabase("raw");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 start = qint64(root - 1) * pageSize;
+    QVERIFY(file.seek(start));
+    QByteArray page = file.read(pageSize);
+    const qsizetype at = page.indexOf(from);
+    QVERIFY(at >= 0);
+    page.replace(at, from.size(), to);
+    QVERIFY(file.seek(start));
+    QCOMPARE(file.write(page), pageSize);
+}
+
+// Leaves no room for another answer, as a full disk does: the file may not grow and the pages
+// an answer goes to are full.
+void FillTheDisk(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("PRAGMA max_page_count = %1")
+                           .arg(Scalar(db, "PRAGMA page_count").toInt())));
+    QVERIFY(query.prepare("INSERT INTO attempts (answered_at, bank, question_id, chapter, mode, "
+                          "correct) VALUES ('', 'beijing.dat', 'c1', 1, 'practice', 0)"));
+    for (int rows = 0; query.exec(); ++rows)
+        QVERIFY(rows < 100000);
+}
+
+// Chapter 1 of fixture: a choice question answered C, then a true/false one answered A.
+void UseChapterOfTwo(FixtureBank& fixture)
+{
+    fixture.Write({QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"))),
+                   QuestionLine(Question("j1", "1", "0", "A", QStringLiteral("一章 判断")))});
+    fixture.Use();
+}
+
 StudyAnswer Answer(const QString& id, bool right, const QString& letter = "A")
 {
     return {id, 1, letter, right};
@@ -83,7 +151,16 @@ QStringList BrokenFiles(const QString& folder)
 }
 
 // Every way the record's file or folder can be unusable, as the tests lay them out in folder.
-enum class BadStore { NotADatabase, Corrupt, Newer, FolderIsAFile, FileIsAFolder, ReadOnly };
+enum class BadStore {
+    NotADatabase,
+    Corrupt,
+    Empty,
+    Newer,
+    FolderIsAFile,
+    FileIsAFolder,
+    ReadOnly,
+    SymLink
+};
 
 // Lays the bad store out; returns false (and skips) where this machine cannot make it.
 bool LayOut(BadStore bad, const QString& folder)
@@ -106,6 +183,10 @@ bool LayOut(BadStore bad, const QString& folder)
         file.write(QByteArray(8192, '\x5a'));
         break;
     }
+    case BadStore::Empty: // cut to nothing, as a full disk or a crashed copy tool leaves it
+        QDir().mkpath(folder);
+        WriteFile(path, {});
+        break;
     case BadStore::Newer:
         QDir().mkpath(folder);
         WriteStoreWithVersion(path, StudyStore::SchemaVersion + 1);
@@ -123,6 +204,13 @@ bool LayOut(BadStore bad, const QString& folder)
         QDir().mkpath(folder);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
         break;
+    case BadStore::SymLink: {
+        // A whole store elsewhere, that writing through the link would change.
+        const QString elsewhere = QDir(folder).filePath("elsewhere");
+        StudyStore(elsewhere).PracticeAnswered(Bank, Answer("q1", true));
+        QFile::link(QDir(elsewhere).filePath(StudyStore::FileName), path);
+        break;
+    }
     }
     return true;
 }
@@ -132,6 +220,7 @@ StudyProblem ProblemOf(BadStore bad)
     switch (bad) {
     case BadStore::NotADatabase:
     case BadStore::Corrupt:
+    case BadStore::Empty:
         return StudyProblem::MovedAside;
     case BadStore::Newer:
         return StudyProblem::Newer;
@@ -145,10 +234,12 @@ void AddBadStoreRows()
     QTest::addColumn<BadStore>("bad");
     QTest::newRow("not a database") << BadStore::NotADatabase;
     QTest::newRow("corrupt pages") << BadStore::Corrupt;
+    QTest::newRow("empty file") << BadStore::Empty;
     QTest::newRow("newer version") << BadStore::Newer;
     QTest::newRow("folder is a file") << BadStore::FolderIsAFile;
     QTest::newRow("store is a folder") << BadStore::FileIsAFolder;
     QTest::newRow("read-only folder") << BadStore::ReadOnly;
+    QTest::newRow("symbolic link") << BadStore::SymLink;
 }
 } // namespace
 
@@ -168,6 +259,11 @@ private slots:
     void badStore();
     void badStoreLeavesTheWindowsWorking_data() { AddBadStoreRows(); }
     void badStoreLeavesTheWindowsWorking();
+    void damagedIndexIsRebuilt();
+    void switchToTheLogWaitsForAReader();
+    void eachKindOfFailureIsToldWhenItHappens();
+    void heldFileWaitsForTheNextWrite();
+    void checkpointEmptiesTheLog();
     void cleanup();
 
 private:
@@ -228,7 +324,6 @@ void TestStudyStore::opensFromEachEarlierVersion_data()
     QTest::addColumn<QByteArray>("content"); // of the file before opening; "-" for no file
     QTest::addColumn<int>("rows");           // attempts kept from before
     QTest::newRow("no file") << QByteArray("-") << 0;
-    QTest::newRow("version 0: empty file") << QByteArray() << 0;
     QTest::newRow("version 1") << QByteArray("1") << 2;
 }
 
@@ -371,6 +466,8 @@ void TestStudyStore::badStore()
         QCOMPARE(store.ExamStarted(Bank), 0);
         store.PracticeAnswered(Bank, Answer("q1", false)); // quietly nothing
         QVERIFY(!store.Database().isValid());
+        QCOMPARE(Bytes(path), before);
+        QVERIFY(!QFileInfo::exists(path + "-wal"));
     }
 }
 
@@ -382,9 +479,7 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
     if (!LayOut(bad, StudyFixture::Folder()))
         QSKIP("a read-only folder cannot be made for this user");
     FixtureBank fixture;
-    fixture.Write({QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"))),
-                   QuestionLine(Question("j1", "1", "0", "A", QStringLiteral("一章 判断")))});
-    fixture.Use();
+    UseChapterOfTwo(fixture);
     MessageBoxCatcher boxes;
     for (int window = 0; window < 2; ++window) {
         PracticeDriver practice;
@@ -406,6 +501,138 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
         QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 2);
     QFile::setPermissions(StudyFixture::Folder(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A damaged index would answer from part of the history; it is rebuilt from its table.
+void TestStudyStore::damagedIndexIsRebuilt()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    {
+        StudyStore store(Folder());
+        for (int i = 10; i < 30; ++i)
+            store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i), false));
+    }
+    // q17's entry names q16 instead: still in order, so only a check of content sees it.
+    DamageIndexKey(path, "attempts_by_question", "q17", "q16");
+
+    StudyStore store(Folder());
+    QCOMPARE(store.Problem(), StudyProblem::None);
+    QVERIFY(BrokenFiles(Folder()).isEmpty());
+    const QSqlDatabase db = store.Database();
+    QCOMPARE(Scalar(db, "PRAGMA integrity_check").toString(), "ok");
+    QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts INDEXED BY attempts_by_question "
+                        "WHERE bank = 'beijing.dat' AND question_id = 'q17'")
+                 .toInt(),
+             1);
+    QCOMPARE(LatestAnswers(db, Bank).size(), 20);
+}
+
+// The switch to the write-ahead log needs the file to itself: a reader holding it at that moment
+// is waited for, however the timing falls.
+void TestStudyStore::switchToTheLogWaitsForAReader()
+{
+    constexpr int ReadMilliseconds = 300;
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    StudyStore(Folder()).PracticeAnswered(Bank, Answer("q1", false));
+    RunOn(path, {"PRAGMA journal_mode = DELETE"}); // as a store copied without its log is
+
+    std::atomic<bool> reading = false;
+    std::thread reader([&] {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "reader");
+            db.setDatabaseName(path);
+            db.open();
+            QSqlQuery query(db);
+            query.exec("BEGIN");
+            query.exec("SELECT COUNT(*) FROM attempts");
+            query.next();
+            reading = true;
+            QThread::msleep(ReadMilliseconds);
+            query.finish();
+            query.exec("COMMIT");
+        }
+        QSqlDatabase::removeDatabase("reader");
+    });
+    while (!reading)
+        QThread::msleep(1);
+    StudyStore store(Folder());
+    reader.join();
+    QCOMPARE(store.Problem(), StudyProblem::None);
+    QCOMPARE(Scalar(store.Database(), "PRAGMA journal_mode").toString(), "wal");
+    QCOMPARE(LatestAnswers(store.Database(), Bank).size(), 1);
+}
+
+// A learner told the record was moved aside, and that it goes on, hears at once when a later
+// write fails, and only once for that kind of failure.
+void TestStudyStore::eachKindOfFailureIsToldWhenItHappens()
+{
+    StudyFixture study;
+    LayOut(BadStore::NotADatabase, StudyFixture::Folder());
+    FixtureBank fixture;
+    UseChapterOfTwo(fixture);
+    MessageBoxCatcher boxes;
+    PracticeDriver practice;
+    practice.Chapter(1);
+    practice.Start();
+    practice.Choose(2);
+    practice.Next();
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("照常记录")));
+
+    FillTheDisk(Study().Database());
+    practice.Choose(0);
+    practice.Next();
+    QCOMPARE(boxes.seen.size(), 2); // at the answer, not when the window closes
+    QCOMPARE(boxes.seen[1].caption, QStringLiteral("提示信息"));
+    QVERIFY(boxes.seen[1].text.contains(QStringLiteral("刚才所做的没有记录下来")));
+    QVERIFY(!Study().IsRecording());
+    Study().PracticeAnswered(Bank, Answer("c1", true));
+    QCOMPARE(boxes.seen.size(), 2);
+}
+
+// Another program holding the file longer than a write waits puts that write off, with a word;
+// it is written with the next write, and recording goes on.
+void TestStudyStore::heldFileWaitsForTheNextWrite()
+{
+    StudyFixture study;
+    MessageBoxCatcher boxes;
+    QCOMPARE(Study().Problem(), StudyProblem::None);
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+    holder.setDatabaseName(StudyFixture::FilePath());
+    QVERIFY(holder.open());
+    QVERIFY(QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+
+    const qint64 exam = Study().ExamStarted(Bank); // waits for the lock, then gives up
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("暂时没有记录")));
+    QVERIFY(Study().IsRecording());
+    QCOMPARE(Study().WaitingWrites(), 1);
+    QVERIFY(exam != 0);
+
+    QVERIFY(QSqlQuery(holder).exec("COMMIT"));
+    Study().PracticeAnswered(Bank, Answer("q9", false));
+    QCOMPARE(Study().WaitingWrites(), 0);
+    Study().ExamFinished(exam, Result(2));
+    QCOMPARE(StudyFixture::Scalar("SELECT state || ' ' || score FROM exams").toString(),
+             "finished 2");
+    QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 4);
+    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"q9", "q3"}));
+    QCOMPARE(boxes.seen.size(), 1);
+    holder.close();
+    holder = {};
+    QSqlDatabase::removeDatabase("holder");
+}
+
+// After a checkpoint the log is empty: a crash can damage only what is written later.
+void TestStudyStore::checkpointEmptiesTheLog()
+{
+    StudyStore store(Folder());
+    const QString log = store.FilePath() + "-wal";
+    store.ExamFinished(store.ExamStarted(Bank), Result(3));
+    QVERIFY(QFileInfo(log).size() > 0);
+    store.Checkpoint();
+    QCOMPARE(QFileInfo(log).size(), 0);
+    QCOMPARE(FinishedExams(store.Database(), Bank).size(), 1);
 }
 
 QTEST_MAIN(TestStudyStore)
