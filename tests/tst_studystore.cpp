@@ -260,7 +260,7 @@ private slots:
     void badStoreLeavesTheWindowsWorking_data() { AddBadStoreRows(); }
     void badStoreLeavesTheWindowsWorking();
     void damagedIndexIsRebuilt();
-    void switchToTheLogWaitsForAReader();
+    void switchToTheLogWaitsForAWriter();
     void eachKindOfFailureIsToldWhenItHappens();
     void heldFileWaitsForTheNextWrite();
     void checkpointEmptiesTheLog();
@@ -527,36 +527,33 @@ void TestStudyStore::damagedIndexIsRebuilt()
     QCOMPARE(LatestAnswers(db, Bank).size(), 20);
 }
 
-// The switch to the write-ahead log needs the file to itself: a reader holding it at that moment
-// is waited for, however the timing falls.
-void TestStudyStore::switchToTheLogWaitsForAReader()
+// The switch to the write-ahead log needs the file to itself, and SQLite does not wait for a
+// writer holding it at that moment: the store does, however the timing falls.
+void TestStudyStore::switchToTheLogWaitsForAWriter()
 {
-    constexpr int ReadMilliseconds = 300;
+    constexpr int HoldMilliseconds = 300;
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
     StudyStore(Folder()).PracticeAnswered(Bank, Answer("q1", false));
     RunOn(path, {"PRAGMA journal_mode = DELETE"}); // as a store copied without its log is
 
-    std::atomic<bool> reading = false;
-    std::thread reader([&] {
+    std::atomic<bool> holding = false;
+    std::thread writer([&] {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "reader");
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "writer");
             db.setDatabaseName(path);
             db.open();
             QSqlQuery query(db);
-            query.exec("BEGIN");
-            query.exec("SELECT COUNT(*) FROM attempts");
-            query.next();
-            reading = true;
-            QThread::msleep(ReadMilliseconds);
-            query.finish();
+            query.exec("BEGIN IMMEDIATE");
+            holding = true;
+            QThread::msleep(HoldMilliseconds);
             query.exec("COMMIT");
         }
-        QSqlDatabase::removeDatabase("reader");
+        QSqlDatabase::removeDatabase("writer");
     });
-    while (!reading)
+    while (!holding)
         QThread::msleep(1);
     StudyStore store(Folder());
-    reader.join();
+    writer.join();
     QCOMPARE(store.Problem(), StudyProblem::None);
     QCOMPARE(Scalar(store.Database(), "PRAGMA journal_mode").toString(), "wal");
     QCOMPARE(LatestAnswers(store.Database(), Bank).size(), 1);
