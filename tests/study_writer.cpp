@@ -1,6 +1,7 @@
-// A second program writing the study record, for the tests that kill it mid-write or run two
-// at once: exams of 100 answers and a practice answer each, a line on stdout after each.
-// Usage: study_writer FOLDER EXAMS (0: until killed)
+// A second program writing the study record, for the tests that kill it mid-write or run
+// several at once: exams of 100 answers and a practice answer each, a line on stdout after each.
+// Usage: study_writer FOLDER EXAMS [go] (EXAMS 0: until killed; go: opens the store only when a
+// line comes on stdin, so that copies started one after another open it at the same moment)
 
 #include "study/StudyStore.h"
 
@@ -10,10 +11,15 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    if (argc != 3 && !(argc == 4 && QByteArray(argv[3]) == "go"))
         return 2;
+    if (argc == 4) {
+        char line[8];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 2;
+    }
     StudyStore store(QString::fromLocal8Bit(argv[1]));
-    if (!store.IsRecording()) {
+    if (!store.IsRecording() || store.Problem() != StudyProblem::None) {
         std::fprintf(stderr, "cannot record: %s\n", qPrintable(store.ProblemDetail()));
         return 1;
     }

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary DESTDIR, as a package build does, and checks what lands
 # there: the file list, the desktop entry and metainfo against their validators, the versions
-# they announce, and the installed bank with the installed tool.
-# Usage: tst_install.sh BUILD_DIR SOURCE_DIR APP_ID VERSION
+# they announce, the installed bank with the installed tool, and the exam window run from the
+# installed bin/ folder (PROBE, copied there), which must find the bank by itself.
+# Usage: tst_install.sh BUILD_DIR SOURCE_DIR APP_ID VERSION PROBE
 set -euo pipefail
-build=$1 source=$2 id=$3 version=$4
+build=$1 source=$2 id=$3 version=$4 probe=$5
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
@@ -62,5 +63,16 @@ zcat "$usr/share/doc/jiaogui/changelog.gz" | head -n 1 | grep -qF "jiaogui ($ver
 echo "jiaogui-bank check on the installed bank"
 "$usr/bin/jiaogui-bank" check "$usr/share/jiaogui/beijing.dat" >/dev/null ||
     fail "jiaogui-bank check on the installed bank"
+
+echo "the exam window from the installed bin/ folder"
+# After the file list: the probe is not part of the installation. Its study record stays in the
+# stage.
+cp "$probe" "$usr/bin/"
+if found=$(XDG_DATA_HOME=$stage/data "$usr/bin/$(basename "$probe")"); then
+    [ "$(echo "$found" | head -n 1)" = "$usr/share/jiaogui" ] ||
+        fail "the installed program looked for its bank in $(echo "$found" | head -n 1)"
+else
+    fail "the exam window did not run on the installed bank: $found"
+fi
 
 [ "$failures" -eq 0 ] || { echo "$failures checks failed"; exit 1; }

@@ -2,10 +2,12 @@
 #include "study/StudyStore.h"
 #include "support/StudyFixture.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 
 namespace {
 const QString Bank = QStringLiteral("beijing.dat");
@@ -60,6 +62,7 @@ private slots:
     void killedWhileWriting_data();
     void killedWhileWriting();
     void twoCopiesRecordAtOnce();
+    void copiesBuildOneNewStoreAtOnce();
 };
 
 void TestStudyKill::killedWhileWriting_data()
@@ -102,6 +105,36 @@ void TestStudyKill::twoCopiesRecordAtOnce()
     QCOMPARE(Count(db, "SELECT COUNT(*) FROM exams WHERE state = 'finished'"), 2 * Exams);
     QCOMPARE(Count(db, "SELECT COUNT(*) FROM attempts WHERE mode = 'exam'"), 2 * Exams * 100);
     QCOMPARE(Count(db, "SELECT COUNT(*) FROM attempts WHERE mode = 'practice'"), 2 * Exams);
+}
+
+// Copies of the program opening a folder without a record at the same moment each find one
+// whole store: none takes a store another is building for a damaged one, none replaces it.
+void TestStudyKill::copiesBuildOneNewStoreAtOnce()
+{
+    constexpr int Rounds = 10;
+    constexpr int Copies = 3;
+    constexpr int Exams = 2;
+    for (int round = 0; round < Rounds; ++round) {
+        QTemporaryDir folder;
+        std::array<QProcess, Copies> writers;
+        for (QProcess& writer : writers) {
+            writer.start(QStringLiteral(JIAOGUI_STUDY_WRITER),
+                         {folder.path(), QString::number(Exams), "go"});
+            QVERIFY(writer.waitForStarted());
+        }
+        for (QProcess& writer : writers)
+            writer.write("go\n");
+        for (QProcess& writer : writers) {
+            QVERIFY(writer.waitForFinished(60000));
+            QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+        }
+        StudyStore store(folder.path());
+        QCOMPARE(store.Problem(), StudyProblem::None);
+        QCOMPARE(Count(store.Database(), "SELECT COUNT(*) FROM exams WHERE state = 'finished'"),
+                 Copies * Exams);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 (QStringList{"study.sqlite", "study.sqlite-shm", "study.sqlite-wal"}));
+    }
 }
 
 QTEST_MAIN(TestStudyKill)

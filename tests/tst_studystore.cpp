@@ -79,6 +79,43 @@ void RunOn(const QString& path, const QStringList& statements)
     QSqlDatabase::removeDatabase("raw");
 }
 
+// Another copy of the program holding the write lock on the store at path from construction,
+// for a moment, running statements before it lets go.
+class OtherCopy {
+public:
+    static constexpr int HoldMilliseconds = 300;
+
+    OtherCopy(const QString& path, const QStringList& statements)
+        : thread([this, path, statements] { Hold(path, statements); })
+    {
+        while (!holding)
+            QThread::msleep(1);
+    }
+    ~OtherCopy() { thread.join(); }
+
+private:
+    void Hold(const QString& path, const QStringList& statements)
+    {
+        const QString name = QStringLiteral("other copy");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.open();
+            QSqlQuery query(db);
+            query.exec("BEGIN IMMEDIATE");
+            holding = true;
+            QThread::msleep(HoldMilliseconds);
+            for (const QString& statement : statements)
+                query.exec(statement);
+            query.exec("COMMIT");
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    std::atomic<bool> holding = false;
+    std::thread thread;
+};
+
 // Changes the first key from to to in the one page of index, its table left as it was: the
 // damage a flipped bit does, which the structure of the file does not show.
 void DamageIndexKey(const QString& path, const QString& index, const QByteArray& from,
@@ -261,6 +298,7 @@ private slots:
     void badStoreLeavesTheWindowsWorking();
     void damagedIndexIsRebuilt();
     void switchToTheLogWaitsForAWriter();
+    void migrationWaitsForAnotherCopysMigration();
     void eachKindOfFailureIsToldWhenItHappens();
     void heldFileWaitsForTheNextWrite();
     void checkpointEmptiesTheLog();
@@ -528,35 +566,40 @@ void TestStudyStore::damagedIndexIsRebuilt()
 }
 
 // The switch to the write-ahead log needs the file to itself, and SQLite does not wait for a
-// writer holding it at that moment: the store does, however the timing falls.
+// writer holding it at that moment: the store does.
 void TestStudyStore::switchToTheLogWaitsForAWriter()
 {
-    constexpr int HoldMilliseconds = 300;
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
     StudyStore(Folder()).PracticeAnswered(Bank, Answer("q1", false));
     RunOn(path, {"PRAGMA journal_mode = DELETE"}); // as a store copied without its log is
+    std::unique_ptr<StudyStore> store;
+    {
+        OtherCopy writer(path, {});
+        store = std::make_unique<StudyStore>(Folder());
+    }
+    QCOMPARE(store->Problem(), StudyProblem::None);
+    QCOMPARE(Scalar(store->Database(), "PRAGMA journal_mode").toString(), "wal");
+    QCOMPARE(LatestAnswers(store->Database(), Bank).size(), 1);
+}
 
-    std::atomic<bool> holding = false;
-    std::thread writer([&] {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "writer");
-            db.setDatabaseName(path);
-            db.open();
-            QSqlQuery query(db);
-            query.exec("BEGIN IMMEDIATE");
-            holding = true;
-            QThread::msleep(HoldMilliseconds);
-            query.exec("COMMIT");
-        }
-        QSqlDatabase::removeDatabase("writer");
-    });
-    while (!holding)
-        QThread::msleep(1);
-    StudyStore store(Folder());
-    writer.join();
-    QCOMPARE(store.Problem(), StudyProblem::None);
-    QCOMPARE(Scalar(store.Database(), "PRAGMA journal_mode").toString(), "wal");
-    QCOMPARE(LatestAnswers(store.Database(), Bank).size(), 1);
+// Two copies opening an older store at once bring it up to date once: the second finds the
+// first's steps done when it gets the lock.
+void TestStudyStore::migrationWaitsForAnotherCopysMigration()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    StudyStore(Folder()).PracticeAnswered(Bank, Answer("q1", false));
+    DowngradeToVersion1(path);
+    std::unique_ptr<StudyStore> store;
+    {
+        OtherCopy migrating(path, {"CREATE TABLE favourites (bank TEXT NOT NULL, question_id TEXT "
+                                   "NOT NULL, marked_at TEXT NOT NULL, PRIMARY KEY (bank, "
+                                   "question_id))",
+                                   "PRAGMA user_version = 2"});
+        store = std::make_unique<StudyStore>(Folder());
+    }
+    QCOMPARE(store->Problem(), StudyProblem::None);
+    store->MarkFavourite(Bank, "q1", true);
+    QCOMPARE(Favourites(store->Database(), Bank), QStringList{"q1"});
 }
 
 // A learner told the record was moved aside, and that it goes on, hears at once when a later
