@@ -36,8 +36,10 @@ TextZoom::TextZoom(QWidget* window, const QList<QWidget*>& texts)
 
 int TextZoom::StoredSize()
 {
-    const int stored = Settings().value(SizeKey, DefaultSize).toInt();
-    return std::clamp(stored, SmallestSize, LargestSize);
+    // A settings file edited by hand may hold anything: what is not a number is no size.
+    bool isNumber = false;
+    const int stored = Settings().value(SizeKey).toInt(&isNumber);
+    return isNumber ? std::clamp(stored, SmallestSize, LargestSize) : DefaultSize;
 }
 
 void TextZoom::SetSize(int points)
