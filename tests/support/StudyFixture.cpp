@@ -3,10 +3,27 @@
 #include "common/Study.h"
 #include "study/StudyStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+// Qt's test folders (~/.qttest) are one per program name, so two runs of a test at once, or the
+// same test in two build folders, would empty and lay out each other's record: every test process
+// gets a home of its own, from its start.
+void UseAHomeOfItsOwn()
+{
+    static QTemporaryDir home(QDir::temp().filePath(QStringLiteral("jiaogui-test-home-XXXXXX")));
+    if (!home.isValid())
+        qFatal("cannot make a home for the test");
+    qputenv("HOME", QFile::encodeName(home.path()));
+}
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(UseAHomeOfItsOwn)
 
 StudyFixture::StudyFixture()
 {
