@@ -1,5 +1,6 @@
-// The study record's speed: one practice answer, one exam's 100 answers, and everything the
-// study window reads, on a store of 100,000 attempts and 1,000 exams.
+// The study record's speed: one practice answer, one exam's 100 answers, and opening the store
+// (its whole check included) and everything the study window reads, on a store of 100,000
+// attempts and 1,000 exams.
 
 #include "bank/Record.h"
 #include "study/StudyQueries.h"
@@ -63,19 +64,37 @@ void RecordExamResult(benchmark::State& state)
 }
 BENCHMARK(RecordExamResult)->Unit(benchmark::kMillisecond)->Repetitions(9);
 
-// Built once for the reading benchmark: 1,000 exams of 100 answers each.
-const StudyStore& LargeStore()
+// Built once for the benchmarks that open or read it: 1,000 exams of 100 answers each.
+QString LargeStoreFolder()
 {
     static QTemporaryDir folder;
-    static StudyStore store(folder.path());
     static const bool filled = [] {
+        StudyStore store(folder.path());
         for (int e = 0; e < 1000; ++e)
             store.ExamFinished(store.ExamStarted(Bank), Exam(e * 13, e));
         return true;
     }();
     Q_UNUSED(filled);
+    return folder.path();
+}
+
+const StudyStore& LargeStore()
+{
+    static StudyStore store(LargeStoreFolder());
     return store;
 }
+
+// What the first window to record waits for at every start.
+void OpenLargeStore(benchmark::State& state)
+{
+    const QString folder = LargeStoreFolder();
+    for (auto _ : state) {
+        StudyStore store(folder);
+        benchmark::DoNotOptimize(store.IsRecording());
+    }
+    state.counters["attempts"] = 1000.0 * ExamQuestions;
+}
+BENCHMARK(OpenLargeStore)->Unit(benchmark::kMillisecond)->Repetitions(9);
 
 ChapterOf BankChapters()
 {

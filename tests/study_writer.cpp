@@ -34,6 +34,7 @@ int main(int argc, char* argv[])
         }
         result.answered = 100;
         store.ExamFinished(store.ExamStarted(bank), result);
+        store.Checkpoint(); // as the exam window does after every result
         store.PracticeAnswered(bank, {QStringLiteral("q%1").arg(n % 100 + 1), 1, "B", n % 2 == 1});
         if (!store.IsRecording()) {
             std::fprintf(stderr, "recording stopped: %s\n", qPrintable(store.ProblemDetail()));
