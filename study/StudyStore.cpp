@@ -191,8 +191,10 @@ bool PutInPlace(const QString& from, const QString& to)
 {
 #ifdef Q_OS_UNIX
     // link() refuses an existing name atomically; QFile::rename may fall back to copying.
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return QFile::remove(from), true;
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
+        QFile::remove(from);
+        return true;
+    }
     if (errno == EEXIST)
         return false;
 #endif
@@ -217,6 +219,8 @@ StudyStore::StudyStore(const QString& folder)
 
 StudyStore::~StudyStore()
 {
+    // A last try for writes still waiting; too late to tell anyone if it fails.
+    reportWrite = nullptr;
     if (!waiting.isEmpty())
         Transaction({});
     QSqlDatabase::database(connection, false).close();

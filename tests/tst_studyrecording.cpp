@@ -10,6 +10,7 @@
 #include "support/StudyFixture.h"
 #include "support/QuestionWindows.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -61,6 +62,7 @@ private slots:
     void examAtTimeUp();
     void examLeftBeforeItsResult();
     void twoWindowsRecordSideBySide();
+    void logEmptiedAtAResultAndWhenAWindowCloses();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -241,6 +243,32 @@ void TestStudyRecording::twoWindowsRecordSideBySide()
     exam.Result();
     QCOMPARE(Attempts("practice"), QStringList{"x1 A 1"});
     QCOMPARE(Attempts("exam").size(), ExamQuestions);
+}
+
+// Damage to the write-ahead log after a crash can cost only what was written since it was last
+// emptied: at every exam result and when a question window closes.
+void TestStudyRecording::logEmptiedAtAResultAndWhenAWindowCloses()
+{
+    const auto logSize = [] { return QFileInfo(StudyFixture::FilePath() + "-wal").size(); };
+    {
+        Practice practice;
+        practice.Chapter(1);
+        practice.Start();
+        practice.Next();
+        QVERIFY(logSize() > 0);
+    }
+    QCOMPARE(logSize(), 0);
+    {
+        Exam exam;
+        exam.Start();
+        QVERIFY(logSize() > 0);
+        MessageBoxCatcher boxes;
+        exam.Result();
+        QCOMPARE(logSize(), 0);
+        exam.Start(); // the first exam stays finished; the second starts
+        QVERIFY(logSize() > 0);
+    }
+    QCOMPARE(logSize(), 0); // the second exam abandoned, then the log emptied
 }
 
 QTEST_MAIN(TestStudyRecording)
