@@ -58,8 +58,6 @@ public:
     // Called at the moment a write is lost (Unwritable) or put off (Busy), after the store has
     // settled; problems found on opening are read from Problem().
     void OnWriteProblem(std::function<void(StudyProblem)> report) { reportWrite = std::move(report); }
-    // Writes that found the file held by another program, waiting for the next write.
-    int WaitingWrites() const { return int(waiting.size()); }
 
     // The first judged choice of a question on display in practice.
     void PracticeAnswered(const QString& bank, const StudyAnswer& answer);

@@ -646,12 +646,12 @@ void TestStudyStore::heldFileWaitsForTheNextWrite()
     QCOMPARE(boxes.seen.size(), 1);
     QVERIFY(boxes.seen[0].text.contains(QStringLiteral("暂时没有记录")));
     QVERIFY(Study().IsRecording());
-    QCOMPARE(Study().WaitingWrites(), 1);
+    QCOMPARE(Study().Problem(), StudyProblem::Busy);
     QVERIFY(exam != 0);
 
     QVERIFY(QSqlQuery(holder).exec("COMMIT"));
     Study().PracticeAnswered(Bank, Answer("q9", false));
-    QCOMPARE(Study().WaitingWrites(), 0);
+    QCOMPARE(Study().Problem(), StudyProblem::None);
     Study().ExamFinished(exam, Result(2));
     QCOMPARE(StudyFixture::Scalar("SELECT state || ' ' || score FROM exams").toString(),
              "finished 2");
