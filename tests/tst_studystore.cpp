@@ -300,6 +300,7 @@ private slots:
     void switchToTheLogWaitsForAWriter();
     void migrationWaitsForAnotherCopysMigration();
     void eachKindOfFailureIsToldWhenItHappens();
+    void lostExamIsToldBeforeItsScore();
     void heldFileWaitsForTheNextWrite();
     void checkpointEmptiesTheLog();
     void cleanup();
@@ -628,6 +629,26 @@ void TestStudyStore::eachKindOfFailureIsToldWhenItHappens()
     QVERIFY(!Study().IsRecording());
     Study().PracticeAnswered(Bank, Answer("c1", true));
     QCOMPARE(boxes.seen.size(), 2);
+}
+
+// The exam window after a moved-aside notice and a full disk: the learner hears that the exam was
+// not recorded before the score is shown, not never.
+void TestStudyStore::lostExamIsToldBeforeItsScore()
+{
+    StudyFixture study;
+    LayOut(BadStore::NotADatabase, StudyFixture::Folder());
+    FixtureBank fixture;
+    fixture.Write(FixtureBank::ExamLines(60, 60));
+    fixture.Use();
+    MessageBoxCatcher boxes;
+    ExamDriver exam;
+    exam.Start();
+    QCOMPARE(boxes.seen.size(), 1); // moved aside
+    FillTheDisk(Study().Database());
+    exam.Result();
+    QCOMPARE(boxes.seen.size(), 3);
+    QVERIFY(boxes.seen[1].text.contains(QStringLiteral("刚才所做的没有记录下来")));
+    QCOMPARE(boxes.seen[2].caption, QStringLiteral("测试结果"));
 }
 
 // Another program holding the file longer than a write waits puts that write off, with a word;
