@@ -52,8 +52,9 @@ BankReading ReadBank(const QString& path, Cipher& cipher,
         return reading;
     if (!info.isFile()) {
         reading.status = BankStatus::NotAFile;
-        reading.error = info.isDir() ? QStringLiteral("a folder")
-                                     : QStringLiteral("not a regular file (a pipe, socket or device)");
+        reading.error = info.isDir()
+                            ? QStringLiteral("a folder")
+                            : QStringLiteral("not a regular file (a pipe, socket or device)");
         return reading;
     }
     QFile file(path);

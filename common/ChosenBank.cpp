@@ -17,7 +17,8 @@ QString BankNoticeText(const BankReading& reading)
     case BankStatus::Unreadable:
         return QStringLiteral("题库文件无法打开：\n%1\n（%2）").arg(path, reading.error);
     case BankStatus::ReadFailed:
-        return QStringLiteral("读取题库文件时出错，只读到第 %1 行，题库不完整，无法使用：\n%2\n（%3）")
+        return QStringLiteral(
+                   "读取题库文件时出错，只读到第 %1 行，题库不完整，无法使用：\n%2\n（%3）")
             .arg(reading.lines)
             .arg(path, reading.error);
     }

@@ -203,7 +203,8 @@ void TestBankTool::buildCheckDump()
         QStringLiteral("04-001\t4\t1\tB\t图中标志表示什么？\\r\\nA、停车让行\\r\\nB、减速让行\\r\\n"
                        "C、注意行人\tyield.png\t\t交通标志\n"
                        "05-001\t5\t0\tB\t行经人行横道时可以加速通过。\t\t") +
-            Explanation + QStringLiteral("\t通行与让行,交通标志\n05-002\t5\t0\tB\t可以不带驾驶证。\t\t\t\n"));
+            Explanation +
+            QStringLiteral("\t通行与让行,交通标志\n05-002\t5\t0\tB\t可以不带驾驶证。\t\t\t\n"));
     QCOMPARE(dump.err, QString());
 }
 
@@ -300,11 +301,11 @@ void TestBankTool::buildRefuses_data()
     QTest::newRow("topic not on the list")
         << QJsonArray{with("topics", QJsonArray{QStringLiteral("数字"), QStringLiteral("天气")})}
         << QStringLiteral("topic \"天气\" is not on the list");
-    QTest::newRow("topic not text") << QJsonArray{with("topics", QJsonArray{4})}
-                                    << QStringLiteral("is not on the list");
-    QTest::newRow("topic twice")
-        << QJsonArray{with("topics", QJsonArray{QStringLiteral("停车"), QStringLiteral("停车")})}
-        << QStringLiteral("topic 停车 is named twice");
+    QTest::newRow("topic not text")
+        << QJsonArray{with("topics", QJsonArray{4})} << QStringLiteral("is not on the list");
+    QTest::newRow("topic twice") << QJsonArray{with("topics", QJsonArray{QStringLiteral("停车"),
+                                                                         QStringLiteral("停车")})}
+                                 << QStringLiteral("topic 停车 is named twice");
 }
 
 void TestBankTool::buildRefuses()
@@ -336,8 +337,8 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("picture outside pict")
         << QuestionLine(Question("q", "1", "1", "A", "text", R"(..\x.png)")) << "outside";
     QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
-    QTest::newRow("nine fields")
-        << QuestionLine({"q", "1", "1", "A", "text", "", "", "1", "extra"}) << "9 fields";
+    QTest::newRow("nine fields") << QuestionLine({"q", "1", "1", "A", "text", "", "", "1", "extra"})
+                                 << "9 fields";
     QTest::newRow("escape in the text")
         << QuestionLine(Question("q", "1", "0", "A", QStringLiteral("按\x1b[2J喇叭")))
         << "question text holds control characters";
@@ -357,9 +358,8 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("topic not on the list")
         << QuestionLine({"q", "1", "0", "A", "text", "", "", "19"})
         << QStringLiteral("topic \"19\" is not on the list (1 to 18)");
-    QTest::newRow("topic by name")
-        << QuestionLine({"q", "1", "0", "A", "text", "", "", "x"})
-        << QStringLiteral("topic \"x\" is not on the list");
+    QTest::newRow("topic by name") << QuestionLine({"q", "1", "0", "A", "text", "", "", "x"})
+                                   << QStringLiteral("topic \"x\" is not on the list");
     QTest::newRow("topic with a leading zero")
         << QuestionLine({"q", "1", "0", "A", "text", "", "", "2,03"})
         << QStringLiteral("topic \"03\" is not on the list");
@@ -484,13 +484,15 @@ void TestBankTool::checkAndDumpSayWhyTheyCannotRead_data()
     QTest::addColumn<QString>("make");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("dumped");
-    QTest::newRow("missing") << "nothing" << "no such file" << QStringList{};
-    QTest::newRow("folder") << "folder" << "cannot be read: a folder" << QStringList{};
+    QTest::newRow("missing") << "nothing"
+                             << "no such file" << QStringList{};
+    QTest::newRow("folder") << "folder"
+                            << "cannot be read: a folder" << QStringList{};
     QTest::newRow("pipe") << "pipe"
                           << "cannot be read: not a regular file (a pipe, socket or device)"
                           << QStringList{};
-    QTest::newRow("no permission")
-        << "no permission" << "cannot be read: Permission denied" << QStringList{};
+    QTest::newRow("no permission") << "no permission"
+                                   << "cannot be read: Permission denied" << QStringList{};
     QTest::newRow("read error in line 3")
         << "read error"
         << "reading failed after line 2, the bank is not whole: Input/output error"
@@ -653,8 +655,7 @@ void TestBankTool::dumpReportsSkippedLines()
                 QuestionLine(Question("b", "2", "0", "B", "ok"))});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 1);
-    QCOMPARE(dump.out,
-             QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\t\t\nb\t2\t0\tB\tok\t\t\t\n"));
+    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\t\t\nb\t2\t0\tB\tok\t\t\t\n"));
     QVERIFY(dump.err.contains("line 2 skipped"));
 }
 
@@ -676,9 +677,9 @@ void TestBankTool::dumpMarksWhatItCannotShow_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
     const QString text = EncodeQuestionText("text").value();
-    QTest::newRow("question text") << RawLine("q(::)1(::)0(::)A(::)***(::)")
-                                   << "q\t1\t0\tA\t\\?\t\t\t\n"
-                                   << "line 1 (q): question text does not decode";
+    QTest::newRow("question text")
+        << RawLine("q(::)1(::)0(::)A(::)***(::)") << "q\t1\t0\tA\t\\?\t\t\t\n"
+        << "line 1 (q): question text does not decode";
     QTest::newRow("explanation") << RawLine("q(::)1(::)0(::)A(::)" + text + "(::)(::)***")
                                  << "q\t1\t0\tA\ttext\t\t\\?\t\n"
                                  << "line 1 (q): explanation does not decode";
@@ -706,7 +707,8 @@ void TestBankTool::dumpKeepsNoRecords()
 #if defined(__SANITIZE_ADDRESS__)
     QSKIP("AddressSanitizer holds freed memory back");
 #endif
-    const QByteArray line = QuestionLine(Question("s", "1", "0", "A", QStringLiteral("短题"))) + "\r\n";
+    const QByteArray line =
+        QuestionLine(Question("s", "1", "0", "A", QStringLiteral("短题"))) + "\r\n";
     FixtureBank bank;
     bank.Write({line}, "", "small.dat");
     constexpr qsizetype BankSize = 16 * 1024 * 1024;
@@ -714,8 +716,10 @@ void TestBankTool::dumpKeepsNoRecords()
     const long small = PeakMemoryKiB({"dump", bank.FilePath("small.dat")});
     const long large = PeakMemoryKiB({"dump", bank.FilePath("large.dat")});
     QVERIFY(small > 0 && large > 0);
-    QVERIFY2(large - small < BankSize / 1024 / 4,
-             qPrintable(QStringLiteral("%1 KiB for a small bank, %2 KiB for 16 MiB").arg(small).arg(large)));
+    QVERIFY2(
+        large - small < BankSize / 1024 / 4,
+        qPrintable(
+            QStringLiteral("%1 KiB for a small bank, %2 KiB for 16 MiB").arg(small).arg(large)));
 }
 
 QTEST_GUILESS_MAIN(TestBankTool)

@@ -1,4 +1,3 @@
-#include "common/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
@@ -6,6 +5,7 @@
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
 #include "bank/Topics.h"
+#include "common/Platform.h"
 #include "exam/FormEx.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
@@ -101,7 +101,8 @@ QStringList ReadLines(const QByteArray& content, qsizetype maxLength, qsizetype 
 }
 
 // Gives its content, then fails as a disk with a bad sector does.
-class FailingDevice : public QIODevice {
+class FailingDevice : public QIODevice
+{
 public:
     explicit FailingDevice(const QByteArray& content) : content(content) { open(ReadOnly); }
     bool isSequential() const override { return true; }
@@ -189,7 +190,8 @@ void TestLoader::loads_data()
         << LineWithPrivateUseByte("pua(::)1(::)0(::)A(::)x(::)") << QStringList{"pua"}
         << QStringList{} << 0;
     QTest::newRow("topics in field 7")
-        << QuestionLine({"topics", "1", "0", "A", QStringLiteral("有专项"), "", "", "1,4"}) + "\r\n" + a
+        << QuestionLine({"topics", "1", "0", "A", QStringLiteral("有专项"), "", "", "1,4"}) +
+               "\r\n" + a
         << QStringList{"topics", "a"} << QStringList{} << 0;
 }
 
@@ -244,16 +246,16 @@ void TestLoader::readsLinesAcrossChunks_data()
         << mark.first(2) << QStringList{QString::fromLatin1(mark.first(2)) + unended};
     QTest::newRow("mark after the start is text")
         << "a\n" + mark << QStringList{"a", QString::fromLatin1(mark) + unended};
-    QTest::newRow("longest line")
-        << QByteArray("abcd\r\nabcd") << QStringList{"abcd", "abcd" + unended};
+    QTest::newRow("longest line") << QByteArray("abcd\r\nabcd")
+                                  << QStringList{"abcd", "abcd" + unended};
     QTest::newRow("one too long") << QByteArray("abcde\r\nx\nabcde")
                                   << QStringList{"<too long>", "x", "<too long>" + unended};
     QTest::newRow("far too long") << QByteArray(40, 'y') + "\nx"
                                   << QStringList{"<too long>", "x" + unended};
     QTest::newRow("far too long at the end")
         << "x\n" + QByteArray(40, 'y') << QStringList{"x", "<too long>" + unended};
-    QTest::newRow("too long at the end with a line end")
-        << "x\n" + QByteArray(40, 'y') + "\r\n" << QStringList{"x", "<too long>"};
+    QTest::newRow("too long at the end with a line end") << "x\n" + QByteArray(40, 'y') + "\r\n"
+                                                         << QStringList{"x", "<too long>"};
     QTest::newRow("CR inside a line is kept") << QByteArray("a\rb\r\n") << QStringList{"a\rb"};
     QTest::newRow("nothing") << QByteArray() << QStringList{};
 }
@@ -349,12 +351,15 @@ void TestLoader::topicsOfARecord_data()
     QTest::newRow("explanation, no topics") << six + QStringList{"why"} << QStringList{};
     QTest::newRow("empty field 7") << six + QStringList{"", ""} << QStringList{};
     QTest::newRow("first and last")
-        << six + QStringList{"", "1,18"} << QStringList{QStringLiteral("数字"), QStringLiteral("安全文明驾驶")};
+        << six + QStringList{"", "1,18"}
+        << QStringList{QStringLiteral("数字"), QStringLiteral("安全文明驾驶")};
     QTest::newRow("in the record's order")
-        << six + QStringList{"why", "4,2"} << QStringList{QStringLiteral("交通标志"), QStringLiteral("罚款")};
+        << six + QStringList{"why", "4,2"}
+        << QStringList{QStringLiteral("交通标志"), QStringLiteral("罚款")};
     QTest::newRow("what names no topic is left out")
         << six + QStringList{"", "0,19,01,+2, 3,x,,3"} << QStringList{QStringLiteral("记分")};
-    QTest::newRow("named twice") << six + QStringList{"", "5,5"} << QStringList{QStringLiteral("交通标线")};
+    QTest::newRow("named twice") << six + QStringList{"", "5,5"}
+                                 << QStringList{QStringLiteral("交通标线")};
 }
 
 void TestLoader::topicsOfARecord()
@@ -403,8 +408,9 @@ void TestLoader::windowsTellWhyTheBankCannotBeRead_data()
     QTest::newRow("no permission") << "no permission" << QStringLiteral("题库文件无法打开：");
     // Reading the process's own memory from address 0 fails with EIO: a read error that
     // needs no faulty disk.
-    QTest::newRow("read error")
-        << "read error" << QStringLiteral("读取题库文件时出错，只读到第 0 行，题库不完整，无法使用：");
+    QTest::newRow("read error") << "read error"
+                                << QStringLiteral(
+                                       "读取题库文件时出错，只读到第 0 行，题库不完整，无法使用：");
 }
 
 void TestLoader::windowsTellWhyTheBankCannotBeRead()

@@ -45,7 +45,8 @@ QList<QByteArray> PracticeBank()
 }
 // While it lives, opens the pipe at path for writing now and then after a few seconds: a reader
 // stuck waiting for a writer then reads an end of file, and the test fails instead of hanging.
-class PipeUnblocker {
+class PipeUnblocker
+{
 public:
     explicit PipeUnblocker(const QByteArray& path)
         : thread([this, path] {

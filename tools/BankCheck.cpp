@@ -37,8 +37,7 @@ bool EndsWithBasis(const QString& explanation)
 {
     static const QString opening = QStringLiteral("（依据：");
     const qsizetype at = explanation.lastIndexOf(opening);
-    return at >= 0 && explanation.endsWith(u'）') &&
-           explanation.size() > at + opening.size() + 1;
+    return at >= 0 && explanation.endsWith(u'）') && explanation.size() > at + opening.size() + 1;
 }
 
 // A right option far longer than both wrong ones gives the answer away.
@@ -139,8 +138,8 @@ public:
         report.topics.fill(0, Topics::Names.size());
         const BankReading reading =
             ReadBank(path, cipher, [&](BankRecord&& record) { CheckRecord(record, cipher); });
-        const bool opened = reading.status == BankStatus::Read ||
-                            reading.status == BankStatus::ReadFailed;
+        const bool opened =
+            reading.status == BankStatus::Read || reading.status == BankStatus::ReadFailed;
         if (!reading.Complete())
             report.problems.Add(RecordProblems, BankStatusText(reading, path));
         if (!opened)
@@ -285,10 +284,10 @@ private:
     }
 
     // Field 7: one to three topic numbers, none twice; each topic named is counted.
-    template <typename Problem>
-    void CheckTopics(const QString& field, Problem problem)
+    template <typename Problem> void CheckTopics(const QString& field, Problem problem)
     {
-        const QStringList entries = field.isEmpty() ? QStringList() : field.split(Topics::Separator);
+        const QStringList entries =
+            field.isEmpty() ? QStringList() : field.split(Topics::Separator);
         if (entries.size() > Topics::MaximumPerQuestion)
             problem(QStringLiteral("%1 topics, at most %2")
                         .arg(entries.size())

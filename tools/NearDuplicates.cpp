@@ -246,7 +246,8 @@ NearDuplicates::Found NearDuplicates::Find(qsizetype shown) const
             std::size_t& skip = tooSmall[set[i]];
             while (skip < list.size() && ranked.Size(list[skip]) < least)
                 ++skip;
-            const std::size_t latest = list.size() - std::min<std::size_t>(list.size(), MaxScannedPerPair);
+            const std::size_t latest =
+                list.size() - std::min<std::size_t>(list.size(), MaxScannedPerPair);
             cutShort = cutShort || latest > skip;
             for (std::size_t k = std::max(skip, latest); k < list.size(); ++k) {
                 if (sharedInPrefix[list[k]]++ == 0)

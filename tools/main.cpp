@@ -172,11 +172,13 @@ int Dump(const QString& file)
         };
         QStringList topics;
         const QString topicField = Record::FieldOf(f, Record::Topics);
-        for (const QString& entry : topicField.isEmpty() ? QStringList() : topicField.split(Topics::Separator)) {
+        for (const QString& entry :
+             topicField.isEmpty() ? QStringList() : topicField.split(Topics::Separator)) {
             const auto name = Topics::NameOf(entry);
-            topics.append(name ? *name
-                               : unreadable(QStringLiteral("topic \"%1\" is not on the list")
-                                                .arg(Escaped(entry))));
+            topics.append(
+                name ? *name
+                     : unreadable(
+                           QStringLiteral("topic \"%1\" is not on the list").arg(Escaped(entry))));
         }
         Out() << QStringList{f[Record::Id],
                              f[Record::Chapter],
@@ -185,7 +187,8 @@ int Dump(const QString& file)
                              shown(Record::ProtectedText(f[Record::QuestionText], cipher),
                                    QStringLiteral("question text")),
                              Record::FieldOf(f, Record::Picture),
-                             shown(Record::ExplanationText(f, cipher), QStringLiteral("explanation")),
+                             shown(Record::ExplanationText(f, cipher),
+                                   QStringLiteral("explanation")),
                              topics.join(Topics::Separator)}
                      .join(u'\t')
               << '\n';
