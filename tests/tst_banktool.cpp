@@ -352,6 +352,11 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("explanation without its basis")
         << QuestionLine({"q", "1", "0", "A", "text", "", QStringLiteral("行人优先。")})
         << QStringLiteral("explanation does not end with its basis");
+    // What a line cut just after a separator leaves.
+    QTest::newRow("empty field 6 last")
+        << QuestionLine({"q", "1", "0", "A", "text", "", ""}) << QStringLiteral("field 6 is empty");
+    QTest::newRow("empty field 7")
+        << QuestionLine({"q", "1", "0", "A", "text", "", "", ""}) << QStringLiteral("field 7 is empty");
     QTest::newRow("explanation with an empty basis")
         << QuestionLine({"q", "1", "0", "A", "text", "", QStringLiteral("行人优先。（依据：）")})
         << QStringLiteral("explanation does not end with its basis");

@@ -206,6 +206,9 @@ private:
                         .arg(record.dropped));
         if (f.size() < Record::FieldCount || f.size() > Record::FieldCountWithTopics)
             problem(QStringLiteral("%1 fields instead of 6 to 8").arg(f.size()));
+        // No encoder writes a last field empty; a line cut just after a separator ends so.
+        if (f.size() > Record::FieldCount && f.last().isEmpty())
+            problem(QStringLiteral("field %1 is empty: leave it out").arg(f.size() - 1));
         const auto chapterNumber = Record::ChapterNumber(f[Record::Chapter]);
         const int chapter = chapterNumber.value_or(0);
         const bool chapterOk = chapterNumber && f[Record::Chapter] == QString::number(chapter);
