@@ -47,13 +47,35 @@ BankReading ReadBank(const QString& path, Cipher& cipher,
                      const std::function<void(BankRecord&&)>& take)
 {
     BankReading reading;
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    const QFileInfo info(path);
+    if (!info.exists())
         return reading;
-    reading.found = true;
+    if (!info.isFile()) {
+        reading.status = BankStatus::NotAFile;
+        reading.error = info.isDir()
+                            ? QStringLiteral("a folder")
+                            : QStringLiteral("not a regular file (a pipe, socket or device)");
+        return reading;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.status = BankStatus::Unreadable;
+        reading.error = file.errorString();
+        return reading;
+    }
+    return ReadBank(file, cipher, take);
+}
 
-    LineReader lines(file, MaxLineLength);
+BankReading ReadBank(QIODevice& device, Cipher& cipher,
+                     const std::function<void(BankRecord&&)>& take)
+{
+    BankReading reading;
+    reading.status = BankStatus::Read;
+    LineReader lines(device, MaxLineLength);
     while (lines.Next()) {
+        reading.lines = lines.Number();
+        if (!lines.Ended())
+            reading.unendedLine = lines.Number();
         if (lines.TooLong()) {
             Skip(reading, lines.Number(), SkipReason::TooLong);
             continue;
@@ -72,6 +94,10 @@ BankReading ReadBank(const QString& path, Cipher& cipher,
             continue;
         }
         take({lines.Number(), std::move(unwrapped->text), unwrapped->dropped});
+    }
+    if (lines.Failed()) {
+        reading.status = BankStatus::ReadFailed;
+        reading.error = lines.Error();
     }
     return reading;
 }
@@ -93,6 +119,25 @@ QString SkipReasonText(SkipReason reason)
         return QStringLiteral("not valid base64 text");
     case SkipReason::TooFewFields:
         return QStringLiteral("fewer than five fields");
+    }
+    return {};
+}
+
+QString BankStatusText(const BankReading& reading, const QString& path)
+{
+    switch (reading.status) {
+    case BankStatus::Read:
+        return {};
+    case BankStatus::Missing:
+        return QStringLiteral("%1: no such file").arg(path);
+    case BankStatus::NotAFile:
+    case BankStatus::Unreadable:
+        return QStringLiteral("%1: cannot be read: %2").arg(path, reading.error);
+    case BankStatus::ReadFailed:
+        return QStringLiteral("%1: reading failed after line %2, the bank is not whole: %3")
+            .arg(path)
+            .arg(reading.lines)
+            .arg(reading.error);
     }
     return {};
 }

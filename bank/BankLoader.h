@@ -7,6 +7,7 @@
 #include <functional>
 
 class Cipher;
+class QIODevice;
 
 // A usable line of a bank file: its record text, fields separated by "(::)".
 struct BankRecord {
@@ -25,15 +26,29 @@ struct SkippedLine {
     SkipReason reason = SkipReason::NotDecodable;
 };
 
+// How far reading a bank file got.
+enum class BankStatus {
+    Read,       // to its end or its first empty line
+    Missing,    // nothing at that path
+    NotAFile,   // a folder, a pipe or a device: never opened, so that nothing waits on it
+    Unreadable, // the file could not be opened
+    ReadFailed  // reading failed part-way: the records before the failure are not the bank
+};
+
 // What reading a bank file met besides its records. However many lines are skipped, only the
 // first few are kept with their reasons, so a huge damaged file costs no memory for them.
 struct BankReading {
     static constexpr qsizetype SkippedLinesKept = 20;
 
-    bool found = false;         // false: no file at that path
+    BankStatus status = BankStatus::Missing;
+    QString error;              // the system's words when opening or reading failed
+    qsizetype lines = 0;        // lines read whole
     QList<SkippedLine> skipped; // the first SkippedLinesKept skipped lines
     qsizetype skippedCount = 0; // all of them
     qsizetype emptyLine = 0;    // the empty line reading stopped at; 0 when none
+    qsizetype unendedLine = 0;  // the last line when the file stops inside it, as a cut would
+
+    bool Complete() const { return status == BankStatus::Read; }
 };
 
 struct LoadedBank : BankReading {
@@ -51,8 +66,13 @@ constexpr qsizetype MaxLineLength = 32767;
 // Reports instead of showing anything: the windows decide what to say.
 BankReading ReadBank(const QString& path, Cipher& cipher,
                      const std::function<void(BankRecord&&)>& take);
+// The same from a device open for reading; status is Read or ReadFailed.
+BankReading ReadBank(QIODevice& device, Cipher& cipher,
+                     const std::function<void(BankRecord&&)>& take);
 
 // The same, keeping the records.
 LoadedBank LoadBank(const QString& path, Cipher& cipher);
 
 QString SkipReasonText(SkipReason reason);
+// Why the bank at path was not read whole, for the bank tool; empty when it was.
+QString BankStatusText(const BankReading& reading, const QString& path);

@@ -35,7 +35,7 @@ bool LineReader::Next()
         }
         searched = end - start;
         if (!Fill()) {
-            if (start == end && !tooLong)
+            if (failed || (start == end && !tooLong))
                 return false;
             Take(end - start, 0);
             return true;
@@ -49,6 +49,7 @@ void LineReader::Take(qsizetype length, qsizetype lineEndLength)
     line = QByteArrayView(buffer.constData() + start, length);
     start += length + lineEndLength;
     ++number;
+    ended = lineEndLength > 0;
     if (line.endsWith('\r'))
         line.chop(1);
     if (tooLong || line.size() > maxLength) {
@@ -57,9 +58,12 @@ void LineReader::Take(qsizetype length, qsizetype lineEndLength)
     }
 }
 
-// Moves the unread bytes to the front and reads more after them; false at the end of the file.
+// Moves the unread bytes to the front and reads more after them; false at the end of the file
+// and when reading fails.
 bool LineReader::Fill()
 {
+    if (failed)
+        return false;
     if (start > 0) {
         std::memmove(buffer.data(), buffer.constData() + start, std::size_t(end - start));
         end -= start;
@@ -68,6 +72,10 @@ bool LineReader::Fill()
     if (buffer.size() - end < chunkSize)
         buffer.resize(end + chunkSize);
     const qint64 read = device.read(buffer.data() + end, chunkSize);
+    if (read < 0) {
+        failed = true;
+        error = device.errorString();
+    }
     if (read <= 0)
         return false;
     end += read;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 class QIODevice;
 
@@ -14,8 +15,9 @@ public:
     // Reads chunkSize bytes at a time; tests make it small to try lines across chunks.
     LineReader(QIODevice& device, qsizetype maxLength, qsizetype chunkSize = DefaultChunkSize);
 
-    // Moves to the next line; false at the end of the file. Lines end in LF or CR LF, the last
-    // one may have none, and a UTF-8 byte-order mark at the very start is left out.
+    // Moves to the next line; false at the end of the file, or when reading failed (Failed()).
+    // Lines end in LF or CR LF, the last one may have none, and a UTF-8 byte-order mark at the
+    // very start is left out.
     bool Next();
     // The line without its line end; valid until the next call of Next(), empty when too long.
     QByteArrayView Line() const { return line; }
@@ -23,6 +25,13 @@ public:
     bool TooLong() const { return tooLong; }
     // 1-based number of the line.
     qsizetype Number() const { return number; }
+    // The line ended in LF (or CR LF); false for a last line the file stops in, which may have
+    // been cut off. A CR alone at the end of the file is no line end.
+    bool Ended() const { return ended; }
+    // Reading failed: what was read before is all there is, and the last line may be part of
+    // one. A line cut off by the failure is not given.
+    bool Failed() const { return failed; }
+    QString Error() const { return error; }
 
 private:
     bool Fill();
@@ -37,6 +46,9 @@ private:
     qsizetype end = 0;
     QByteArrayView line;
     bool tooLong = false;
+    bool ended = false;
+    bool failed = false;
+    QString error;
     bool atFileStart = true;
     qsizetype number = 0;
 };

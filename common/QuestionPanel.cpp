@@ -140,7 +140,9 @@ QPixmap SharpestPicture(const QString& path, qreal ratio)
         picture.setDevicePixelRatio(TwinRatio);
         return picture;
     }
-    picture.load(path);
+    // Only a regular file (or a link to one): opening a pipe would wait for a writer forever.
+    if (QFileInfo(path).isFile())
+        picture.load(path);
     return picture;
 }
 

@@ -1,12 +1,12 @@
 #include "exam/FormEx.h"
 
+#include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
 #include "common/TextZoom.h"
 #include "common/Study.h"
-#include "bank/BankLoader.h"
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
 #include "study/StudyStore.h"
@@ -92,14 +92,12 @@ void FormEx::cmdStart_Click()
 
 bool FormEx::ReadData()
 {
-    const LoadedBank bank = LoadBank(BankPath(), Cipher);
-    if (!bank.found) {
-        Notice(this, MissingBankText);
+    const auto bank = LoadChosenBank(this, Cipher);
+    if (!bank)
         return false;
-    }
     int judgeCount = 1;
     int choiceCount = 1;
-    for (const BankRecord& record : bank.records) {
+    for (const BankRecord& record : bank->records) {
         if (Record::FieldAt(record.text, Record::Kind) == Record::ChoiceKind)
             mdictxz.Add(Record::PoolKey(choiceCount++), record.text);
         else

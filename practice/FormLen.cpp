@@ -1,12 +1,12 @@
 #include "practice/FormLen.h"
 
+#include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
 #include "common/Study.h"
 #include "common/TextZoom.h"
-#include "bank/BankLoader.h"
 #include "study/StudyStore.h"
 #include "ui_FormLen.h"
 
@@ -70,12 +70,10 @@ void FormLen::Form_Load()
 
 void FormLen::ReadData()
 {
-    const LoadedBank bank = LoadBank(BankPath(), Cipher);
-    if (!bank.found) {
-        Notice(this, MissingBankText);
+    const auto bank = LoadChosenBank(this, Cipher);
+    if (!bank)
         return;
-    }
-    for (const BankRecord& record : bank.records) {
+    for (const BankRecord& record : bank->records) {
         const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
         if (!chapter)
             continue;

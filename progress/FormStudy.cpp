@@ -1,9 +1,9 @@
 #include "progress/FormStudy.h"
 
+#include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
 #include "common/Study.h"
-#include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "exam/ExamRules.h"
 #include "practice/FormLen.h"
@@ -123,12 +123,10 @@ void FormStudy::SetUpChart()
 void FormStudy::ReadData()
 {
     ::Cipher cipher;
-    const LoadedBank bank = LoadBank(BankPath(), cipher);
-    if (!bank.found) {
-        Notice(this, MissingBankText);
+    const auto bank = LoadChosenBank(this, cipher);
+    if (!bank)
         return;
-    }
-    for (const BankRecord& record : bank.records) {
+    for (const BankRecord& record : bank->records) {
         const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
         if (chapter)
             mchapters.insert(Record::FieldAt(record.text, Record::Id).toString(), *chapter);

@@ -8,8 +8,18 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
 
 namespace {
 struct Run {
@@ -18,9 +28,11 @@ struct Run {
     QString err;
 };
 
-Run Tool(const QStringList& arguments)
+Run Tool(const QStringList& arguments,
+         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(JIAOGUI_BANK_TOOL), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -55,6 +67,56 @@ const QString YieldSvg = QStringLiteral(
     R"(<polygon points="90,10 210,10 150,150" fill="#FFFFFF" stroke="#D00000" stroke-width="12"/>)"
     R"(</svg>)");
 
+// The environment in which reading path fails with EIO after its first bytes.
+QProcessEnvironment FailingReadAfter(const QString& path, qsizetype bytes)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+#ifdef JIAOGUI_READ_FAILURE
+    environment.insert("LD_PRELOAD", QStringLiteral(JIAOGUI_READ_FAILURE));
+    // A sanitizer build wants its runtime loaded first; the preloaded read() does not mind.
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") +
+                                           QStringLiteral(":verify_asan_link_order=0"));
+    environment.insert("JIAOGUI_FAIL_READ_PATH", QFileInfo(path).canonicalFilePath());
+    environment.insert("JIAOGUI_FAIL_READ_AFTER", QString::number(bytes));
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(bytes);
+#endif
+    return environment;
+}
+
+// The most memory the bank tool held while it ran, in KiB; its output is thrown away.
+long PeakMemoryKiB(const QStringList& arguments)
+{
+    QList<QByteArray> words{QByteArray(JIAOGUI_BANK_TOOL)};
+    for (const QString& argument : arguments)
+        words.append(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status))
+        return -1;
+    return usage.ru_maxrss;
+}
+
+// The check's line for a topic: its name, padding, its count.
+QRegularExpression TopicLine(const QString& name, int count)
+{
+    return QRegularExpression(QStringLiteral("\n%1[\\x{3000} ]* +%2\n").arg(name).arg(count));
+}
+
 // A bank source folder: <dir>/beijing/*.json with <dir>/pict-src/yield.svg.
 class SourceTree {
 public:
@@ -84,6 +146,8 @@ class TestBankTool : public QObject {
     Q_OBJECT
 private slots:
     void buildCheckDump();
+    void buildWritesTheFields_data();
+    void buildWritesTheFields();
     void buildRefuses_data();
     void buildRefuses();
     void checkFinds_data();
@@ -93,21 +157,29 @@ private slots:
     void checkShowsTheFirstOfEachSort();
     void checkTellsWhatIsNeverRead_data();
     void checkTellsWhatIsNeverRead();
+    void checkAndDumpSayWhyTheyCannotRead_data();
+    void checkAndDumpSayWhyTheyCannotRead();
     void checkExplanations_data();
     void checkExplanations();
     void basisEnding_data();
     void basisEnding();
     void dumpReportsSkippedLines();
     void dumpEscapesControlCharacters();
+    void dumpMarksWhatItCannotShow_data();
+    void dumpMarksWhatItCannotShow();
+    void dumpKeepsNoRecords();
 };
 
 void TestBankTool::buildCheckDump()
 {
     SourceTree tree;
-    tree.Questions("04.json", {ChoiceSource("04-001", QStringLiteral("图中标志表示什么？"))});
+    QJsonObject choice = ChoiceSource("04-001", QStringLiteral("图中标志表示什么？"));
+    choice["topics"] = QJsonArray{QStringLiteral("交通标志")};
+    tree.Questions("04.json", {choice});
     QJsonObject judge = JudgeSource("05-001", QStringLiteral("行经人行横道时可以加速通过。"));
     judge["explanation"] = Explanation;
-    tree.Questions("05.json", {judge});
+    judge["topics"] = QJsonArray{QStringLiteral("通行与让行"), QStringLiteral("交通标志")};
+    tree.Questions("05.json", {judge, JudgeSource("05-002", QStringLiteral("可以不带驾驶证。"))});
     QDir().mkpath(QFileInfo(tree.Out()).path());
 
     const Run build = Tool({"build", tree.Source(), tree.Out()});
@@ -116,19 +188,57 @@ void TestBankTool::buildCheckDump()
 
     const Run check = Tool({"check", tree.Out()});
     QCOMPARE(check.exitCode, 0);
-    QVERIFY2(check.out.contains("2 records, 1 with a picture, 1 with an explanation"),
+    QVERIFY2(check.out.contains("3 records, 1 with a picture, 1 with an explanation"),
              qPrintable(check.out));
     QVERIFY(check.out.contains("no problems"));
+    QVERIFY2(check.out.contains(TopicLine(QStringLiteral("交通标志"), 2)), qPrintable(check.out));
+    QVERIFY(check.out.contains(TopicLine(QStringLiteral("通行与让行"), 1)));
+    QVERIFY(check.out.contains(TopicLine(QStringLiteral("数字"), 0)));
+    QVERIFY(check.out.contains(TopicLine(QStringLiteral("without a topic"), 1)));
 
     const Run dump = Tool({"dump", tree.Out()});
     QCOMPARE(dump.exitCode, 0);
     QCOMPARE(
         dump.out,
         QStringLiteral("04-001\t4\t1\tB\t图中标志表示什么？\\r\\nA、停车让行\\r\\nB、减速让行\\r\\n"
-                       "C、注意行人\tyield.png\t\n"
+                       "C、注意行人\tyield.png\t\t交通标志\n"
                        "05-001\t5\t0\tB\t行经人行横道时可以加速通过。\t\t") +
-            Explanation + u'\n');
+            Explanation +
+            QStringLiteral("\t通行与让行,交通标志\n05-002\t5\t0\tB\t可以不带驾驶证。\t\t\t\n"));
     QCOMPARE(dump.err, QString());
+}
+
+// A source without topics gives the bank it always gave, byte for byte.
+void TestBankTool::buildWritesTheFields_data()
+{
+    QTest::addColumn<QJsonObject>("source");
+    QTest::addColumn<QStringList>("record");
+    const QString text = QStringLiteral("行经人行横道时可以加速通过。");
+    const QJsonObject plain = JudgeSource("05-001", text);
+    const QStringList six = {"05-001", "5", "0", "B", text, ""};
+    QJsonObject explained = plain;
+    explained["explanation"] = Explanation;
+    QJsonObject topics = plain;
+    topics["topics"] = QJsonArray{QStringLiteral("安全文明驾驶"), QStringLiteral("数字")};
+    QJsonObject both = explained;
+    both["topics"] = QJsonArray{QStringLiteral("罚款")};
+    QTest::newRow("neither") << plain << six;
+    QTest::newRow("explanation") << explained << six + QStringList{Explanation};
+    QTest::newRow("topics") << topics << six + QStringList{"", "18,1"};
+    QTest::newRow("both") << both << six + QStringList{Explanation, "2"};
+}
+
+void TestBankTool::buildWritesTheFields()
+{
+    QFETCH(QJsonObject, source);
+    QFETCH(QStringList, record);
+    SourceTree tree;
+    tree.Questions("05.json", {source});
+    QDir().mkpath(QFileInfo(tree.Out()).path());
+    QCOMPARE(Tool({"build", tree.Source(), tree.Out()}).exitCode, 0);
+    QFile bank(tree.Out());
+    QVERIFY(bank.open(QIODevice::ReadOnly));
+    QCOMPARE(bank.readAll(), QuestionLine(record) + "\r\n");
 }
 
 void TestBankTool::buildRefuses_data()
@@ -174,6 +284,28 @@ void TestBankTool::buildRefuses_data()
         << QStringLiteral("explanation has characters outside");
     QTest::newRow("explanation not text")
         << QJsonArray{with("explanation", 5)} << QStringLiteral("explanation must be text");
+    QTest::newRow("escape in the text")
+        << QJsonArray{with("text", QStringLiteral("按\x1b[2J喇叭。"))}
+        << QStringLiteral("text holds control characters");
+    QTest::newRow("bell in the explanation")
+        << QJsonArray{with("explanation",
+                           QStringLiteral("行人\a优先。（依据：道路交通安全法第四十七条）"))}
+        << QStringLiteral("explanation holds control characters");
+    const QString list = QStringLiteral("topics must be a list of one to three topic names");
+    QTest::newRow("topics as text") << QJsonArray{with("topics", QStringLiteral("数字"))} << list;
+    QTest::newRow("no topics in the list") << QJsonArray{with("topics", QJsonArray{})} << list;
+    QTest::newRow("four topics")
+        << QJsonArray{with("topics", QJsonArray{QStringLiteral("数字"), QStringLiteral("罚款"),
+                                                QStringLiteral("记分"), QStringLiteral("停车")})}
+        << list;
+    QTest::newRow("topic not on the list")
+        << QJsonArray{with("topics", QJsonArray{QStringLiteral("数字"), QStringLiteral("天气")})}
+        << QStringLiteral("topic \"天气\" is not on the list");
+    QTest::newRow("topic not text")
+        << QJsonArray{with("topics", QJsonArray{4})} << QStringLiteral("is not on the list");
+    QTest::newRow("topic twice") << QJsonArray{with("topics", QJsonArray{QStringLiteral("停车"),
+                                                                         QStringLiteral("停车")})}
+                                 << QStringLiteral("topic 停车 is named twice");
 }
 
 void TestBankTool::buildRefuses()
@@ -205,8 +337,42 @@ void TestBankTool::checkFinds_data()
     QTest::newRow("picture outside pict")
         << QuestionLine(Question("q", "1", "1", "A", "text", R"(..\x.png)")) << "outside";
     QTest::newRow("five fields") << QuestionLine({"q", "1", "1", "A", "text"}) << "5 fields";
-    QTest::newRow("eight fields") << QuestionLine({"q", "1", "1", "A", "text", "", "why", "extra"})
-                                  << "8 fields";
+    QTest::newRow("nine fields") << QuestionLine({"q", "1", "1", "A", "text", "", "", "1", "extra"})
+                                 << "9 fields";
+    QTest::newRow("escape in the text")
+        << QuestionLine(Question("q", "1", "0", "A", QStringLiteral("按\x1b[2J喇叭")))
+        << "question text holds control characters";
+    QTest::newRow("NUL in the text")
+        << QuestionLine(Question("q", "1", "0", "A", QStringLiteral("空") + QChar(0) + "x"))
+        << "question text holds control characters";
+    const QString basis = QStringLiteral("（依据：道路交通安全法第十一条）");
+    QTest::newRow("bell in the explanation")
+        << QuestionLine({"q", "1", "0", "A", "text", "", QStringLiteral("响\a铃。") + basis})
+        << "explanation holds control characters";
+    QTest::newRow("explanation without its basis")
+        << QuestionLine({"q", "1", "0", "A", "text", "", QStringLiteral("行人优先。")})
+        << QStringLiteral("explanation does not end with its basis");
+    // What a line cut just after a separator leaves.
+    QTest::newRow("empty field 6 last")
+        << QuestionLine({"q", "1", "0", "A", "text", "", ""}) << QStringLiteral("field 6 is empty");
+    QTest::newRow("empty field 7")
+        << QuestionLine({"q", "1", "0", "A", "text", "", "", ""}) << QStringLiteral("field 7 is empty");
+    QTest::newRow("explanation with an empty basis")
+        << QuestionLine({"q", "1", "0", "A", "text", "", QStringLiteral("行人优先。（依据：）")})
+        << QStringLiteral("explanation does not end with its basis");
+    QTest::newRow("topic not on the list")
+        << QuestionLine({"q", "1", "0", "A", "text", "", "", "19"})
+        << QStringLiteral("topic \"19\" is not on the list (1 to 18)");
+    QTest::newRow("topic by name") << QuestionLine({"q", "1", "0", "A", "text", "", "", "x"})
+                                   << QStringLiteral("topic \"x\" is not on the list");
+    QTest::newRow("topic with a leading zero")
+        << QuestionLine({"q", "1", "0", "A", "text", "", "", "2,03"})
+        << QStringLiteral("topic \"03\" is not on the list");
+    QTest::newRow("topic named twice")
+        << QuestionLine({"q", "1", "0", "A", "text", "", "", "3,1,3"})
+        << QStringLiteral("topic 3 (记分) is named twice");
+    QTest::newRow("four topics") << QuestionLine({"q", "1", "0", "A", "text", "", "", "1,2,3,4"})
+                                 << QStringLiteral("4 topics, at most 3");
     QTest::newRow("explanation not encoded")
         << RawLine("q(::)1(::)1(::)A(::)" + EncodeQuestionText("text").value() + "(::)(::)***")
         << "explanation does not decode";
@@ -308,6 +474,72 @@ void TestBankTool::checkTellsWhatIsNeverRead_data()
     QTest::newRow("empty line at the end") << a + "\r\n" + b + "\r\n\r\n" << 0 << QStringList{};
     QTest::newRow("cut inside a line")
         << a + "\r\n" + b.first(b.size() - 3) << 1 << QStringList{"line 2: not valid base64"};
+    const QString cutOff = QStringLiteral("line 2: the file ends inside it, without a line end");
+    QTest::newRow("no line end after the last line") << a + "\r\n" + b << 0 << QStringList{cutOff};
+    // What is left of a line cut inside its explanation can still decode.
+    QTest::newRow("cut inside the explanation")
+        << a + "\r\n" +
+               QuestionLine({"c", "1", "0", "A", "text", "",
+                             QStringLiteral("应当随车携带驾驶证。（依据：道路交通安全法实")})
+        << 1 << QStringList{"line 2 (c): explanation does not end with its basis", cutOff};
+}
+
+void TestBankTool::checkAndDumpSayWhyTheyCannotRead_data()
+{
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("dumped");
+    QTest::newRow("missing") << "nothing"
+                             << "no such file" << QStringList{};
+    QTest::newRow("folder") << "folder"
+                            << "cannot be read: a folder" << QStringList{};
+    QTest::newRow("pipe") << "pipe"
+                          << "cannot be read: not a regular file (a pipe, socket or device)"
+                          << QStringList{};
+    QTest::newRow("no permission") << "no permission"
+                                   << "cannot be read: Permission denied" << QStringList{};
+    QTest::newRow("read error in line 3")
+        << "read error"
+        << "reading failed after line 2, the bank is not whole: Input/output error"
+        << QStringList{"a", "b"};
+}
+
+void TestBankTool::checkAndDumpSayWhyTheyCannotRead()
+{
+    QFETCH(QString, make);
+    QFETCH(QString, message);
+    QFETCH(QStringList, dumped);
+    FixtureBank bank;
+    const QString path = bank.FilePath();
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (make == u"folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (make == u"pipe") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (make == u"no permission") {
+        if (geteuid() == 0)
+            QSKIP("the superuser reads any file");
+        bank.Write({a});
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    } else if (make == u"read error") {
+#ifndef JIAOGUI_READ_FAILURE
+        QSKIP("read errors are made on Linux only");
+#endif
+        bank.Write({a, b, a, b});
+        environment = FailingReadAfter(path, 2 * (a.size() + 2) + 10);
+    }
+    const Run check = Tool({"check", path}, environment);
+    QCOMPARE(check.exitCode, 1);
+    QVERIFY2(check.out.contains("problem: " + path + ": " + message), qPrintable(check.out));
+    const Run dump = Tool({"dump", path}, environment);
+    QCOMPARE(dump.exitCode, 1);
+    QVERIFY2(dump.err.contains(path + ": " + message), qPrintable(dump.err));
+    QStringList ids;
+    for (const QString& line : dump.out.split(u'\n', Qt::SkipEmptyParts))
+        ids.append(line.section(u'\t', 0, 0));
+    QCOMPARE(ids, dumped);
 }
 
 void TestBankTool::checkTellsWhatIsNeverRead()
@@ -427,8 +659,8 @@ void TestBankTool::dumpReportsSkippedLines()
     bank.Write({QuestionLine(Question("a", "1", "0", "A", "tab\there\\")), "bad line",
                 QuestionLine(Question("b", "2", "0", "B", "ok"))});
     const Run dump = Tool({"dump", bank.FilePath()});
-    QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\t\nb\t2\t0\tB\tok\t\t\n"));
+    QCOMPARE(dump.exitCode, 1);
+    QCOMPARE(dump.out, QStringLiteral("a\t1\t0\tA\ttab\\there\\\\\t\t\t\nb\t2\t0\tB\tok\t\t\t\n"));
     QVERIFY(dump.err.contains("line 2 skipped"));
 }
 
@@ -441,7 +673,58 @@ void TestBankTool::dumpEscapesControlCharacters()
                                                      "c\x7f\r\n\\")))});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\t\n"));
+    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\t\t\n"));
+}
+
+void TestBankTool::dumpMarksWhatItCannotShow_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QString text = EncodeQuestionText("text").value();
+    QTest::newRow("question text")
+        << RawLine("q(::)1(::)0(::)A(::)***(::)") << "q\t1\t0\tA\t\\?\t\t\t\n"
+        << "line 1 (q): question text does not decode";
+    QTest::newRow("explanation") << RawLine("q(::)1(::)0(::)A(::)" + text + "(::)(::)***")
+                                 << "q\t1\t0\tA\ttext\t\t\\?\t\n"
+                                 << "line 1 (q): explanation does not decode";
+    QTest::newRow("topic") << QuestionLine({"q", "1", "0", "A", "text", "", "", "19,1"})
+                           << QStringLiteral("q\t1\t0\tA\ttext\t\t\t\\?,数字\n")
+                           << "line 1 (q): topic \"19\" is not on the list";
+}
+
+void TestBankTool::dumpMarksWhatItCannotShow()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    FixtureBank bank;
+    bank.Write({line});
+    const Run dump = Tool({"dump", bank.FilePath()});
+    QCOMPARE(dump.exitCode, 1);
+    QCOMPARE(dump.out, out);
+    QVERIFY2(dump.err.contains(err), qPrintable(dump.err));
+}
+
+// Each record is written as it is read: a large bank takes no more memory than a small one.
+void TestBankTool::dumpKeepsNoRecords()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer holds freed memory back");
+#endif
+    const QByteArray line =
+        QuestionLine(Question("s", "1", "0", "A", QStringLiteral("短题"))) + "\r\n";
+    FixtureBank bank;
+    bank.Write({line}, "", "small.dat");
+    constexpr qsizetype BankSize = 16 * 1024 * 1024;
+    bank.Write({line.repeated(BankSize / line.size())}, "", "large.dat");
+    const long small = PeakMemoryKiB({"dump", bank.FilePath("small.dat")});
+    const long large = PeakMemoryKiB({"dump", bank.FilePath("large.dat")});
+    QVERIFY(small > 0 && large > 0);
+    QVERIFY2(
+        large - small < BankSize / 1024 / 4,
+        qPrintable(
+            QStringLiteral("%1 KiB for a small bank, %2 KiB for 16 MiB").arg(small).arg(large)));
 }
 
 QTEST_GUILESS_MAIN(TestBankTool)

@@ -1,18 +1,26 @@
-#include "common/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/LineReader.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "bank/Topics.h"
+#include "common/Platform.h"
 #include "exam/FormEx.h"
 #include "practice/FormLen.h"
+#include "progress/FormStudy.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "tools/BankSource.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QTest>
+
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Lines = QList<QByteArray>;
 
@@ -67,22 +75,56 @@ QByteArray LineWithPrivateUseByte(const QString& record)
     return (EncodeText(record, BankKey).toLatin1() + '\xFF').toBase64();
 }
 
-// What a line reader gives, one entry per line: the line, or "<too long>".
-QStringList ReadLines(const QByteArray& content, qsizetype maxLength, qsizetype chunkSize)
+// What a line reader gives, one entry per line: the line, or "<too long>", followed by
+// "<no line end>" when the file stops inside it.
+QStringList ReadLines(QIODevice& device, qsizetype maxLength, qsizetype chunkSize)
 {
-    QBuffer buffer;
-    buffer.setData(content);
-    buffer.open(QIODevice::ReadOnly);
-    LineReader reader(buffer, maxLength, chunkSize);
+    LineReader reader(device, maxLength, chunkSize);
     QStringList lines;
     while (reader.Next()) {
         lines.append(reader.TooLong() ? QStringLiteral("<too long>")
                                       : QString::fromLatin1(reader.Line()));
+        if (!reader.Ended())
+            lines.last() += QStringLiteral("<no line end>");
         if (reader.Number() != lines.size())
             return {QStringLiteral("line %1 numbered %2").arg(lines.size()).arg(reader.Number())};
     }
     return lines;
 }
+
+QStringList ReadLines(const QByteArray& content, qsizetype maxLength, qsizetype chunkSize)
+{
+    QBuffer buffer;
+    buffer.setData(content);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadLines(buffer, maxLength, chunkSize);
+}
+
+// Gives its content, then fails as a disk with a bad sector does.
+class FailingDevice : public QIODevice
+{
+public:
+    explicit FailingDevice(const QByteArray& content) : content(content) { open(ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (at == content.size()) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = std::min<qint64>(maxSize, content.size() - at);
+        std::memcpy(data, content.constData() + at, std::size_t(n));
+        at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray content;
+    qint64 at = 0;
+};
 } // namespace
 
 class TestLoader : public QObject {
@@ -94,11 +136,17 @@ private slots:
     void keepsTheFirstSkippedLines();
     void readsLinesAcrossChunks_data();
     void readsLinesAcrossChunks();
+    void readErrorEndsTheLines_data();
+    void readErrorEndsTheLines();
+    void readErrorEndsLoading();
     void missingFile();
     void keepsWholeRecordText();
+    void topicsOfARecord_data();
+    void topicsOfARecord();
     void examFilesByKind();
     void practiceFilesByChapter();
-    void windowsReportMissingFile();
+    void windowsTellWhyTheBankCannotBeRead_data();
+    void windowsTellWhyTheBankCannotBeRead();
 };
 
 void TestLoader::loads_data()
@@ -141,6 +189,10 @@ void TestLoader::loads_data()
     QTest::newRow("private-use character in the line")
         << LineWithPrivateUseByte("pua(::)1(::)0(::)A(::)x(::)") << QStringList{"pua"}
         << QStringList{} << 0;
+    QTest::newRow("topics in field 7")
+        << QuestionLine({"topics", "1", "0", "A", QStringLiteral("有专项"), "", "", "1,4"}) +
+               "\r\n" + a
+        << QStringList{"topics", "a"} << QStringList{} << 0;
 }
 
 void TestLoader::loads()
@@ -153,7 +205,7 @@ void TestLoader::loads()
     fixture.Write({content}, "");
     Cipher cipher;
     const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
-    QVERIFY(bank.found);
+    QCOMPARE(bank.status, BankStatus::Read);
     QCOMPARE(Ids(bank), ids);
     QCOMPARE(Skips(bank), skips);
     QCOMPARE(bank.skippedCount, skips.size());
@@ -179,21 +231,31 @@ void TestLoader::readsLinesAcrossChunks_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("lines");
     // The longest line wanted is 4 characters.
-    QTest::newRow("CRLF and LF") << QByteArray("ab\r\ncd\nef") << QStringList{"ab", "cd", "ef"};
+    const QString unended = QStringLiteral("<no line end>");
+    QTest::newRow("CRLF and LF") << QByteArray("ab\r\ncd\nef")
+                                 << QStringList{"ab", "cd", "ef" + unended};
     QTest::newRow("final line end") << QByteArray("ab\r\n") << QStringList{"ab"};
     QTest::newRow("empty lines kept") << QByteArray("\r\n\nx\n") << QStringList{"", "", "x"};
-    QTest::newRow("CR before the end of the file") << QByteArray("ab\r") << QStringList{"ab"};
+    // A cut between CR and LF.
+    QTest::newRow("CR before the end of the file")
+        << QByteArray("ab\r") << QStringList{"ab" + unended};
     const QByteArray mark = "\xEF\xBB\xBF";
     QTest::newRow("byte-order mark") << mark + "abcd\r\n" << QStringList{"abcd"};
     QTest::newRow("byte-order mark alone") << mark << QStringList{};
     QTest::newRow("part of a mark is text")
-        << mark.first(2) << QStringList{QString::fromLatin1(mark.first(2))};
+        << mark.first(2) << QStringList{QString::fromLatin1(mark.first(2)) + unended};
     QTest::newRow("mark after the start is text")
-        << "a\n" + mark << QStringList{"a", QString::fromLatin1(mark)};
-    QTest::newRow("longest line") << QByteArray("abcd\r\nabcd") << QStringList{"abcd", "abcd"};
+        << "a\n" + mark << QStringList{"a", QString::fromLatin1(mark) + unended};
+    QTest::newRow("longest line") << QByteArray("abcd\r\nabcd")
+                                  << QStringList{"abcd", "abcd" + unended};
     QTest::newRow("one too long") << QByteArray("abcde\r\nx\nabcde")
-                                  << QStringList{"<too long>", "x", "<too long>"};
-    QTest::newRow("far too long") << QByteArray(40, 'y') + "\nx" << QStringList{"<too long>", "x"};
+                                  << QStringList{"<too long>", "x", "<too long>" + unended};
+    QTest::newRow("far too long") << QByteArray(40, 'y') + "\nx"
+                                  << QStringList{"<too long>", "x" + unended};
+    QTest::newRow("far too long at the end")
+        << "x\n" + QByteArray(40, 'y') << QStringList{"x", "<too long>" + unended};
+    QTest::newRow("too long at the end with a line end") << "x\n" + QByteArray(40, 'y') + "\r\n"
+                                                         << QStringList{"x", "<too long>"};
     QTest::newRow("CR inside a line is kept") << QByteArray("a\rb\r\n") << QStringList{"a\rb"};
     QTest::newRow("nothing") << QByteArray() << QStringList{};
 }
@@ -209,12 +271,61 @@ void TestLoader::readsLinesAcrossChunks()
                             ReadLines(content, 4, chunk).join(u'|')));
 }
 
+void TestLoader::readErrorEndsTheLines_data()
+{
+    QTest::addColumn<QByteArray>("beforeError");
+    QTest::addColumn<QStringList>("lines");
+    // The longest line wanted is 4 characters. A line the error cuts off is not given: it
+    // would pass for a whole one.
+    QTest::newRow("at the start") << QByteArray() << QStringList{};
+    QTest::newRow("inside the second line") << QByteArray("ab\ncd") << QStringList{"ab"};
+    QTest::newRow("after a line end") << QByteArray("ab\r\ncd\r\n") << QStringList{"ab", "cd"};
+    QTest::newRow("between CR and LF") << QByteArray("ab\r") << QStringList{};
+    QTest::newRow("inside a line too long") << QByteArray("ab\nabcdefgh") << QStringList{"ab"};
+}
+
+void TestLoader::readErrorEndsTheLines()
+{
+    QFETCH(QByteArray, beforeError);
+    QFETCH(QStringList, lines);
+    for (const qsizetype chunk : {1, 3, 64 * 1024}) {
+        FailingDevice device(beforeError);
+        LineReader reader(device, 4, chunk);
+        QStringList read;
+        while (reader.Next())
+            read.append(QString::fromLatin1(reader.Line()));
+        QCOMPARE(read, lines);
+        QVERIFY(reader.Failed());
+        QCOMPARE(reader.Error(), QStringLiteral("Input/output error"));
+        QVERIFY(!reader.Next());
+    }
+}
+
+// A bank whose reading fails half-way is not a smaller bank.
+void TestLoader::readErrorEndsLoading()
+{
+    const QByteArray c = Choice("c");
+    FailingDevice device(Choice("a") + "\r\n" + Judge("b") + "\r\n" + c.first(c.size() / 2));
+    Cipher cipher;
+    QStringList ids;
+    const BankReading reading = ReadBank(device, cipher, [&](BankRecord&& record) {
+        ids.append(Record::FieldAt(record.text, Record::Id).toString());
+    });
+    QCOMPARE(ids, QStringList({"a", "b"}));
+    QCOMPARE(reading.status, BankStatus::ReadFailed);
+    QVERIFY(!reading.Complete());
+    QCOMPARE(reading.lines, 2);
+    QCOMPARE(BankStatusText(reading, "x.dat"),
+             QStringLiteral("x.dat: reading failed after line 2, the bank is not whole: "
+                            "Input/output error"));
+}
+
 void TestLoader::missingFile()
 {
     FixtureBank fixture;
     Cipher cipher;
     const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
-    QVERIFY(!bank.found);
+    QCOMPARE(bank.status, BankStatus::Missing);
     QVERIFY(bank.records.isEmpty());
 }
 
@@ -229,6 +340,33 @@ void TestLoader::keepsWholeRecordText()
     QCOMPARE(bank.records[0].text, record);
     QCOMPARE(Record::FieldAt(bank.records[0].text, Record::Picture), u"x.png");
     QCOMPARE(Record::FieldAt(bank.records[0].text, 7), QStringView());
+}
+
+void TestLoader::topicsOfARecord_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QStringList>("topics");
+    const QStringList six = {"t", "1", "0", "A", "text", ""};
+    QTest::newRow("six fields") << six << QStringList{};
+    QTest::newRow("explanation, no topics") << six + QStringList{"why"} << QStringList{};
+    QTest::newRow("empty field 7") << six + QStringList{"", ""} << QStringList{};
+    QTest::newRow("first and last")
+        << six + QStringList{"", "1,18"}
+        << QStringList{QStringLiteral("数字"), QStringLiteral("安全文明驾驶")};
+    QTest::newRow("in the record's order")
+        << six + QStringList{"why", "4,2"}
+        << QStringList{QStringLiteral("交通标志"), QStringLiteral("罚款")};
+    QTest::newRow("what names no topic is left out")
+        << six + QStringList{"", "0,19,01,+2, 3,x,,3"} << QStringList{QStringLiteral("记分")};
+    QTest::newRow("named twice") << six + QStringList{"", "5,5"}
+                                 << QStringList{QStringLiteral("交通标线")};
+}
+
+void TestLoader::topicsOfARecord()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, topics);
+    QCOMPARE(Topics::Of(fields), topics);
 }
 
 void TestLoader::examFilesByKind()
@@ -260,21 +398,53 @@ void TestLoader::practiceFilesByChapter()
     QVERIFY(practice.mdictzj[9].Item("k_1").startsWith("ten(::)"));
 }
 
-void TestLoader::windowsReportMissingFile()
+void TestLoader::windowsTellWhyTheBankCannotBeRead_data()
 {
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("missing") << "nothing" << QStringLiteral("数据库不存在");
+    QTest::newRow("folder") << "folder" << QStringLiteral("题库不是一个文件，无法读取：");
+    QTest::newRow("pipe") << "pipe" << QStringLiteral("题库不是一个文件，无法读取：");
+    QTest::newRow("no permission") << "no permission" << QStringLiteral("题库文件无法打开：");
+    // Reading the process's own memory from address 0 fails with EIO: a read error that
+    // needs no faulty disk.
+    QTest::newRow("read error") << "read error"
+                                << QStringLiteral(
+                                       "读取题库文件时出错，只读到第 0 行，题库不完整，无法使用：");
+}
+
+void TestLoader::windowsTellWhyTheBankCannotBeRead()
+{
+    QFETCH(QString, make);
+    QFETCH(QString, notice);
     FixtureBank fixture;
+    const QString path = fixture.FilePath();
+    if (make == u"folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (make == u"pipe") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (make == u"no permission") {
+        if (geteuid() == 0)
+            QSKIP("the superuser reads any file");
+        fixture.Write(FixtureBank::ExamLines(60, 60));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    } else if (make == u"read error") {
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path));
+    }
     fixture.Use();
     MessageBoxCatcher boxes;
     FormLen practice;
     FormEx exam;
     exam.cmdStart_Click();
-    QCOMPARE(boxes.seen.size(), 2);
+    FormStudy study;
+    QCOMPARE(boxes.seen.size(), 3);
     for (const auto& box : boxes.seen) {
-        QCOMPARE(box.text, QStringLiteral("数据库不存在"));
+        QVERIFY2(box.text.startsWith(notice), qPrintable(box.text));
         QCOMPARE(box.caption, QStringLiteral("提示信息"));
         QCOMPARE(box.icon, QMessageBox::Warning);
     }
     QCOMPARE(practice.maryzs, (std::array<int, 10>{}));
+    QCOMPARE(exam.mdictxz.Count(), 0);
 }
 
 void TestLoader::poolsKeepInsertionOrder()

@@ -77,6 +77,7 @@ private slots:
     void finds_data();
     void finds();
     void agreesWithComparingEveryPair();
+    void boundsTheWorkOnTextsAllAlike();
 };
 
 void TestNearDuplicates::finds_data()
@@ -129,11 +130,36 @@ void TestNearDuplicates::agreesWithComparingEveryPair()
     const Found expected = ComparedOneByOne(texts);
     QVERIFY(expected.size() > 500);
     const NearDuplicates::Found all = search.Find(expected.size());
+    QCOMPARE(all.cutShort, 0);
     QCOMPARE(all.count, expected.size());
     QCOMPARE(Pairs(all), expected);
     const NearDuplicates::Found first = search.Find(20);
     QCOMPARE(first.count, expected.size());
     QCOMPARE(Pairs(first), expected.first(20));
+}
+
+// Long texts one edit apart all share their rarest pairs: comparing each with every other
+// grows with the square of their number. Each is compared with a bounded number of others, and
+// the search says for how many texts that was too few.
+void TestNearDuplicates::boundsTheWorkOnTextsAllAlike()
+{
+    QRandomGenerator random(20261210);
+    QString base;
+    for (int k = 0; k < 300; ++k)
+        base += QChar(u'a' + random.bounded(26));
+    constexpr qsizetype Texts = 1000;
+    NearDuplicates search;
+    for (qsizetype i = 0; i < Texts; ++i) {
+        QString text = base;
+        text[i % base.size()] = QChar(u'A' + random.bounded(26));
+        search.Add(text);
+    }
+    const NearDuplicates::Found found = search.Find(20);
+    QVERIFY(found.cutShort > Texts / 2);
+    QVERIFY(found.count >= Texts);
+    // Every two of them are near-duplicates; far from all were compared.
+    QVERIFY2(found.count < Texts * (Texts - 1) / 2 / 4, qPrintable(QString::number(found.count)));
+    QCOMPARE(found.first.size(), 20);
 }
 
 QTEST_GUILESS_MAIN(TestNearDuplicates)

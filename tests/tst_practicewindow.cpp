@@ -16,6 +16,14 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 using Practice = PracticeDriver;
 
@@ -35,6 +43,38 @@ QList<QByteArray> PracticeBank()
             QuestionLine(Question("p4", "5", "0", "A", "none", "")),
             QuestionLine(Question("p5", "5", "0", "A", "missing", "gone.png"))};
 }
+// While it lives, opens the pipe at path for writing now and then after a few seconds: a reader
+// stuck waiting for a writer then reads an end of file, and the test fails instead of hanging.
+class PipeUnblocker
+{
+public:
+    explicit PipeUnblocker(const QByteArray& path)
+        : thread([this, path] {
+              const auto start = std::chrono::steady_clock::now();
+              while (!done) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                  if (std::chrono::steady_clock::now() - start < std::chrono::seconds(3))
+                      continue;
+                  const int fd = open(path.constData(), O_WRONLY | O_NONBLOCK);
+                  if (fd >= 0) {
+                      unblocked = true;
+                      close(fd);
+                  }
+              }
+          })
+    {
+    }
+    ~PipeUnblocker()
+    {
+        done = true;
+        thread.join();
+    }
+    std::atomic<bool> unblocked = false;
+
+private:
+    std::atomic<bool> done = false;
+    std::thread thread;
+};
 } // namespace
 
 class TestPracticeWindow : public QObject {
@@ -62,6 +102,8 @@ private slots:
     void explanationAfterAWrongChoice();
     void sharpPicturesOnDenseScreens_data();
     void sharpPicturesOnDenseScreens();
+    void opensOnlyPictureFiles_data();
+    void opensOnlyPictureFiles();
     void emptyChapter();
     void pictures();
     void chapterTitles_data();
@@ -490,6 +532,29 @@ void TestPracticeWindow::sharpPicturesOnDenseScreens()
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.devicePixelRatio(), shownRatio);
     QCOMPARE(picture.deviceIndependentSize(), QSizeF(40, 20) / shownRatio);
+}
+
+void TestPracticeWindow::opensOnlyPictureFiles_data()
+{
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("pipe") << "pipe" << false;
+    QTest::newRow("link to a picture") << "link" << true;
+}
+
+// Anyone can put anything in pict/: a pipe must not keep the question window waiting.
+void TestPracticeWindow::opensOnlyPictureFiles()
+{
+    QFETCH(QString, make);
+    QFETCH(bool, loads);
+    const QString path = fixture->Dir() + "/pict/y.png";
+    if (make == u"pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(fixture->Dir() + "/pict/x.png", path));
+    PipeUnblocker unblocker(QFile::encodeName(path));
+    QCOMPARE(!SharpestPicture(path, 1).isNull(), loads);
+    QVERIFY(!unblocker.unblocked);
 }
 
 void TestPracticeWindow::chapterTitles_data()

@@ -6,6 +6,8 @@
 #include "bank/LineReader.h"
 #include "bank/Picture.h"
 #include "bank/Record.h"
+#include "bank/Topics.h"
+#include "tools/BankSource.h"
 #include "tools/NearDuplicates.h"
 
 #include <QDir>
@@ -26,6 +28,17 @@ const QString NearDuplicateTexts = QStringLiteral("near-duplicate pairs");
 const QString LongRightOptions = QStringLiteral("right options much longer than the others");
 const QString UnusedPictures = QStringLiteral("pictures no question uses");
 const QString RepeatingExplanations = QStringLiteral("explanations that only repeat the statement");
+const QString ReadingNotes = QStringLiteral("notes on reading the file");
+const QString SearchCutShort = QStringLiteral("texts searched for near-duplicates in part");
+
+// How an explanation ends: its basis in short, "（依据：…）". Ours always do; a cut-off line
+// whose remains still decode does not.
+bool EndsWithBasis(const QString& explanation)
+{
+    static const QString opening = QStringLiteral("（依据：");
+    const qsizetype at = explanation.lastIndexOf(opening);
+    return at >= 0 && explanation.endsWith(u'）') && explanation.size() > at + opening.size() + 1;
+}
 
 // A right option far longer than both wrong ones gives the answer away.
 bool RightOptionStandsOut(const QString& text, qsizetype rightIndex)
@@ -122,15 +135,23 @@ public:
     BankReport Run()
     {
         Cipher cipher;
+        report.topics.fill(0, Topics::Names.size());
         const BankReading reading =
             ReadBank(path, cipher, [&](BankRecord&& record) { CheckRecord(record, cipher); });
-        if (!reading.found) {
-            report.problems.Add(RecordProblems, QStringLiteral("%1: no such file").arg(path));
+        const bool opened =
+            reading.status == BankStatus::Read || reading.status == BankStatus::ReadFailed;
+        if (!reading.Complete())
+            report.problems.Add(RecordProblems, BankStatusText(reading, path));
+        if (!opened)
             return report;
-        }
         ReportSkipped(reading);
         if (reading.emptyLine > 0)
             ReportLinesAfter(reading.emptyLine);
+        if (reading.unendedLine > 0)
+            report.observations.Add(ReadingNotes,
+                                    QStringLiteral("line %1: the file ends inside it, without a "
+                                                   "line end: the file may have been cut off")
+                                        .arg(reading.unendedLine));
         if (report.records == 0)
             report.problems.Add(RecordProblems,
                                 QStringLiteral("%1: no record the program could load").arg(path));
@@ -164,6 +185,10 @@ private:
                                         .arg(lines.Number())
                                         .arg(emptyLine));
         }
+        if (lines.Failed())
+            report.problems.Add(UnreadLines, QStringLiteral("reading failed after line %1: %2")
+                                                 .arg(lines.Number())
+                                                 .arg(lines.Error()));
     }
 
     void CheckRecord(const BankRecord& record, Cipher& cipher)
@@ -179,8 +204,11 @@ private:
             problem(QStringLiteral("%1 characters outside printable ASCII, which the program "
                                    "drops from the record")
                         .arg(record.dropped));
-        if (f.size() != Record::FieldCount && f.size() != Record::FieldCountWithExplanation)
-            problem(QStringLiteral("%1 fields instead of 6 or 7").arg(f.size()));
+        if (f.size() < Record::FieldCount || f.size() > Record::FieldCountWithTopics)
+            problem(QStringLiteral("%1 fields instead of 6 to 8").arg(f.size()));
+        // No encoder writes a last field empty; a line cut just after a separator ends so.
+        if (f.size() > Record::FieldCount && f.last().isEmpty())
+            problem(QStringLiteral("field %1 is empty: leave it out").arg(f.size() - 1));
         const auto chapterNumber = Record::ChapterNumber(f[Record::Chapter]);
         const int chapter = chapterNumber.value_or(0);
         const bool chapterOk = chapterNumber && f[Record::Chapter] == QString::number(chapter);
@@ -206,6 +234,8 @@ private:
             if (HasPrivateUse(*text))
                 problem(QStringLiteral("question text holds private-use characters, which "
                                        "show as empty boxes"));
+            if (HasControlCharacters(*text))
+                problem(QStringLiteral("question text holds control characters"));
         }
         if (text && choice && answerIndex >= 0 && RightOptionStandsOut(*text, answerIndex))
             report.observations.Add(
@@ -215,6 +245,7 @@ private:
 
         CheckPicture(Record::FieldOf(f, Record::Picture), where);
         CheckExplanation(f, choice ? std::optional<QString>() : text, cipher, problem);
+        CheckTopics(Record::FieldOf(f, Record::Topics), problem);
 
         if (chapterOk && answerIndex >= 0) {
             auto& counts = report.chapters[chapter - Record::FirstChapter];
@@ -244,11 +275,42 @@ private:
         if (HasPrivateUse(*explanation))
             problem(QStringLiteral("explanation holds private-use characters, which show as "
                                    "empty boxes"));
+        if (HasControlCharacters(*explanation))
+            problem(QStringLiteral("explanation holds control characters"));
+        if (!EndsWithBasis(*explanation))
+            problem(QStringLiteral("explanation does not end with its basis, \"（依据：…）\""));
         if (statement && OnlyRepeats(*explanation, *statement))
             report.observations.Add(
                 RepeatingExplanations,
                 QStringLiteral("%1: the explanation says no more than the statement")
                     .arg(f[Record::Id]));
+    }
+
+    // Field 7: one to three topic numbers, none twice; each topic named is counted.
+    template <typename Problem> void CheckTopics(const QString& field, Problem problem)
+    {
+        const QStringList entries =
+            field.isEmpty() ? QStringList() : field.split(Topics::Separator);
+        if (entries.size() > Topics::MaximumPerQuestion)
+            problem(QStringLiteral("%1 topics, at most %2")
+                        .arg(entries.size())
+                        .arg(Topics::MaximumPerQuestion));
+        QStringList named;
+        for (const QString& entry : entries) {
+            const auto name = Topics::NameOf(entry);
+            if (!name)
+                problem(QStringLiteral("topic \"%1\" is not on the list (1 to %2)")
+                            .arg(entry)
+                            .arg(Topics::Names.size()));
+            else if (named.contains(*name))
+                problem(QStringLiteral("topic %1 (%2) is named twice").arg(entry, *name));
+            else
+                named.append(*name);
+        }
+        for (const QString& name : named)
+            ++report.topics[Topics::Names.indexOf(name)];
+        if (named.isEmpty())
+            ++report.withoutTopic;
     }
 
     void CheckPicture(const QString& picture, const QString& where)
@@ -280,6 +342,13 @@ private:
                                         .arg(textIds[pair.first], textIds[pair.second])
                                         .arg(pair.percent));
         report.observations.AddUnshown(NearDuplicateTexts, found.count - found.first.size());
+        if (found.cutShort > 0)
+            report.observations.Add(
+                SearchCutShort,
+                QStringLiteral("%1 texts are like so many others that each was compared with "
+                               "only %2 of them: more near-duplicate pairs may be missing")
+                    .arg(found.cutShort)
+                    .arg(NearDuplicates::MaxComparedPerText));
     }
 
     void FindUnusedPictures()

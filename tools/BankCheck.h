@@ -49,6 +49,8 @@ struct BankReport {
     qsizetype records = 0;
     qsizetype pictures = 0;     // records that show a picture
     qsizetype explanations = 0; // records with an explanation
+    QList<qsizetype> topics;    // records per topic, in the order of Topics::Names
+    qsizetype withoutTopic = 0; // records that name no topic
     Findings problems;      // each makes the check fail
     Findings observations;  // worth a look, not failures
 };

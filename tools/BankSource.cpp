@@ -3,6 +3,7 @@
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Record.h"
+#include "bank/Topics.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 const QStringList& ChoiceLetters = Record::AnswerLetters;
@@ -95,6 +98,8 @@ private:
         q.text = object.value(u"text").toString().trimmed();
         if (q.text.isEmpty())
             problem(QStringLiteral("no text"));
+        if (HasControlCharacters(q.text))
+            problem(QStringLiteral("text holds control characters"));
 
         const QJsonValue answer = object.value(u"answer");
         if (q.choice) {
@@ -102,6 +107,8 @@ private:
                 q.options.append(option.toString().trimmed());
             if (q.options.size() != 3 || q.options.contains(QString()))
                 problem(QStringLiteral("a choice question needs three non-empty options"));
+            if (std::any_of(q.options.begin(), q.options.end(), HasControlCharacters))
+                problem(QStringLiteral("an option holds control characters"));
             q.answer = answer.toString();
             if (!ChoiceLetters.contains(q.answer))
                 problem(QStringLiteral("answer must be \"A\", \"B\" or \"C\""));
@@ -138,12 +145,37 @@ private:
         q.explanation = explanation.toString().trimmed();
         if (!q.explanation.isEmpty())
             CheckExplanation(q, problem);
+        ReadTopics(object, q, problem);
         const QString normalised = Normalised(display);
         if (texts.contains(normalised))
             problem(QStringLiteral("same text as %1").arg(texts.value(normalised)));
         texts.insert(normalised, q.id);
 
         source.questions.append(q);
+    }
+
+    // "topics": one to three names from the list, none twice; no key means no topics.
+    template <typename Problem>
+    static void ReadTopics(const QJsonObject& object, SourceQuestion& q, Problem problem)
+    {
+        if (!object.contains(u"topics"))
+            return;
+        const QJsonValue value = object.value(u"topics");
+        const QJsonArray names = value.toArray();
+        if (!value.isArray() || names.isEmpty() || names.size() > Topics::MaximumPerQuestion) {
+            problem(QStringLiteral("topics must be a list of one to three topic names"));
+            return;
+        }
+        for (const QJsonValue& name : names) {
+            const QString topic = name.toString();
+            if (!name.isString() || !Topics::IsTopic(topic))
+                problem(QStringLiteral("topic \"%1\" is not on the list of topics")
+                            .arg(name.isString() ? topic : QStringLiteral("(not text)")));
+            else if (q.topics.contains(topic))
+                problem(QStringLiteral("topic %1 is named twice").arg(topic));
+            else
+                q.topics.append(topic);
+        }
     }
 
     template <typename Problem>
@@ -153,6 +185,8 @@ private:
         if (!q.explanation.endsWith(ending))
             problem(QStringLiteral("explanation must end with %1, its basis in short").arg(ending));
         const auto encoded = EncodeQuestionText(q.explanation);
+        if (HasControlCharacters(q.explanation))
+            problem(QStringLiteral("explanation holds control characters"));
         if (!encoded)
             problem(QStringLiteral("explanation has characters outside the GBK code page"));
         else if (encoded->contains(Record::Separator))
@@ -214,8 +248,12 @@ QStringList RecordFields(const SourceQuestion& question)
                           question.answer,
                           EncodeQuestionText(DisplayText(question)).value(),
                           question.picture};
-    if (!question.explanation.isEmpty())
-        fields.append(EncodeQuestionText(question.explanation).value());
+    if (!question.explanation.isEmpty() || !question.topics.isEmpty())
+        fields.append(question.explanation.isEmpty()
+                          ? QString()
+                          : EncodeQuestionText(question.explanation).value());
+    if (!question.topics.isEmpty())
+        fields.append(Topics::Field(question.topics));
     return fields;
 }
 
@@ -295,6 +333,13 @@ QString BasisEnding(const QString& basis)
     for (const QString& one : basis.split(BasisSeparator))
         parts.append(ShortBasis(one));
     return QStringLiteral("（依据：") + parts.join(BasisSeparator) + QStringLiteral("）");
+}
+
+bool HasControlCharacters(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control && c != u'\r' && c != u'\n';
+    });
 }
 
 QByteArray EncodeLine(const QString& recordText)

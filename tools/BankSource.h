@@ -17,6 +17,7 @@ struct SourceQuestion {
     QString picture;     // file name in the bank's pict folder, or empty
     QString basis;
     QString explanation; // why the answer is right, ending in its basis; may be empty
+    QStringList topics;  // names from Topics::Names, at most three; may be empty
 };
 
 struct BankSource {
@@ -35,14 +36,17 @@ QString DisplayText(const SourceQuestion& question);
 // has no GBK encoding. Field 6, the explanation, is stored the same way.
 std::optional<QString> EncodeQuestionText(const QString& text);
 
-// The record fields of a question read without problems: 0..5, and 6 when it has an
-// explanation; fields 4 and 6 encoded.
+// The record fields of a question read without problems: 0..5, 6 when it has an explanation
+// or topics (empty without an explanation), 7 when it has topics; fields 4 and 6 encoded.
 QStringList RecordFields(const SourceQuestion& question);
 
 // The ending an explanation gives its basis in short: "（依据：道路交通安全法第四十七条）" for
 // "《道路交通安全法》第47条", "（依据：GB 5768.2）" for a standard. Several bases, separated
 // by "；", are shortened one by one.
 QString BasisEnding(const QString& basis);
+
+// Control characters other than CR and LF: a text shown to a learner must not carry them.
+bool HasControlCharacters(const QString& text);
 
 // A bank line: the record text scrambled, then base64.
 QByteArray EncodeLine(const QString& recordText);

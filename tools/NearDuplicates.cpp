@@ -240,21 +240,31 @@ NearDuplicates::Found NearDuplicates::Find(qsizetype shown) const
         const qsizetype n = ranked.Size(x);
         const qsizetype least = LeastShared(n);
         const auto needed = std::uint32_t(std::min<qsizetype>(MatchesInPrefix, least));
+        bool cutShort = false;
         for (qsizetype i = 0; i < std::min(n, n - least + needed); ++i) {
             const std::vector<std::size_t>& list = index[set[i]];
             std::size_t& skip = tooSmall[set[i]];
             while (skip < list.size() && ranked.Size(list[skip]) < least)
                 ++skip;
-            for (std::size_t k = skip; k < list.size(); ++k) {
+            const std::size_t latest =
+                list.size() - std::min<std::size_t>(list.size(), MaxScannedPerPair);
+            cutShort = cutShort || latest > skip;
+            for (std::size_t k = std::max(skip, latest); k < list.size(); ++k) {
                 if (sharedInPrefix[list[k]]++ == 0)
                     candidates.push_back(list[k]);
             }
         }
+        qsizetype compared = 0;
         for (const std::size_t y : candidates) {
             const bool enough = sharedInPrefix[y] >= needed;
             sharedInPrefix[y] = 0;
             if (!enough)
                 continue;
+            if (compared == MaxComparedPerText) {
+                cutShort = true;
+                continue;
+            }
+            ++compared;
             const auto shared = SharedPairs(set, ranked.Set(y));
             const qsizetype m = ranked.Size(y);
             if (!shared || !IsNearDuplicate(*shared, n, m))
@@ -263,6 +273,7 @@ NearDuplicates::Found NearDuplicates::Find(qsizetype shown) const
             OfferGroups(groups[x], groups[y], percent, shown, first, found.count);
         }
         candidates.clear();
+        found.cutShort += cutShort ? qsizetype(groups[x].size()) : 0;
         for (qsizetype i = 0; i < IndexedPrefix(n); ++i)
             index[set[i]].push_back(x);
     }

@@ -4,6 +4,7 @@
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Record.h"
+#include "bank/Topics.h"
 #include "tools/BankCheck.h"
 #include "tools/BankSource.h"
 #include "tools/PictureRender.h"
@@ -90,10 +91,29 @@ void PrintCounts(const BankReport& report)
           << report.explanations << " with an explanation\n";
 }
 
+// The questions per topic, names padded with ideographic spaces so that the counts line up.
+void PrintTopics(const BankReport& report)
+{
+    if (report.withoutTopic == report.records) {
+        Out() << "no record names a topic\n";
+        return;
+    }
+    constexpr int NameWidth = 8; // the longest name, each character two columns wide
+    Out() << "topic            questions\n";
+    for (qsizetype i = 0; i < Topics::Names.size(); ++i)
+        Out() << QStringLiteral("%1 %2\n")
+                     .arg(Topics::Names[i], -NameWidth, QChar(0x3000))
+                     .arg(report.topics[i], 9);
+    Out() << QStringLiteral("%1 %2\n")
+                 .arg(QStringLiteral("without a topic"), -2 * NameWidth)
+                 .arg(report.withoutTopic, 9);
+}
+
 int Check(const QString& file, Explanations explanations)
 {
     const BankReport report = CheckBank(file, explanations);
     PrintCounts(report);
+    PrintTopics(report);
     for (const QString& observation : report.observations.Lines())
         Out() << "note: " << observation << '\n';
     for (const QString& problem : report.problems.Lines())
@@ -132,29 +152,56 @@ QString Escaped(const QString& text)
     return escaped;
 }
 
+// Prints each record as soon as it is read, so that a bank of any size costs no memory. What
+// cannot be shown as the program would (a text that does not decode, a topic not on the list)
+// is written "\?" and named on standard error, and makes the exit status 1, as a skipped line
+// or a file not read whole does.
 int Dump(const QString& file)
 {
     Cipher cipher;
-    const LoadedBank bank = LoadBank(file, cipher);
-    if (!bank.found)
-        return Failed({QStringLiteral("%1: no such file").arg(file)});
-    for (const SkippedLine& skipped : bank.skipped)
-        Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
-    if (bank.skippedCount > bank.skipped.size())
-        Err() << bank.skippedCount - bank.skipped.size() << " more lines skipped\n";
-    for (const BankRecord& record : bank.records) {
+    qsizetype unshown = 0;
+    const auto dumpRecord = [&](BankRecord&& record) {
         const QStringList f = Record::Split(record.text);
-        const QString text =
-            Record::ProtectedText(f[Record::QuestionText], cipher).value_or(QString());
-        const QString explanation = Record::ExplanationText(f, cipher).value_or(QString());
-        Out() << QStringList{f[Record::Id],       f[Record::Chapter],
-                             f[Record::Kind],     f[Record::Answer],
-                             Escaped(text),       Record::FieldOf(f, Record::Picture),
-                             Escaped(explanation)}
+        const auto unreadable = [&](const QString& what) {
+            Err() << "line " << record.line << " (" << f[Record::Id] << "): " << what << '\n';
+            ++unshown;
+            return QStringLiteral("\\?");
+        };
+        const auto shown = [&](const std::optional<QString>& text, const QString& what) {
+            return text ? Escaped(*text) : unreadable(what + QStringLiteral(" does not decode"));
+        };
+        QStringList topics;
+        const QString topicField = Record::FieldOf(f, Record::Topics);
+        for (const QString& entry :
+             topicField.isEmpty() ? QStringList() : topicField.split(Topics::Separator)) {
+            const auto name = Topics::NameOf(entry);
+            topics.append(
+                name ? *name
+                     : unreadable(
+                           QStringLiteral("topic \"%1\" is not on the list").arg(Escaped(entry))));
+        }
+        Out() << QStringList{f[Record::Id],
+                             f[Record::Chapter],
+                             f[Record::Kind],
+                             f[Record::Answer],
+                             shown(Record::ProtectedText(f[Record::QuestionText], cipher),
+                                   QStringLiteral("question text")),
+                             Record::FieldOf(f, Record::Picture),
+                             shown(Record::ExplanationText(f, cipher),
+                                   QStringLiteral("explanation")),
+                             topics.join(Topics::Separator)}
                      .join(u'\t')
               << '\n';
-    }
-    return 0;
+    };
+    const BankReading reading = ReadBank(file, cipher, dumpRecord);
+    Out().flush();
+    for (const SkippedLine& skipped : reading.skipped)
+        Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
+    if (reading.skippedCount > reading.skipped.size())
+        Err() << reading.skippedCount - reading.skipped.size() << " more lines skipped\n";
+    if (!reading.Complete())
+        Err() << BankStatusText(reading, file) << '\n';
+    return reading.Complete() && reading.skippedCount == 0 && unshown == 0 ? 0 : 1;
 }
 
 // Rendering pictures needs fonts, not a screen; reading a bank needs neither.
