@@ -7,6 +7,7 @@
 #include "bank/Topics.h"
 #include "tools/BankCheck.h"
 #include "tools/BankSource.h"
+#include "tools/BasisArticles.h"
 #include "tools/PictureRender.h"
 
 #include <QDir>
@@ -37,7 +38,8 @@ int Usage()
              "  jiaogui-bank check [--require-explanations] FILE\n"
              "                                      check a bank file and its pict folder\n"
              "  jiaogui-bank dump FILE               print the records the program would load\n"
-             "  jiaogui-bank render SVG_DIR OUT_DIR  render SVG pictures to PNG\n";
+             "  jiaogui-bank render SVG_DIR OUT_DIR  render SVG pictures to PNG\n"
+             "  jiaogui-bank articles LAWS_DIR SRC_DIR  list bases naming articles the laws lack\n";
     return 2;
 }
 
@@ -204,6 +206,18 @@ int Dump(const QString& file)
     return reading.Complete() && reading.skippedCount == 0 && unshown == 0 ? 0 : 1;
 }
 
+int Articles(const QString& lawsDir, const QString& sourceDir)
+{
+    const BasisArticlesReport report = CheckBasisArticles(lawsDir, sourceDir);
+    for (const QString& missing : report.missing)
+        Out() << missing << '\n';
+    Out() << report.checked << " basis parts checked, " << report.missing.size()
+          << " articles missing, " << report.notCheckable
+          << " not checkable (a standard, common sense or a law with no text in the folder)\n";
+    Failed(report.problems);
+    return report.missing.isEmpty() && report.problems.isEmpty() ? 0 : 1;
+}
+
 // Rendering pictures needs fonts, not a screen; reading a bank needs neither.
 std::unique_ptr<QCoreApplication> Application(int& argc, char* argv[])
 {
@@ -234,5 +248,7 @@ int main(int argc, char* argv[])
         return Dump(args[1]);
     if (command == u"render" && args.size() == 3)
         return Failed(RenderPictures(args[1], args[2]));
+    if (command == u"articles" && args.size() == 3)
+        return Articles(args[1], args[2]);
     return Usage();
 }
