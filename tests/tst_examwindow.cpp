@@ -79,6 +79,8 @@ private slots:
     void answerCardByKeys();
     void buttonKeys();
     void answerCardLooks();
+    void fittedGeometry_data();
+    void fittedGeometry();
     void fitsTheScreen();
     void verdict_data();
     void verdict();
@@ -1086,6 +1088,25 @@ void TestExamWindow::answerCardLooks()
     QCOMPARE(exam.Question(), QString());
     for (const int p : {1, 2})
         QVERIFY(!outlined(p));
+}
+
+void TestExamWindow::fittedGeometry_data()
+{
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("fitted");
+    // On a screen whose available area is 1280x680 from (0, 40), below a panel.
+    QTest::newRow("fits") << QRect(10, 50, 1020, 560) << QRect(10, 50, 1020, 560);
+    QTest::newRow("under the panel") << QRect(0, 0, 1020, 560) << QRect(0, 40, 1020, 560);
+    QTest::newRow("past the right and bottom") << QRect(900, 500, 1020, 560) << QRect(260, 160, 1020, 560);
+    QTest::newRow("too tall") << QRect(0, 40, 1020, 900) << QRect(0, 40, 1020, 680);
+    QTest::newRow("too large, off to the left") << QRect(-300, 100, 2000, 1000) << QRect(0, 40, 1280, 680);
+}
+
+void TestExamWindow::fittedGeometry()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, fitted);
+    QCOMPARE(FittedGeometry(window, QRect(0, 40, 1280, 680)), fitted);
 }
 
 // The window opens within the screen, and stays usable on a 1280x720 one even with its text

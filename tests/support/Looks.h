@@ -14,10 +14,12 @@ inline bool Near(QRgb pixel, const QColor& colour, int tolerance)
            qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
 }
 
-// The pixels of widget, as drawn now, within tolerance of colour in each channel.
-inline int PixelsOf(QWidget* widget, const QColor& colour, int tolerance = 40)
+// The pixels of widget (of area of it, when given), as drawn now, within tolerance of colour in
+// each channel.
+inline int PixelsOf(QWidget* widget, const QColor& colour, int tolerance = 40,
+                    const QRect& area = QRect(QPoint(0, 0), QSize(-1, -1)))
 {
-    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = widget->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
