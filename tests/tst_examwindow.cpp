@@ -1097,9 +1097,11 @@ void TestExamWindow::fittedGeometry_data()
     // On a screen whose available area is 1280x680 from (0, 40), below a panel.
     QTest::newRow("fits") << QRect(10, 50, 1020, 560) << QRect(10, 50, 1020, 560);
     QTest::newRow("under the panel") << QRect(0, 0, 1020, 560) << QRect(0, 40, 1020, 560);
-    QTest::newRow("past the right and bottom") << QRect(900, 500, 1020, 560) << QRect(260, 160, 1020, 560);
+    QTest::newRow("past the right and bottom")
+        << QRect(900, 500, 1020, 560) << QRect(260, 160, 1020, 560);
     QTest::newRow("too tall") << QRect(0, 40, 1020, 900) << QRect(0, 40, 1020, 680);
-    QTest::newRow("too large, off to the left") << QRect(-300, 100, 2000, 1000) << QRect(0, 40, 1280, 680);
+    QTest::newRow("too large, off to the left")
+        << QRect(-300, 100, 2000, 1000) << QRect(0, 40, 1280, 680);
 }
 
 void TestExamWindow::fittedGeometry()

@@ -1,10 +1,10 @@
 #include "common/Platform.h"
 #include "common/Study.h"
+#include "exam/ExamRules.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
-#include "exam/ExamRules.h"
 #include "support/FixtureBank.h"
 #include "support/Looks.h"
 #include "support/StudyFixture.h"
@@ -286,7 +286,8 @@ void TestStudyWindow::historyColoursTheVerdict()
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     QTableWidget* table = s.Table("tblExams");
     const auto drawnIn = [&](int row, const QColor& colour) {
-        return PixelsOf(table->viewport(), colour, 40, table->visualItemRect(table->item(row, 2))) > 0;
+        return PixelsOf(table->viewport(), colour, 40, table->visualItemRect(table->item(row, 2))) >
+               0;
     };
     QCOMPARE(s.Cell("tblExams", 0, 2), QStringLiteral("合格"));
     QVERIFY(drawnIn(0, RightColour) && !drawnIn(0, WrongColour));
