@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +40,7 @@ QSet<int> FirstFifty(const QStringList& list)
 class TestExamWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void opensWaitingForStart();
     void startDrawsAndShowsTheFirstQuestion();
@@ -89,8 +92,15 @@ private:
     std::unique_ptr<FixtureBank> fixture;
 };
 
+void TestExamWindow::initTestCase()
+{
+    // The text size is kept in the settings: a test's own, emptied before each case.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
 void TestExamWindow::init()
 {
+    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(FixtureBank::ExamLines(PoolSize, PoolSize));
     fixture->Use();
