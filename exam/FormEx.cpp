@@ -210,9 +210,10 @@ void FormEx::ShowReviewed(const QString& id)
     ui->lblYours->setText(QStringLiteral("你的答案：%1")
                               .arg(answered ? panel.CaptionOf(answers.mdictan().Item(id))
                                             : QStringLiteral("未作答")));
-    SetInk(ui->lblYours, !answered                      ? QColor()
-                         : answers.mdictgd().Exists(id) ? RightColour
-                                                        : WrongColour);
+    QColor ink; // 未作答 in the usual colour
+    if (answered)
+        ink = answers.mdictgd().Exists(id) ? RightColour : WrongColour;
+    SetInk(ui->lblYours, ink);
     ui->lblYours->show();
 }
 
@@ -273,10 +274,10 @@ void FormEx::Command3_Click()
         HandIn(QString());
 }
 
+// Enabled only after a hand-in with wrong answers.
 void FormEx::Command4_Click()
 {
     mdicterrxg = OrderedDict();
-    ui->Command3->setEnabled(false);
     ui->txtsy->clear();
     mblnreview = true;
     mts = 1;
@@ -284,12 +285,6 @@ void FormEx::Command4_Click()
     for (int p = 1; p <= wrong.size(); ++p)
         mdicterrxg.Add(Record::PoolKey(p), wrong[p - 1]);
     ui->txtzs->setText(CountText(static_cast<int>(wrong.size())));
-    if (wrong.isEmpty()) {
-        // Nothing to step through: an earlier exam left this button enabled.
-        SetSteppingEnabled(false);
-        RefreshCard();
-        return;
-    }
     SetSteppingEnabled(true);
     GotoWrongQuestion(1);
     ui->txtts->setText(PositionText(1));

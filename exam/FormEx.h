@@ -77,8 +77,10 @@ private:
     bool IsAnswered(const QString& id) const;
     void ChoiceMade();
     void ShowRemaining();
+    // Ends the exam for good; the result box says reason (the time is up) before the score.
     void HandIn(const QString& reason);
     void ShowResult();
+    // The clock, red in the exam's last minutes.
     void ShowClock(const QString& clock);
     void ShowFinishedQuestion(int position);
     void ShowReviewed(const QString& id);
