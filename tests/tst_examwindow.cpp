@@ -56,6 +56,7 @@ private slots:
     void handInAsksWhileQuestionsAreOpen();
     void leavingARunningExamAsks_data();
     void leavingARunningExamAsks();
+    void timeUpWhileAskedToHandIn();
     void resultRecordsTheChoiceOnDisplay();
     void resultInTheWindow_data();
     void resultInTheWindow();
@@ -417,6 +418,30 @@ void TestExamWindow::leavingARunningExamAsks()
         QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
         QCOMPARE(exam.Text("txtsy"), "99");
     }
+}
+
+// The clock runs on while the learner is asked; when it runs out first, its hand-in stands
+// and the answer to the question hands in nothing more.
+void TestExamWindow::timeUpWhileAskedToHandIn()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    std::unique_ptr<MessageBoxCatcher> boxes;
+    // Runs inside the question: the tick hands in, then the learner answers.
+    QTimer::singleShot(0, this, [&] {
+        boxes = std::make_unique<MessageBoxCatcher>();
+        boxes->answers = {QStringLiteral("确定交卷")};
+        exam.window.Timer1_Timer();
+    });
+    exam.Result();
+    QVERIFY(boxes);
+    QCOMPARE(boxes->seen.size(), 2);
+    QCOMPARE(boxes->seen[0].text, QStringLiteral("考试时间到\n您的得分为： 1分"));
+    QCOMPARE(boxes->seen[1].text, QStringLiteral("还有 99 题未答，确定交卷吗？"));
+    QVERIFY(boxes->answers.isEmpty());
+    QVERIFY(!exam.Button("Command3")->isEnabled());
 }
 
 void TestExamWindow::resultRecordsTheChoiceOnDisplay()
