@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTranslator>
 #include <QUrl>
 
@@ -84,11 +85,11 @@ void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIco
     box.exec();
 }
 
-bool Confirm(QWidget* parent, const QString& text, const QString& action)
+bool Confirm(QWidget* parent, const QString& text, const QString& action, const QString& refusal)
 {
     QMessageBox box(QMessageBox::Question, NoticeCaption, text, QMessageBox::NoButton, parent);
     QPushButton* confirm = box.addButton(action, QMessageBox::AcceptRole);
-    box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.setDefaultButton(box.addButton(refusal, QMessageBox::RejectRole));
     box.exec();
     return box.clickedButton() == confirm;
 }
@@ -122,6 +123,23 @@ bool InstallQtTranslation()
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+QRect FittedGeometry(const QRect& window, const QRect& available)
+{
+    const QSize size = window.size().boundedTo(available.size());
+    const int x = qBound(available.left(), window.x(), available.right() + 1 - size.width());
+    const int y = qBound(available.top(), window.y(), available.bottom() + 1 - size.height());
+    return {QPoint(x, y), size};
+}
+
+void FitOnScreen(QWidget* window)
+{
+    const QRect fitted = FittedGeometry(window->geometry(), window->screen()->availableGeometry());
+    window->resize(fitted.size());
+    // Where a window that was not placed opens is the window manager's choice.
+    if (window->testAttribute(Qt::WA_Moved))
+        window->move(fitted.topLeft());
 }
 
 void ShowIndependent(QWidget* window)

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QObject;
+class QRect;
 class QWidget;
 
 // The chosen bank's file name, without folder; empty until the main window sets it.
@@ -26,8 +27,10 @@ enum class MsgIcon { None = 0, Exclamation = 48, Information = 64 };
 
 // A modal message box with one OK button; returns when the learner closes it.
 void MsgBox(QWidget* parent, const QString& text, const QString& caption, MsgIcon icon);
-// A modal question with the buttons action and 取消; true when the learner chose action.
-bool Confirm(QWidget* parent, const QString& text, const QString& action);
+// A modal question with the buttons action and refusal, refusal the default (Enter and Esc
+// choose it); true when the learner chose action.
+bool Confirm(QWidget* parent, const QString& text, const QString& action,
+             const QString& refusal = QStringLiteral("取消"));
 
 // The notices the windows show all carry this caption.
 inline const QString NoticeCaption = QStringLiteral("提示信息");
@@ -46,6 +49,12 @@ void OpenLink(QWidget* parent, const QString& url);
 // Installs Qt's own Chinese translation, so that its standard buttons read "确定" and not "OK".
 // False when the translation is not installed.
 bool InstallQtTranslation();
+
+// A window's geometry moved and shrunk as little as it takes to lie within available.
+QRect FittedGeometry(const QRect& window, const QRect& available);
+// Fits a window to the available area of the screen it opens on, so that no part of it opens
+// off screen; its layout's minimum is kept.
+void FitOnScreen(QWidget* window);
 
 // Shows a window that stands on its own, as every window but the main one: no owner, freed
 // when closed.

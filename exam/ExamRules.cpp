@@ -83,3 +83,15 @@ int SecondsUsed(const QString& clock)
 {
     return ClockSeconds(ExamTime) - ClockSeconds(clock);
 }
+
+bool InFinalMinutes(const QString& clock)
+{
+    return ClockSeconds(clock) <= FinalSeconds;
+}
+
+QString TimeUsedText(int seconds)
+{
+    return QStringLiteral("%1分%2秒")
+        .arg(seconds / SecondsPerMinute)
+        .arg(TwoDigits(seconds % SecondsPerMinute));
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QCloseEvent;
 class QTimer;
 struct ExamResult;
 
@@ -19,7 +20,8 @@ class FormEx;
 }
 
 // The mock exam: 50 choice and 50 true/false questions drawn from the bank, 45 minutes, the
-// score, then a replay of the wrong answers with the right ones selected.
+// score, then a replay of the wrong answers with the right ones selected; the answer card
+// shows any question of a handed-in exam with its right answer.
 class FormEx : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,8 @@ public:
     void GotoQuestion(int n, int kind);
     // Shows review position pos with its right answer selected; records nothing.
     void GotoWrongQuestion(int pos);
+    // The questions answered so far, the choice on display counted as soon as it is made.
+    int AnsweredCount() const;
 
     // The exam's state: written only by the handlers, read by the tests.
     OrderedDict mdictpd; // true/false records under "k_1", "k_2", ... in file order
@@ -50,6 +54,7 @@ public:
     OrderedDict mdicterrxg;  // review order: "k_1", ... -> question identity
     int mts = 1;             // exam position 1..100, or review position
     bool mblnreview = false; // next and previous walk the wrong answers
+    bool mblnended = false;  // handed in: the score stands, every question can be looked at
     ::Cipher Cipher;
     QTimer* Timer1 = nullptr;
     qint64 studyExam = 0; // the exam's row in the study record, 0 for none
@@ -62,11 +67,26 @@ public slots:
     void Command4_Click();
     void Timer1_Timer();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Form_Load();
+    bool Running() const;
+    bool HasChoiceOnDisplay() const;
+    bool IsAnswered(const QString& id) const;
+    void ChoiceMade();
+    void ShowRemaining();
+    // Ends the exam for good; the result box says reason (the time is up) before the score.
+    void HandIn(const QString& reason);
+    void ShowResult();
+    // The clock, red in the exam's last minutes.
+    void ShowClock(const QString& clock);
+    void ShowFinishedQuestion(int position);
+    void ShowReviewed(const QString& id);
+    int ReviewPositionOf(const QString& id) const;
     int LastPosition() const;
     void MoveTo(int position);
-    void ShowScore();
     void AbandonStart();
     void SetSteppingEnabled(bool enabled);
     QString DisplayedId() const;
@@ -76,7 +96,6 @@ private:
     QString RecordOf(const QString& id) const;
     void CardClicked(int position);
     void RefreshCard();
-    void ShowVerdict(int score);
     ExamResult Sheet() const;
     void LeaveExam();
 

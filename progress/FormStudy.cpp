@@ -56,11 +56,6 @@ QString TimeAxisFormat(qint64 milliseconds)
         return QStringLiteral("HH:mm");
     return QStringLiteral("MM-dd");
 }
-
-QString TimeUsedText(int seconds)
-{
-    return QStringLiteral("%1分%2秒").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
 } // namespace
 
 FormStudy::FormStudy(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormStudy>(this))
@@ -218,7 +213,9 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
         const FinishedExam& exam = exams[exams.size() - 1 - row];
         table->setItem(row, Finished, Cell(exam.finished.toString(DateTimeFormat)));
         table->setItem(row, Score, NumberCell(exam.score));
-        table->setItem(row, Verdict, Cell(VerdictText(exam.score)));
+        QTableWidgetItem* verdict = Cell(VerdictText(exam.score));
+        verdict->setForeground(VerdictColour(exam.score));
+        table->setItem(row, Verdict, verdict);
         table->setItem(row, TimeUsed, Cell(TimeUsedText(exam.secondsUsed)));
     }
     ShowChart(exams);

@@ -1,8 +1,9 @@
-#include "common/Platform.h"
 #include "bank/Record.h"
+#include "common/Platform.h"
 #include "exam/ExamRules.h"
 #include "exam/FormEx.h"
 #include "support/FixtureBank.h"
+#include "support/Looks.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
 
@@ -11,10 +12,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QSet>
 #include <QTest>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 constexpr int PoolSize = 60;
@@ -36,6 +40,7 @@ QSet<int> FirstFifty(const QStringList& list)
 class TestExamWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void opensWaitingForStart();
     void startDrawsAndShowsTheFirstQuestion();
@@ -47,12 +52,24 @@ private slots:
     void remainingCountsEveryAnswer_data();
     void remainingCountsEveryAnswer();
     void result();
+    void handInAsksWhileQuestionsAreOpen_data();
+    void handInAsksWhileQuestionsAreOpen();
+    void leavingARunningExamAsks_data();
+    void leavingARunningExamAsks();
+    void timeUpWhileAskedToHandIn();
     void resultRecordsTheChoiceOnDisplay();
+    void resultInTheWindow_data();
+    void resultInTheWindow();
     void clockCountsDownAndEndsTheExam();
     void clockStopsAtTheResult_data();
     void clockStopsAtTheResult();
+    void clockTurnsRedInTheLastMinutes_data();
+    void clockTurnsRedInTheLastMinutes();
     void reviewReplaysWrongAnswers();
-    void reviewWithoutWrongAnswers();
+    void noReviewDuringAnExam();
+    void cardShowsAnyQuestionOfAHandedInExam();
+    void reviewShowsTheRightAnswerInGreen_data();
+    void reviewShowsTheRightAnswerInGreen();
     void shortPoolEndsTheStartInOrder_data();
     void shortPoolEndsTheStartInOrder();
     void pictures_data();
@@ -63,6 +80,12 @@ private slots:
     void holdingTheNextKeyRecordsEveryAnswer();
     void answerCardFollowsTheExam();
     void answerCardClickRecordsFirst();
+    void answerCardByKeys();
+    void buttonKeys();
+    void answerCardLooks();
+    void fittedGeometry_data();
+    void fittedGeometry();
+    void fitsTheScreen();
     void verdict_data();
     void verdict();
 
@@ -70,8 +93,15 @@ private:
     std::unique_ptr<FixtureBank> fixture;
 };
 
+void TestExamWindow::initTestCase()
+{
+    // The text size is kept in the settings: a test's own, emptied before each case.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
 void TestExamWindow::init()
 {
+    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(FixtureBank::ExamLines(PoolSize, PoolSize));
     fixture->Use();
@@ -126,7 +156,10 @@ void TestExamWindow::aSecondStartBeginsAfresh()
     exam.Next();
     exam.window.Timer1_Timer();
     const QString firstDraw = exam.window.mstrxz;
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("重新开始")};
     exam.Start();
+    QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(exam.window.answers.mdictan().Count(), 0);
     QCOMPARE(exam.Text("txtsy"), "100");
     QCOMPARE(exam.Text("txtsj"), "45:00");
@@ -235,33 +268,180 @@ void TestExamWindow::remainingCountsEveryAnswer()
 void TestExamWindow::result()
 {
     Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
     exam.Start();
     exam.Choose(exam.RightOption(1));
     exam.Next();
     exam.Choose(exam.WrongOption(2));
     exam.Next();
     MessageBoxCatcher boxes;
-    exam.Result();
-    QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
-    QCOMPARE(boxes.seen[0].caption, QStringLiteral("测试结果"));
-    QCOMPARE(boxes.seen[0].icon, QMessageBox::Information);
-    QVERIFY(!exam.Button("Command1")->isEnabled());
-    QVERIFY(!exam.Button("Command2")->isEnabled());
-    QVERIFY(exam.Button("Command3")->isEnabled());
-    QVERIFY(exam.Button("Command4")->isEnabled());
-    QVERIFY(!exam.window.Timer1->isActive());
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
     QCOMPARE(boxes.seen.size(), 2);
-    QCOMPARE(boxes.seen[1].text, boxes.seen[0].text);
-
-    // A later exam without wrong answers disables the review again.
-    exam.Start();
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 1分"));
+    QCOMPARE(boxes.seen[1].caption, QStringLiteral("测试结果"));
+    QCOMPARE(boxes.seen[1].icon, QMessageBox::Information);
+    for (const char* name : {"Command1", "Command2", "Command3"})
+        QVERIFY(!exam.Button(name)->isEnabled());
     QVERIFY(exam.Button("Command4")->isEnabled());
-    exam.Choose(exam.RightOption(1));
-    exam.Result();
-    QCOMPARE(boxes.seen[2].text, QStringLiteral("您的得分为： 1分"));
+    QVERIFY(!exam.window.Timer1->isActive());
+    // The score of a handed-in exam never changes: its key does nothing either.
+    QTest::keyClick(&exam.window, Qt::Key_J, Qt::ControlModifier);
+    QTest::qWait(300);
+    QCOMPARE(boxes.seen.size(), 2);
+
+    // A new exam has nothing to review until it is handed in; one without wrong answers never.
+    exam.Start();
     QVERIFY(!exam.Button("Command4")->isEnabled());
+    for (int p = 1; p <= ExamQuestions; ++p) {
+        exam.Choose(exam.RightOption(p));
+        exam.Next();
+    }
+    exam.Result(); // all answered: no question
+    QCOMPARE(boxes.seen.size(), 3);
+    QCOMPARE(boxes.seen[2].text, QStringLiteral("您的得分为： 100分"));
+    QVERIFY(!exam.Button("Command4")->isEnabled());
+}
+
+void TestExamWindow::handInAsksWhileQuestionsAreOpen_data()
+{
+    QTest::addColumn<int>("answered");   // the first positions, the last one left on display
+    QTest::addColumn<QString>("answer"); // to the question, empty when none may come
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("handedIn");
+    QTest::newRow("none answered, hand in")
+        << 0 << QStringLiteral("确定交卷") << QStringLiteral("还有 100 题未答，确定交卷吗？")
+        << true;
+    QTest::newRow("97 open, keep going") << 3 << QStringLiteral("继续考试")
+                                         << QStringLiteral("还有 97 题未答，确定交卷吗？") << false;
+    QTest::newRow("97 open, hand in") << 3 << QStringLiteral("确定交卷")
+                                      << QStringLiteral("还有 97 题未答，确定交卷吗？") << true;
+    QTest::newRow("the last answer still on display") << 100 << QString() << QString() << true;
+}
+
+void TestExamWindow::handInAsksWhileQuestionsAreOpen()
+{
+    QFETCH(int, answered);
+    QFETCH(QString, answer);
+    QFETCH(QString, question);
+    QFETCH(bool, handedIn);
+    Exam exam;
+    exam.Start();
+    for (int p = 1; p <= answered; ++p) {
+        exam.Choose(exam.RightOption(p));
+        if (p < answered)
+            exam.Next();
+    }
+    MessageBoxCatcher boxes;
+    if (!answer.isEmpty())
+        boxes.answers = {answer};
+    exam.Result();
+    if (!question.isEmpty()) {
+        QCOMPARE(boxes.seen[0].text, question);
+        QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+        QCOMPARE(boxes.seen[0].buttons,
+                 (QStringList{QStringLiteral("确定交卷"), QStringLiteral("继续考试")}));
+        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("继续考试"));
+    }
+    QCOMPARE(boxes.seen.size(), (question.isEmpty() ? 0 : 1) + (handedIn ? 1 : 0));
+    QCOMPARE(exam.window.Timer1->isActive(), !handedIn);
+    QCOMPARE(exam.Button("Command3")->isEnabled(), !handedIn);
+    if (handedIn) {
+        QCOMPARE(boxes.seen.last().text, QStringLiteral("您的得分为： %1分").arg(answered));
+        QCOMPARE(exam.Text("txtsy"), QString::number(ExamQuestions - answered));
+    } else { // the exam goes on where it was, the choice on display kept
+        QCOMPARE(exam.window.mts, answered);
+        QVERIFY(exam.Option(exam.RightOption(answered))->isChecked());
+        QVERIFY(exam.Option(0)->isEnabled());
+    }
+}
+
+void TestExamWindow::leavingARunningExamAsks_data()
+{
+    QTest::addColumn<bool>("close"); // the window is closed, not started again
+    QTest::addColumn<int>("state");  // 0 started, 1 a choice on display, 2 handed in
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("left");
+    const QString keep = QStringLiteral("继续考试");
+    QTest::newRow("start, nothing answered") << false << 0 << QString() << true;
+    QTest::newRow("start, a choice, keep going") << false << 1 << keep << false;
+    QTest::newRow("start, a choice, start again")
+        << false << 1 << QStringLiteral("重新开始") << true;
+    QTest::newRow("start, handed in") << false << 2 << QString() << true;
+    QTest::newRow("close, nothing answered") << true << 0 << QString() << true;
+    QTest::newRow("close, a choice, keep going") << true << 1 << keep << false;
+    QTest::newRow("close, a choice, close") << true << 1 << QStringLiteral("放弃并关闭") << true;
+    QTest::newRow("close, handed in") << true << 2 << QString() << true;
+}
+
+void TestExamWindow::leavingARunningExamAsks()
+{
+    QFETCH(bool, close);
+    QFETCH(int, state);
+    QFETCH(QString, answer);
+    QFETCH(bool, left);
+    Exam exam;
+    exam.Start();
+    MessageBoxCatcher boxes;
+    if (state >= 1)
+        exam.Choose(exam.RightOption(1)); // on display only: not yet recorded
+    if (state == 2) {
+        boxes.answers = {QStringLiteral("确定交卷")};
+        exam.Result();
+        boxes.seen.clear();
+    }
+    if (!answer.isEmpty())
+        boxes.answers = {answer};
+    if (close)
+        exam.window.close();
+    else
+        exam.Start();
+    if (answer.isEmpty()) {
+        QCOMPARE(boxes.seen.size(), 0);
+    } else {
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, close ? QStringLiteral("放弃本次考试并关闭吗？")
+                                           : QStringLiteral("放弃本次考试，重新开始吗？"));
+        QCOMPARE(boxes.seen[0].buttons,
+                 (QStringList{close ? QStringLiteral("放弃并关闭") : QStringLiteral("重新开始"),
+                              QStringLiteral("继续考试")}));
+        QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("继续考试"));
+    }
+    if (close) {
+        QCOMPARE(exam.window.isVisible(), !left);
+    } else if (left) {
+        QVERIFY(exam.window.Timer1->isActive());
+        QVERIFY(!exam.Option(0)->isChecked() && !exam.Option(1)->isChecked());
+    }
+    if (!left) {
+        QVERIFY(exam.window.Timer1->isActive());
+        QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
+        QCOMPARE(exam.Text("txtsy"), "99");
+    }
+}
+
+// The clock runs on while the learner is asked; when it runs out first, its hand-in stands
+// and the answer to the question hands in nothing more.
+void TestExamWindow::timeUpWhileAskedToHandIn()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    std::unique_ptr<MessageBoxCatcher> boxes;
+    // Runs inside the question: the tick hands in, then the learner answers.
+    QTimer::singleShot(0, this, [&] {
+        boxes = std::make_unique<MessageBoxCatcher>();
+        boxes->answers = {QStringLiteral("确定交卷")};
+        exam.window.Timer1_Timer();
+    });
+    exam.Result();
+    QVERIFY(boxes);
+    QCOMPARE(boxes->seen.size(), 2);
+    QCOMPARE(boxes->seen[0].text, QStringLiteral("考试时间到\n您的得分为： 1分"));
+    QCOMPARE(boxes->seen[1].text, QStringLiteral("还有 99 题未答，确定交卷吗？"));
+    QVERIFY(boxes->answers.isEmpty());
+    QVERIFY(!exam.Button("Command3")->isEnabled());
 }
 
 void TestExamWindow::resultRecordsTheChoiceOnDisplay()
@@ -269,14 +449,19 @@ void TestExamWindow::resultRecordsTheChoiceOnDisplay()
     Exam exam;
     exam.Start();
     exam.Choose(exam.RightOption(1));
+    QCOMPARE(exam.Text("txtsy"), "99"); // counted as soon as it is chosen
+    QCOMPARE(exam.Mark(1), "answered");
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
-    QCOMPARE(exam.Text("txtsy"), "100"); // record only: nothing refreshed
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 1分"));
+    QVERIFY(exam.window.answers.mdictgd().Exists("0_" + exam.window.maryxz[1]));
+    QCOMPARE(exam.Text("txtsy"), "99");
+    // The question stays, now with its answer; its options are shut.
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
-    exam.Choose(exam.WrongOption(1)); // still enabled: a new choice, a new score
-    exam.Result();
-    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 0分"));
+    QVERIFY(!exam.Option(0)->isEnabled());
+    QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：%1").arg(QChar(u'A' + exam.RightOption(1))));
 }
 
 void TestExamWindow::clockCountsDownAndEndsTheExam()
@@ -287,24 +472,30 @@ void TestExamWindow::clockCountsDownAndEndsTheExam()
     QCOMPARE(exam.Text("txtsj"), "44:59");
     exam.Choose(exam.RightOption(1));
     exam.Next();
-    exam.Choose(exam.RightOption(2)); // on display at time-up: not scored
+    exam.Choose(exam.WrongOption(2));
+    exam.Next();
+    exam.Choose(exam.RightOption(3)); // on display at time-up: counted as a hand-in counts it
 
     exam.Get<QLineEdit>("txtsj")->setText("00:01");
     MessageBoxCatcher boxes;
     exam.window.Timer1_Timer();
     QCOMPARE(exam.Text("txtsj"), "00:00");
     QCOMPARE(boxes.seen.size(), 0);
-    exam.window.Timer1_Timer();
+    exam.window.Timer1_Timer(); // time-up hands in without asking
     QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： 1分"));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("考试时间到\n您的得分为： 2分"));
     QCOMPARE(exam.Text("txtsj"), "00:00");
+    QCOMPARE(exam.Text("txtsy"), "97");
+    QCOMPARE(exam.Get<QLabel>("lblScore")->text(), QStringLiteral("2分"));
     QVERIFY(!exam.window.Timer1->isActive());
-    QVERIFY(!exam.Button("Command1")->isEnabled());
-    QVERIFY(!exam.Button("Command2")->isEnabled());
-    QVERIFY(exam.Button("Command3")->isEnabled());
-
-    exam.Result(); // now the choice on display counts
-    QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 2分"));
+    for (const char* name : {"Command1", "Command2", "Command3"})
+        QVERIFY(!exam.Button(name)->isEnabled());
+    QVERIFY(exam.Button("Command4")->isEnabled());
+    exam.Result(); // shut for good
+    QCOMPARE(boxes.seen.size(), 1);
+    exam.Review();
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 1 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(2));
 }
 
 void TestExamWindow::clockStopsAtTheResult_data()
@@ -322,10 +513,12 @@ void TestExamWindow::clockStopsAtTheResult()
     exam.Choose(exam.WrongOption(1));
     exam.Next();
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Get<QLineEdit>("txtsj")->setText(timeUp ? "00:00" : "31:07");
     if (timeUp)
         exam.window.Timer1_Timer();
-    exam.Result(); // after time-up, the button that opens the review
+    else
+        exam.Result();
     const auto results = boxes.seen.size();
     exam.Review();
     // Ticks as fast as the event loop allows: none may come after the result.
@@ -356,8 +549,9 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     exam.Next();
     QCOMPARE(exam.window.mts, 5);
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
-    QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：未作答")); // position 5, left open
 
     exam.Review();
     QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 3 题"));
@@ -405,20 +599,77 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }
 
-void TestExamWindow::reviewWithoutWrongAnswers()
+// Right answers in a running exam stay hidden: the review of the last one is gone with a start.
+void TestExamWindow::noReviewDuringAnExam()
 {
     Exam exam;
     exam.Start();
     exam.Choose(exam.WrongOption(1));
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
-    exam.Start(); // the review button stays enabled from the last exam
+    exam.Start();
+    exam.GoTo(2);
+    exam.Choose(exam.WrongOption(2));
     exam.Review();
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 0 题"));
-    QVERIFY(exam.window.mblnreview);
+    QVERIFY(!exam.window.mblnreview);
+    QVERIFY(exam.window.Timer1->isActive());
+    QCOMPARE(exam.Question(), exam.ExpectedText(2));
+    QVERIFY(exam.Option(exam.WrongOption(2))->isChecked());
+    QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
+}
+
+// Once handed in, any question can be looked at from the card: its right answer, the learner's
+// or none, its explanation. During the review a wrong one is stepped to.
+void TestExamWindow::cardShowsAnyQuestionOfAHandedInExam()
+{
+    Exam exam;
+    exam.Start();
+    exam.Choose(exam.WrongOption(1));
+    exam.Next();
+    exam.Choose(exam.RightOption(2));
+    exam.GoTo(4);
+    exam.Choose(exam.WrongOption(4));
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    const auto letter = [&](int option) { return QString(QChar(u'A' + option)); };
+    QCOMPARE(exam.Mark(1), "wrong");
+    QCOMPARE(exam.Mark(2), "answered");
+    QCOMPARE(exam.Mark(3), "unanswered");
+    QVERIFY(exam.Cell(3)->isEnabled());
+
+    QTest::mouseClick(exam.Cell(3), Qt::LeftButton);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(3));
+    QVERIFY(exam.Option(exam.RightOption(3))->isChecked());
+    QCOMPARE(exam.Right(), QStringLiteral("正确答案：") + letter(exam.RightOption(3)));
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：未作答"));
+    QCOMPARE(exam.Get<QPlainTextEdit>("txtExplain")->toPlainText(),
+             FixtureBank::ChoiceExplanation(exam.NumberAt(3)));
+    QVERIFY(exam.Cell(3)->property("current").toBool());
+    QTest::mouseClick(exam.Cell(2), Qt::LeftButton);
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：") + letter(exam.RightOption(2)));
+    QTest::mouseClick(exam.Cell(51), Qt::LeftButton);
+    QCOMPARE(exam.Right(),
+             QStringLiteral("正确答案：") +
+                 (exam.RightOption(51) == 0 ? QStringLiteral("对") : QStringLiteral("错")));
+    QCOMPARE(exam.window.answers.mdictan().Count(), 3); // looking records nothing
+
+    exam.Review(); // wrong at 1, then 4
+    QTest::mouseClick(exam.Cell(4), Qt::LeftButton);
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 2 题"));
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：") + letter(exam.WrongOption(4)));
+    exam.Next();
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
+    QTest::mouseClick(exam.Cell(60), Qt::LeftButton); // not wrong: out of the review's order
+    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 100 题"));
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 60 题"));
+    QCOMPARE(exam.Question(), exam.ExpectedText(60));
     QVERIFY(!exam.Button("Command1")->isEnabled());
-    QVERIFY(!exam.Button("Command2")->isEnabled());
-    QVERIFY(!exam.Button("Command3")->isEnabled());
+    exam.Review(); // the wrong answers from the first again
+    QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }
 
 void TestExamWindow::shortPoolEndsTheStartInOrder_data()
@@ -557,6 +808,7 @@ void TestExamWindow::keysOnlyWhereAClickWould()
     exam.Start();
     exam.Choose(exam.WrongOption(1));
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
     QTest::keyClick(&exam.window, Qt::Key_Right); // stepping ended with the result
     QCOMPARE(exam.window.mts, 1);
@@ -564,7 +816,7 @@ void TestExamWindow::keysOnlyWhereAClickWould()
     const int right = exam.RightOption(1);
     QTest::keyClick(&exam.window, right == 0 ? Qt::Key_B : Qt::Key_A); // review options are shut
     QVERIFY(exam.Option(right)->isChecked());
-    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen.size(), 2);
 }
 
 void TestExamWindow::holdingTheNextKeyRecordsEveryAnswer()
@@ -599,10 +851,11 @@ void TestExamWindow::answerCardFollowsTheExam()
     QCOMPARE(mark(3), "open");
     QVERIFY(cell(3)->property("current").toBool() && !cell(1)->property("current").toBool());
     MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
-    QVERIFY(!cell(3)->isEnabled());
+    QCOMPARE(mark(1), "wrong");
+    QCOMPARE(mark(3), "unanswered");
     exam.Review();
-    QVERIFY(!cell(1)->isEnabled());
     QCOMPARE(mark(1), "wrong");
     QCOMPARE(mark(2), "answered");
     QVERIFY(cell(1)->property("current").toBool()); // the question under review
@@ -656,10 +909,265 @@ void TestExamWindow::verdict()
     } else {
         exam.Result();
     }
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("您的得分为： %1分").arg(rightAnswers));
+    QCOMPARE(boxes.seen[0].text, (timeUp ? QStringLiteral("考试时间到\n") : QString()) +
+                                     QStringLiteral("您的得分为： %1分").arg(rightAnswers));
     QCOMPARE(label->text(), verdict);
+    QVERIFY(label->isVisible());
     exam.Start();
-    QCOMPARE(label->text(), QString());
+    QVERIFY(!label->isVisible());
+}
+
+void TestExamWindow::resultInTheWindow_data()
+{
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("wrong");
+    QTest::addColumn<QString>("clock"); // at the hand-in
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<QString>("timeUsed");
+    QTest::newRow("passed, all answered")
+        << 92 << 8 << "10:30" << QStringLiteral("合格") << QStringLiteral("用时：34分30秒");
+    QTest::newRow("failed, some open")
+        << 85 << 3 << "44:58" << QStringLiteral("不合格") << QStringLiteral("用时：0分02秒");
+}
+
+void TestExamWindow::resultInTheWindow()
+{
+    QFETCH(int, right);
+    QFETCH(int, wrong);
+    QFETCH(QString, clock);
+    QFETCH(QString, verdict);
+    QFETCH(QString, timeUsed);
+    Exam exam;
+    exam.Start();
+    QVERIFY(exam.Get<QWidget>("frameResult")->isHidden());
+    for (int p = 1; p <= right + wrong; ++p) {
+        exam.Choose(p <= right ? exam.RightOption(p) : exam.WrongOption(p));
+        exam.Next();
+    }
+    exam.Get<QLineEdit>("txtsj")->setText(clock);
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    QCOMPARE(boxes.seen.last().text, QStringLiteral("您的得分为： %1分").arg(right));
+    QVERIFY(!exam.Get<QWidget>("frameResult")->isHidden());
+    QCOMPARE(exam.Get<QLabel>("lblScore")->text(), QStringLiteral("%1分").arg(right));
+    QCOMPARE(exam.Get<QLabel>("lblVerdict")->text(), verdict);
+    QCOMPARE(exam.Get<QLabel>("lblWrongCount")->text(), QStringLiteral("答错：%1 题").arg(wrong));
+    QCOMPARE(exam.Get<QLabel>("lblUnanswered")->text(),
+             QStringLiteral("未答：%1 题").arg(ExamQuestions - right - wrong));
+    QCOMPARE(exam.Get<QLabel>("lblTimeUsed")->text(), timeUsed);
+    // Drawn in its colour, never in the other.
+    auto* label = exam.Get<QLabel>("lblVerdict");
+    const bool passed = right >= PassScore;
+    QVERIFY(PixelsOf(label, passed ? RightColour : WrongColour) > 0);
+    QCOMPARE(PixelsOf(label, passed ? WrongColour : RightColour), 0);
+    // The score is the largest text in the window.
+    QVERIFY(exam.Get<QLabel>("lblScore")->font().pointSize() >= 2 * exam.window.font().pointSize());
+    exam.Start();
+    QVERIFY(exam.Get<QWidget>("frameResult")->isHidden());
+}
+
+void TestExamWindow::clockTurnsRedInTheLastMinutes_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("red"); // after one tick
+    QTest::newRow("45:00") << "45:00" << false;
+    QTest::newRow("05:02") << "05:02" << false;
+    QTest::newRow("05:01, five minutes left") << "05:01" << true;
+    QTest::newRow("00:59") << "00:59" << true;
+}
+
+void TestExamWindow::clockTurnsRedInTheLastMinutes()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, red);
+    Exam exam;
+    exam.Start();
+    auto* clock = exam.Get<QLineEdit>("txtsj");
+    clock->setText(before);
+    exam.window.Timer1_Timer();
+    QCOMPARE(PixelsOf(clock, WrongColour) > 0, red);
+    QCOMPARE(PixelsOf(clock, Qt::black, 60) > 0, !red);
+    exam.Start(); // a new exam starts black
+    QCOMPARE(PixelsOf(clock, WrongColour), 0);
+}
+
+void TestExamWindow::reviewShowsTheRightAnswerInGreen_data()
+{
+    QTest::addColumn<int>("choice");   // 0 right, 1 wrong, 2 none
+    QTest::addColumn<QColor>("yours"); // invalid: the usual text colour
+    QTest::newRow("right") << 0 << RightColour;
+    QTest::newRow("wrong") << 1 << WrongColour;
+    QTest::newRow("unanswered") << 2 << QColor();
+}
+
+void TestExamWindow::reviewShowsTheRightAnswerInGreen()
+{
+    QFETCH(int, choice);
+    QFETCH(QColor, yours);
+    Exam exam;
+    exam.window.resize(1020, 560);
+    exam.Start();
+    if (choice < 2)
+        exam.Choose(choice == 0 ? exam.RightOption(1) : exam.WrongOption(1));
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    auto* right = exam.Get<QLabel>("lblRight");
+    auto* mine = exam.Get<QLabel>("lblYours");
+    QVERIFY(PixelsOf(right, RightColour) > 0);
+    QCOMPARE(PixelsOf(right, WrongColour), 0);
+    for (const QColor& colour : {RightColour, WrongColour})
+        QCOMPARE(PixelsOf(mine, colour) > 0, colour == yours);
+    // The explanation has room: at least as tall as the question box.
+    auto* explanation = exam.Get<QPlainTextEdit>("txtExplain");
+    QVERIFY(!explanation->isHidden());
+    QVERIFY(explanation->height() >= exam.Get<QPlainTextEdit>("txt")->height() * 2 / 3);
+}
+
+void TestExamWindow::answerCardByKeys()
+{
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    exam.Start();
+    exam.Choose(exam.RightOption(1));
+    QWidget* focused = nullptr;
+    for (int tab = 0; tab < 20 && !qobject_cast<QToolButton*>(focused); ++tab) {
+        QTest::keyClick(&exam.window, Qt::Key_Tab);
+        focused = exam.window.focusWidget();
+    }
+    QCOMPARE(focused, exam.Cell(1)); // Tab reaches the cell on display
+    const auto press = [&](Qt::Key key) { QTest::keyClick(exam.window.focusWidget(), key); };
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    QCOMPARE(exam.window.focusWidget(), exam.Cell(12));
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题")); // the arrows moved on the card only
+    press(Qt::Key_Return);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 12 题"));
+    QCOMPARE(exam.Text("txtsy"), "99");
+    QCOMPARE(exam.window.focusWidget(), exam.Cell(12));
+    press(Qt::Key_Up);
+    press(Qt::Key_Left);
+    press(Qt::Key_Left);
+    QCOMPARE(exam.window.focusWidget(), exam.Cell(1)); // no wrap past the first
+    press(Qt::Key_End);
+    QCOMPARE(exam.window.focusWidget(), exam.Cell(100));
+    press(Qt::Key_Space);
+    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    exam.Cell(5)->setFocus();
+    press(Qt::Key_Enter); // after the hand-in, Enter shows the question
+    QCOMPARE(exam.Question(), exam.ExpectedText(5));
+    QCOMPARE(exam.Yours(), QStringLiteral("你的答案：未作答"));
+}
+
+void TestExamWindow::buttonKeys()
+{
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    // A button's key presses it visibly: the click comes a moment later.
+    const auto ctrl = [&](Qt::Key key) { QTest::keyClick(&exam.window, key, Qt::ControlModifier); };
+    ctrl(Qt::Key_N);
+    QTRY_VERIFY(exam.window.Timer1->isActive());
+    exam.Choose(exam.WrongOption(1));
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    ctrl(Qt::Key_J);
+    QTRY_VERIFY(!exam.window.Timer1->isActive());
+    exam.window.activateWindow(); // the offscreen platform leaves that to the learner
+    QVERIFY(QTest::qWaitForWindowActive(&exam.window));
+    ctrl(Qt::Key_R);
+    QTRY_VERIFY(exam.window.mblnreview);
+    for (const auto& [name, key] :
+         {std::pair{"cmdStart", "Ctrl+N"}, {"Command3", "Ctrl+J"}, {"Command4", "Ctrl+R"}})
+        QVERIFY2(exam.Button(name)->toolTip().contains(QLatin1String(key)), name);
+}
+
+// What the card's marks look like: a fill for each state, an outline only where a question is
+// on display.
+void TestExamWindow::answerCardLooks()
+{
+    Exam exam;
+    const auto fill = [&](int p) {
+        return ColourAt(exam.Cell(p), exam.Cell(p)->rect().center() + QPoint(0, 8));
+    };
+    const auto outlined = [&](int p) {
+        return PixelsOf(exam.Cell(p), QColor(0x1a, 0x3f, 0x7a), 20) > 0;
+    };
+    for (const int p : {1, 50, 100})
+        QVERIFY2(!outlined(p), "no question on display before a start");
+    exam.Start();
+    QVERIFY(outlined(1));
+    exam.Choose(exam.RightOption(1));
+    exam.Next();
+    exam.Choose(exam.WrongOption(2));
+    QCOMPARE(fill(1), QColor(0x7f, 0xb2, 0xe5));
+    QCOMPARE(fill(2), QColor(0x7f, 0xb2, 0xe5)); // chosen on display: answered already
+    QCOMPARE(fill(3), QColor(Qt::white));
+    QVERIFY(outlined(2) && !outlined(1));
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    QCOMPARE(fill(1), QColor(0x7f, 0xb2, 0xe5));
+    QCOMPARE(fill(2), QColor(0xee, 0x8b, 0x8b));
+    QCOMPARE(fill(3), QColor(0xf2, 0xd1, 0x6b));
+    for (const int p : {1, 2, 3})
+        QVERIFY(fill(p) != fill(p % 3 + 1)); // three states, three fills
+
+    // A start that cannot draw leaves no question and no outline.
+    fixture->Write(FixtureBank::ExamLines(49, 60));
+    exam.Start();
+    QCOMPARE(exam.Question(), QString());
+    for (const int p : {1, 2})
+        QVERIFY(!outlined(p));
+}
+
+void TestExamWindow::fittedGeometry_data()
+{
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("fitted");
+    // On a screen whose available area is 1280x680 from (0, 40), below a panel.
+    QTest::newRow("fits") << QRect(10, 50, 1020, 560) << QRect(10, 50, 1020, 560);
+    QTest::newRow("under the panel") << QRect(0, 0, 1020, 560) << QRect(0, 40, 1020, 560);
+    QTest::newRow("past the right and bottom")
+        << QRect(900, 500, 1020, 560) << QRect(260, 160, 1020, 560);
+    QTest::newRow("too tall") << QRect(0, 40, 1020, 900) << QRect(0, 40, 1020, 680);
+    QTest::newRow("too large, off to the left")
+        << QRect(-300, 100, 2000, 1000) << QRect(0, 40, 1280, 680);
+}
+
+void TestExamWindow::fittedGeometry()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, fitted);
+    QCOMPARE(FittedGeometry(window, QRect(0, 40, 1280, 680)), fitted);
+}
+
+// The window opens within the screen, and stays usable on a 1280x720 one even with its text
+// enlarged: its smallest size fits.
+void TestExamWindow::fitsTheScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    if (available.width() < 1280 || available.height() < 720)
+        QSKIP("needs a screen of at least 1280x720 (tests/CMakeLists.txt gives one)");
+    Exam exam;
+    QVERIFY(QTest::qWaitForWindowExposed(&exam.window));
+    QVERIFY(available.contains(exam.window.geometry()));
+    const QSize small(1280, 720);
+    QVERIFY(exam.window.minimumSizeHint().boundedTo(small) == exam.window.minimumSizeHint());
+    QVERIFY(exam.window.minimumSize().boundedTo(small) == exam.window.minimumSize());
+    exam.Start();
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(&exam.window, Qt::Key_Equal, Qt::ControlModifier);
+    MessageBoxCatcher boxes;
+    boxes.answers = {QStringLiteral("确定交卷")};
+    exam.Result();
+    const QSize needed = exam.window.minimumSizeHint().expandedTo(exam.window.minimumSize());
+    QVERIFY2(needed.boundedTo(small) == needed,
+             qPrintable(QStringLiteral("%1x%2").arg(needed.width()).arg(needed.height())));
 }
 
 QTEST_MAIN(TestExamWindow)

@@ -1,10 +1,12 @@
 #include "common/Platform.h"
 #include "common/Study.h"
+#include "exam/ExamRules.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
+#include "support/Looks.h"
 #include "support/StudyFixture.h"
 #include "support/WindowDriver.h"
 
@@ -85,6 +87,7 @@ private slots:
     void withoutRecordSaysSo();
     void progressPerChapter();
     void examHistoryAndChart();
+    void historyColoursTheVerdict();
     void wrongQuestionPractice();
     void clearAsksFirst_data();
     void clearAsksFirst();
@@ -271,6 +274,25 @@ void TestStudyWindow::refreshedWhenComingBack()
     QApplication::sendEvent(&s.window, &activation);
     QVERIFY(!s.Shown("lblEmpty"));
     QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+}
+
+// 合格 in green, 不合格 in red, as drawn in the history.
+void TestStudyWindow::historyColoursTheVerdict()
+{
+    RecordExam(3, 600);
+    RecordExam(95, 600);
+    StudyWindow s;
+    s.window.resize(900, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    QTableWidget* table = s.Table("tblExams");
+    const auto drawnIn = [&](int row, const QColor& colour) {
+        return PixelsOf(table->viewport(), colour, 40, table->visualItemRect(table->item(row, 2))) >
+               0;
+    };
+    QCOMPARE(s.Cell("tblExams", 0, 2), QStringLiteral("合格"));
+    QVERIFY(drawnIn(0, RightColour) && !drawnIn(0, WrongColour));
+    QCOMPARE(s.Cell("tblExams", 1, 2), QStringLiteral("不合格"));
+    QVERIFY(drawnIn(1, WrongColour) && !drawnIn(1, RightColour));
 }
 
 QTEST_MAIN(TestStudyWindow)

@@ -53,9 +53,22 @@ void MessageBoxCatcher::CloseOpenBox()
     QMessageBox* box = OpenBox();
     if (!box)
         return;
-    seen.append({box->text(), box->windowTitle(), box->icon()});
+    QStringList captions;
+    for (QAbstractButton* button : box->buttons())
+        captions.append(button->text());
+    const QPushButton* preset = box->defaultButton();
+    seen.append({box->text(), box->windowTitle(), box->icon(), captions,
+                 preset ? preset->text() : QString()});
     // One OK button and nothing else: what the learner would press.
-    if (box->buttons().size() != 1 || box->standardButton(box->buttons().first()) != QMessageBox::Ok)
-        qFatal("a message box without exactly one OK button");
-    box->buttons().first()->click();
+    const QList<QAbstractButton*> buttons = box->buttons();
+    if (buttons.size() == 1 && box->standardButton(buttons.first()) == QMessageBox::Ok) {
+        buttons.first()->click();
+        return;
+    }
+    if (answers.isEmpty())
+        qFatal("a question no test answers: %s", qPrintable(box->text()));
+    const QString answer = answers.takeFirst();
+    if (!captions.contains(answer))
+        qFatal("a question without the button %s", qPrintable(answer));
+    buttons[captions.indexOf(answer)]->click();
 }

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QStringList>
+#include <QToolButton>
 
 // Chapter practice as a learner drives it.
 struct PracticeDriver : WindowDriver<FormLen> {
@@ -40,6 +41,7 @@ struct ExamDriver : WindowDriver<FormEx> {
     }
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
     QLabel* Picture() const { return Get<QLabel>("img"); }
+    // Hands in; the learner is asked first while questions are open.
     void Result() { Click("Command3"); }
     void Review() { Click("Command4"); }
     // "你的答案：…", or nothing while the label is hidden.
@@ -48,6 +50,19 @@ struct ExamDriver : WindowDriver<FormEx> {
         const auto* label = Get<QLabel>("lblYours");
         return label->isHidden() ? QString() : label->text();
     }
+
+    // "正确答案：…", or nothing while the label is hidden.
+    QString Right() const
+    {
+        const auto* label = Get<QLabel>("lblRight");
+        return label->isHidden() ? QString() : label->text();
+    }
+    // The answer card's cell for exam position p.
+    QToolButton* Cell(int p) const
+    {
+        return Get<QToolButton>(qPrintable(QStringLiteral("card_%1").arg(p)));
+    }
+    QString Mark(int p) const { return Cell(p)->property("mark").toString(); }
 
     // The pool number shown at exam position p.
     int NumberAt(int p) const
