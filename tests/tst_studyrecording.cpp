@@ -270,6 +270,7 @@ void TestStudyRecording::logEmptiedAtAResultAndWhenAWindowCloses()
         exam.Start();
         QVERIFY(logSize() > 0);
         MessageBoxCatcher boxes;
+        boxes.answers = {QStringLiteral("确定交卷")};
         exam.Result();
         QCOMPARE(logSize(), 0);
         exam.Start(); // the first exam stays finished; the second starts
