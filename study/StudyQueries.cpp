@@ -28,6 +28,21 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
     return latest;
 }
 
+QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank)
+{
+    // SQLite turns the stored UTC into local days, cheaper than a QDateTime for every row.
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT question_id, julianday(answered_at, 'localtime') "
+                                         "- julianday('1970-01-01'), correct FROM attempts "
+                                         "WHERE bank = ? AND %1 ORDER BY id")
+                              .arg(IsAnswer),
+                          bank);
+    QHash<QString, QList<TimedAnswer>> answers;
+    while (query.next())
+        answers[query.value(0).toString()].append({query.value(1).toDouble(), query.value(2).toBool()});
+    return answers;
+}
+
 QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank)
 {
     QSqlQuery query = Run(db,
