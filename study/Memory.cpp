@@ -103,23 +103,37 @@ double DaysUntilRecallFallsTo(double retention, double stability)
     return stability / Factor() * (std::pow(retention, -1 / Decay) - 1);
 }
 
+QuestionMemory Answered(QuestionMemory memory, const TimedAnswer& answer)
+{
+    const Grade grade = answer.right ? Grade::Good : Grade::Again;
+    if (memory.answers == 0) {
+        memory.state = FirstMemory(grade);
+        memory.firstDay = answer.day;
+        memory.firstRight = answer.right;
+    } else {
+        memory.state = NextMemory(memory.state,
+                                  CalendarDay(answer.day) - CalendarDay(memory.lastDay), grade);
+    }
+    memory.lastDay = answer.day;
+    ++memory.answers;
+    return memory;
+}
+
 QuestionMemory Replay(const QList<TimedAnswer>& answers)
 {
     QuestionMemory memory;
-    for (const TimedAnswer& answer : answers) {
-        const Grade grade = answer.right ? Grade::Good : Grade::Again;
-        if (memory.answers == 0) {
-            memory.state = FirstMemory(grade);
-            memory.firstDay = answer.day;
-            memory.firstRight = answer.right;
-        } else {
-            memory.state = NextMemory(memory.state,
-                                      CalendarDay(answer.day) - CalendarDay(memory.lastDay), grade);
-        }
-        memory.lastDay = answer.day;
-        ++memory.answers;
-    }
+    for (const TimedAnswer& answer : answers)
+        memory = Answered(memory, answer);
     return memory;
+}
+
+Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers)
+{
+    Memories memories;
+    memories.reserve(answers.size());
+    for (auto question = answers.begin(); question != answers.end(); ++question)
+        memories.insert(question.key(), Replay(question.value()));
+    return memories;
 }
 
 double LocalDays(const QDateTime& moment)

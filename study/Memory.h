@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <cmath>
 
@@ -50,8 +51,14 @@ struct QuestionMemory {
     }
 };
 
+// The memory after one more answer.
+QuestionMemory Answered(QuestionMemory memory, const TimedAnswer& answer);
 // Replays a question's answers in the order given (the order they were given).
 QuestionMemory Replay(const QList<TimedAnswer>& answers);
+
+using Memories = QHash<QString, QuestionMemory>; // question id -> its memory
+// Every question's memory from its answers.
+Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers);
 
 // A moment as local days since 1970-01-01, the clock the model counts in.
 double LocalDays(const QDateTime& moment);
