@@ -1,12 +1,12 @@
 #include "practice/FormLen.h"
 
+#include "bank/BankLoader.h"
 #include "common/Platform.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
 #include "common/Study.h"
 #include "common/TextZoom.h"
-#include "bank/BankLoader.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "ui_FormLen.h"
@@ -247,8 +247,9 @@ void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
 void FormLen::ReviewToday()
 {
     const StudyStore& store = Study();
-    const Memories memories =
-        store.IsRecording() ? ReplayEach(AnswersByQuestion(store.Database(), BankFile)) : Memories();
+    const Memories memories = store.IsRecording()
+                                  ? ReplayEach(AnswersByQuestion(store.Database(), BankFile))
+                                  : Memories();
     const ReviewList list =
         TodaysReview(BankOrder(), memories, LocalDays(QDateTime::currentDateTime()), NewPerDay());
     review.emplace(list);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/QuestionPanel.h"
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "common/QuestionPanel.h"
 #include "practice/PracticeRun.h"
 #include "study/Review.h"
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+namespace
+{
 constexpr double UnknownRate = 0.5;
 
 // The chance of each number of wrong answers (0 to mostWrong) among `drawn` questions drawn at
@@ -13,7 +14,9 @@ std::vector<double> WrongAnswers(const QList<double>& pool, int drawn, int mostW
 {
     const int width = mostWrong + 1;
     std::vector<double> rows(std::size_t(drawn + 1) * width, 0.0);
-    const auto at = [&](int k, int wrong) -> double& { return rows[std::size_t(k) * width + wrong]; };
+    const auto at = [&](int k, int wrong) -> double& {
+        return rows[std::size_t(k) * width + wrong];
+    };
     at(0, 0) = 1;
     int n = 0;
     for (const double right : pool) {
@@ -30,15 +33,14 @@ std::vector<double> WrongAnswers(const QList<double>& pool, int drawn, int mostW
     return {rows.begin() + std::ptrdiff_t(drawn) * width, rows.end()};
 }
 
-QList<double> Chances(const QStringList& ids, const Memories& memories, double now,
-                      double newRate)
+QList<double> Chances(const QStringList& ids, const Memories& memories, double now, double newRate)
 {
     QList<double> chances;
     chances.reserve(ids.size());
     for (const QString& id : ids) {
         const auto memory = memories.find(id);
         chances.append(memory == memories.end() || memory->answers == 0 ? newRate
-                                                                         : memory->RecallAt(now));
+                                                                        : memory->RecallAt(now));
     }
     return chances;
 }
@@ -110,8 +112,8 @@ QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
     for (std::size_t i = 0; i < steps.size(); ++i) {
         QuestionMemory& memory = memories[steps[i].id];
         memory = Answered(memory, {steps[i].day, steps[i].right});
-        const bool lastOfDay = i + 1 == steps.size() ||
-                               CalendarDay(steps[i + 1].day) != CalendarDay(steps[i].day);
+        const bool lastOfDay =
+            i + 1 == steps.size() || CalendarDay(steps[i + 1].day) != CalendarDay(steps[i].day);
         if (lastOfDay)
             history.append({steps[i].day, *ForecastAt(exam, memories, steps[i].day)});
     }

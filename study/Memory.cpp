@@ -111,8 +111,8 @@ QuestionMemory Answered(QuestionMemory memory, const TimedAnswer& answer)
         memory.firstDay = answer.day;
         memory.firstRight = answer.right;
     } else {
-        memory.state = NextMemory(memory.state,
-                                  CalendarDay(answer.day) - CalendarDay(memory.lastDay), grade);
+        memory.state =
+            NextMemory(memory.state, CalendarDay(answer.day) - CalendarDay(memory.lastDay), grade);
     }
     memory.lastDay = answer.day;
     ++memory.answers;

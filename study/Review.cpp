@@ -3,14 +3,14 @@
 #include <QDateTime>
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr double MillisecondsPerDay = 86400000.0;
 
 // A local day count as a date and time on the learner's wall clock.
 QDateTime WallClock(double day)
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(day * MillisecondsPerDay)),
-                                          Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(day * MillisecondsPerDay)), Qt::UTC);
 }
 } // namespace
 
@@ -70,7 +70,10 @@ QString DueText(double day, double now)
     case 1:
         return QStringLiteral("明天 %1").arg(time);
     default:
-        return QStringLiteral("%1月%2日 %3").arg(due.date().month()).arg(due.date().day()).arg(time);
+        return QStringLiteral("%1月%2日 %3")
+            .arg(due.date().month())
+            .arg(due.date().day())
+            .arg(time);
     }
 }
 

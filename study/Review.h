@@ -29,7 +29,8 @@ std::optional<double> NextDue(const QStringList& bank, const Memories& memories,
 QString DueText(double day, double now);
 
 // What is left of a review list as the learner answers its questions.
-class ReviewProgress {
+class ReviewProgress
+{
 public:
     explicit ReviewProgress(const ReviewList& list);
     // A question of the list answered for the first time leaves the count it was in.

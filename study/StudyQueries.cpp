@@ -39,7 +39,8 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
                           bank);
     QHash<QString, QList<TimedAnswer>> answers;
     while (query.next())
-        answers[query.value(0).toString()].append({query.value(1).toDouble(), query.value(2).toBool()});
+        answers[query.value(0).toString()].append(
+            {query.value(1).toDouble(), query.value(2).toBool()});
     return answers;
 }
 

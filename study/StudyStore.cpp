@@ -194,7 +194,8 @@ void RebuildBook(const QSqlDatabase& db)
         questions.append({inBook.Value(0).toString(),
                           {inBook.Value(1).toString(),
                            chapter.isNull() ? std::nullopt : std::optional<int>(chapter.toInt()),
-                           {}, false}});
+                           {},
+                           false}});
     }
     for (const auto& [bank, question] : questions)
         RefreshBook(db, bank, question);

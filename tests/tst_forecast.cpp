@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 QList<double> Repeated(int count, double chance)
 {
     return QList<double>(count, chance);
@@ -49,7 +50,8 @@ double PassChanceCounted(const QList<double>& choice, const QList<double>& trueF
 }
 } // namespace
 
-class TestForecast : public QObject {
+class TestForecast : public QObject
+{
     Q_OBJECT
 private slots:
     void againstEveryDraw_data();
@@ -67,8 +69,8 @@ void TestForecast::againstEveryDraw_data()
     QTest::addColumn<QList<double>>("trueFalse");
     QTest::addColumn<int>("drawn");
     QTest::addColumn<int>("passScore");
-    QTest::newRow("pools just large enough") << QList<double>{0.9, 0.5, 0.7}
-                                             << QList<double>{0.6, 0.99, 0.2} << 3 << 5;
+    QTest::newRow("pools just large enough")
+        << QList<double>{0.9, 0.5, 0.7} << QList<double>{0.6, 0.99, 0.2} << 3 << 5;
     QTest::newRow("two of five from each, all four right")
         << QList<double>{0.9, 0.1, 0.5, 0.75, 1.0} << QList<double>{0.3, 0.8, 0.95, 0.6, 0.05} << 2
         << 4;
@@ -148,15 +150,16 @@ void TestForecast::forecastOfAStore()
     }
     exam.perKind = 2;
     exam.passScore = 3;
-    const QHash<QString, QList<TimedAnswer>> answers = {
-        {"c0", {{1.2, true}}}, {"c1", {{1.3, false}}}, {"t0", {{3.5, true}, {3.6, true}}},
-        {"x", {{2.0, true}}}};
+    const QHash<QString, QList<TimedAnswer>> answers = {{"c0", {{1.2, true}}},
+                                                        {"c1", {{1.3, false}}},
+                                                        {"t0", {{3.5, true}, {3.6, true}}},
+                                                        {"x", {{2.0, true}}}};
     const Memories memories = ReplayEach(answers);
     const double now = 5.0;
     const double newRate = 3.0 / 4; // c0, t0 and x right the first time, c1 not
-    const double expected = PassChanceCounted(
-        {memories["c0"].RecallAt(now), memories["c1"].RecallAt(now), newRate},
-        {memories["t0"].RecallAt(now), newRate, newRate}, 2, 3);
+    const double expected =
+        PassChanceCounted({memories["c0"].RecallAt(now), memories["c1"].RecallAt(now), newRate},
+                          {memories["t0"].RecallAt(now), newRate, newRate}, 2, 3);
     QCOMPARE(*ForecastAt(exam, memories, now), expected);
 
     const QList<ForecastPoint> history = ForecastHistory(exam, answers);

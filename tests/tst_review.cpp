@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 // "a:0G 3A; b:9G": question a answered right on day 0 and wrong on day 3, b right on day 9.
 Memories MemoriesOf(const QString& text)
 {
@@ -20,7 +21,8 @@ const QStringList Bank = {"a", "b", "c", "d", "e", "f"};
 constexpr double Now = 10.4;
 } // namespace
 
-class TestReview : public QObject {
+class TestReview : public QObject
+{
     Q_OBJECT
 private slots:
     void todaysList_data();
@@ -48,8 +50,7 @@ void TestReview::todaysList_data()
         << "a:9A; b:0G 3G; c:2G" << 0 << QStringList{"a", "c"} << QStringList();
     QTest::newRow("new questions answered today use up the allowance")
         << "a:10.2G; b:10.3A" << 3 << QStringList() << QStringList{"c"};
-    QTest::newRow("allowance used up") << "a:10.2G; b:10.3A" << 2 << QStringList()
-                                       << QStringList();
+    QTest::newRow("allowance used up") << "a:10.2G; b:10.3A" << 2 << QStringList() << QStringList();
     QTest::newRow("a question first answered yesterday is not new today")
         << "a:9.9G" << 1 << QStringList() << QStringList{"b"};
     QTest::newRow("questions the bank no longer has are left out")
@@ -75,8 +76,7 @@ void TestReview::nextDue_data()
     QTest::newRow("one right today: after its stability") << "a:10.2G" << 10.2 + 2.3065;
     QTest::newRow("the sooner of two") << "a:10.2G; b:10.3A" << 10.3 + 0.212;
     QTest::newRow("one already due is not next") << "a:0A; b:10.2G" << 10.2 + 2.3065;
-    QTest::newRow("one the bank no longer has is not next") << "x:10.3A; b:10.2G"
-                                                            << 10.2 + 2.3065;
+    QTest::newRow("one the bank no longer has is not next") << "x:10.3A; b:10.2G" << 10.2 + 2.3065;
 }
 
 void TestReview::nextDue()
