@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr double UnknownRate = 0.5;
 
 // The chance of each number of wrong answers (0 to mostWrong) among `drawn` questions drawn at

@@ -4,8 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace
-{
+namespace {
 // FSRS-6's published default weights w0..w20; w20 is the forgetting curve's decay.
 constexpr std::array<double, 21> W = {0.212,  1.2931, 2.3065, 8.2956, 6.4133, 0.8334, 3.0194,
                                       0.001,  1.8722, 0.1666, 0.796,  1.4835, 0.0614, 0.2629,
@@ -139,4 +138,11 @@ Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers)
 double LocalDays(const QDateTime& moment)
 {
     return (moment.toMSecsSinceEpoch() + moment.offsetFromUtc() * 1000.0) / MillisecondsPerDay;
+}
+
+QDateTime FromLocalDays(double day)
+{
+    const QDateTime wallClock =
+        QDateTime::fromMSecsSinceEpoch(std::llround(day * MillisecondsPerDay), Qt::UTC);
+    return QDateTime(wallClock.date(), wallClock.time());
 }

@@ -62,6 +62,8 @@ Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers);
 
 // A moment as local days since 1970-01-01, the clock the model counts in.
 double LocalDays(const QDateTime& moment);
+// A local day count as the moment it names.
+QDateTime FromLocalDays(double day);
 // The calendar day a local day count falls on.
 inline int CalendarDay(double day)
 {

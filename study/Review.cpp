@@ -3,17 +3,6 @@
 #include <QDateTime>
 #include <algorithm>
 
-namespace
-{
-constexpr double MillisecondsPerDay = 86400000.0;
-
-// A local day count as a date and time on the learner's wall clock.
-QDateTime WallClock(double day)
-{
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(day * MillisecondsPerDay)), Qt::UTC);
-}
-} // namespace
-
 ReviewList TodaysReview(const QStringList& bank, const Memories& memories, double now,
                         int newPerDay)
 {
@@ -62,7 +51,7 @@ std::optional<double> NextDue(const QStringList& bank, const Memories& memories,
 
 QString DueText(double day, double now)
 {
-    const QDateTime due = WallClock(day);
+    const QDateTime due = FromLocalDays(day);
     const QString time = due.toString(QStringLiteral("HH:mm"));
     switch (CalendarDay(day) - CalendarDay(now)) {
     case 0:

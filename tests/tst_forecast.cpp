@@ -2,8 +2,7 @@
 
 #include <QTest>
 
-namespace
-{
+namespace {
 QList<double> Repeated(int count, double chance)
 {
     return QList<double>(count, chance);

@@ -3,8 +3,7 @@
 #include <QTest>
 #include <QTimeZone>
 
-namespace
-{
+namespace {
 // "0G 3A": answers on days 0 and 3, G right (Good), A wrong (Again).
 QList<TimedAnswer> Answers(const QString& text)
 {

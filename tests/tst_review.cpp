@@ -2,8 +2,7 @@
 
 #include <QTest>
 
-namespace
-{
+namespace {
 // "a:0G 3A; b:9G": question a answered right on day 0 and wrong on day 3, b right on day 9.
 Memories MemoriesOf(const QString& text)
 {
