@@ -33,6 +33,7 @@ constexpr qint64 DayMilliseconds = 24 * HourMilliseconds;
 constexpr qint64 LoneExamMargin = HourMilliseconds;
 constexpr int MostTimeTicks = 5;
 constexpr int ChapterRowHeight = 24;
+constexpr int ExamRowsMeasured = 20;
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
@@ -86,6 +87,8 @@ void FormStudy::Form_Load()
     chapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
     ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Every row has the same shape: measuring a thousand exams' rows made opening take seconds.
+    ui->tblExams->horizontalHeader()->setResizeContentsPrecision(ExamRowsMeasured);
     ui->tblExams->horizontalHeader()->setStretchLastSection(true);
     SetUpChart();
     ReadData();

@@ -30,17 +30,20 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
 
 QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank)
 {
-    // SQLite turns the stored UTC into local days, cheaper than a QDateTime for every row.
+    // Days from SQLite, cheaper than a QDateTime for every row; the local clock's offset now
+    // stands for every answer's (it errs by an hour at most, across a change of summer time).
     QSqlQuery query = Run(db,
-                          QStringLiteral("SELECT question_id, julianday(answered_at, 'localtime') "
-                                         "- julianday('1970-01-01'), correct FROM attempts "
+                          QStringLiteral("SELECT question_id, julianday(answered_at) - "
+                                         "julianday('1970-01-01'), correct FROM attempts "
                                          "WHERE bank = ? AND %1 ORDER BY id")
                               .arg(IsAnswer),
                           bank);
+    const double offset = LocalDays(QDateTime::currentDateTime()) -
+                          LocalDays(QDateTime::currentDateTimeUtc());
     QHash<QString, QList<TimedAnswer>> answers;
     while (query.next())
         answers[query.value(0).toString()].append(
-            {query.value(1).toDouble(), query.value(2).toBool()});
+            {query.value(1).toDouble() + offset, query.value(2).toBool()});
     return answers;
 }
 
