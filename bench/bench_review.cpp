@@ -1,11 +1,11 @@
 // The memory model, today's review and the pass forecast on a record of 100,000 answers from
 // 1,000 exams over 100 days, against the shipped bank; and the study window opening on it.
 
-#include "common/Platform.h"
-#include "common/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Record.h"
+#include "common/Platform.h"
+#include "common/Study.h"
 #include "progress/FormStudy.h"
 #include "progress/PassForecast.h"
 #include "study/Review.h"
@@ -50,8 +50,8 @@ void FillRecord(const ExamShape& exam)
         store.ExamFinished(store.ExamStarted(Bank), result);
     }
     QSqlQuery query(store.Database());
-    const QString dayOf = QStringLiteral(
-        "strftime('%Y-%m-%dT%H:%M:%SZ', 'now', '-' || ((%1 - %2) / %3) || ' days')");
+    const QString dayOf =
+        QStringLiteral("strftime('%Y-%m-%dT%H:%M:%SZ', 'now', '-' || ((%1 - %2) / %3) || ' days')");
     query.exec(QStringLiteral("UPDATE attempts SET answered_at = %1")
                    .arg(dayOf.arg(Exams).arg(QStringLiteral("exam_id")).arg(ExamsPerDay)));
     query.exec(QStringLiteral("UPDATE exams SET finished_at = %1")

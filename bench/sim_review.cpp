@@ -29,7 +29,7 @@ constexpr int NewPerDay = 100; // the whole bank met in 12 days
 constexpr int Learners = 100;
 constexpr int ExamsPerCheck = 20;
 constexpr int PassesNeeded = 19;
-constexpr int CheckEvery = 100; // answers between two rounds of mock exams
+constexpr int CheckEvery = 100;            // answers between two rounds of mock exams
 constexpr double SessionStart = 19.0 / 24; // the learner studies in the evening
 constexpr double SecondsPerAnswer = 20;
 
@@ -51,7 +51,8 @@ std::vector<Question> MakeBank(std::mt19937_64& random)
 }
 
 // The learner as the simulation knows them: exponential forgetting, never seen by the program.
-class Learner {
+class Learner
+{
 public:
     Learner(const std::vector<Question>& bank, std::mt19937_64& random)
         : bank(bank), random(random), rate(std::lognormal_distribution<double>(0.0, 0.3)(random)),
@@ -94,8 +95,8 @@ public:
     int MockExam(double now)
     {
         int score = 0;
-        for (const auto& [first, size] : {std::pair{0, ChoiceQuestions},
-                                          std::pair{ChoiceQuestions, TrueFalseQuestions}}) {
+        for (const auto& [first, size] :
+             {std::pair{0, ChoiceQuestions}, std::pair{ChoiceQuestions, TrueFalseQuestions}}) {
             std::vector<int> pool(size);
             for (int i = 0; i < size; ++i)
                 pool[i] = first + i;
@@ -138,7 +139,7 @@ QStringList LeastRemembered(const QStringList& ids, const Memories& memories, do
 }
 
 struct Run {
-    int answersToPass = -1; // -1: not within the 30 days
+    int answersToPass = -1;                   // -1: not within the 30 days
     QList<std::pair<double, bool>> forecasts; // the forecast and whether the exam then passed
 };
 

@@ -22,11 +22,13 @@ std::vector<double> WrongAnswers(const QList<double>& pool, int drawn, int mostW
         ++n;
         for (int k = std::min(n, drawn); k >= 1; --k) {
             const double taken = double(k) / n;
-            for (int wrong = mostWrong; wrong >= 0; --wrong) {
-                const double withIt =
-                    right * at(k - 1, wrong) + (wrong > 0 ? (1 - right) * at(k - 1, wrong - 1) : 0);
-                at(k, wrong) = (1 - taken) * at(k, wrong) + taken * withIt;
-            }
+            double* row = &at(k, 0);
+            const double* before = &at(k - 1, 0);
+            // Not drawn: as before; drawn: right keeps the count, wrong adds one.
+            for (int wrong = mostWrong; wrong >= 1; --wrong)
+                row[wrong] = (1 - taken) * row[wrong] +
+                             taken * (right * before[wrong] + (1 - right) * before[wrong - 1]);
+            row[0] = (1 - taken) * row[0] + taken * right * before[0];
         }
     }
     return {rows.begin() + std::ptrdiff_t(drawn) * width, rows.end()};
