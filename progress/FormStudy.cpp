@@ -181,10 +181,14 @@ void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
     const std::optional<double> chance = ForecastAt(mexam, ReplayEach(answers), now);
     ui->lblForecast->setText(ForecastText(chance));
     ui->lblForecast->setToolTip(ForecastToolTip);
-    QList<ForecastPoint> history = ForecastHistory(mexam, answers);
+    if (answers != historyAnswers || history.isEmpty()) {
+        history = ForecastHistory(mexam, answers);
+        historyAnswers = answers;
+    }
+    QList<ForecastPoint> points = history;
     if (chance)
-        history.append({now, *chance});
-    ShowChart(exams, history);
+        points.append({now, *chance});
+    ShowChart(exams, points);
 }
 
 void FormStudy::ShowNoRecord(const QString& text)

@@ -54,5 +54,8 @@ private:
     QLineSeries* scores = nullptr;
     QLineSeries* passLine = nullptr;
     QLineSeries* forecasts = nullptr;
+    // The forecast over time for these answers: worked out again only when they change.
+    QHash<QString, QList<TimedAnswer>> historyAnswers;
+    QList<ForecastPoint> history;
     QDateTimeAxis* timeAxis = nullptr;
 };

@@ -34,6 +34,8 @@ double DaysUntilRecallFallsTo(double retention, double stability);
 struct TimedAnswer {
     double day = 0; // local days since 1970-01-01
     bool right = false;
+
+    bool operator==(const TimedAnswer&) const = default;
 };
 
 // A question's memory after all its answers.

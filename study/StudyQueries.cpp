@@ -32,10 +32,11 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
 {
     // Days from SQLite, cheaper than a QDateTime for every row; the local clock's offset now
     // stands for every answer's (it errs by an hour at most, across a change of summer time).
+    // The table read in its own order is several times faster than the index and a sort.
     QSqlQuery query = Run(db,
                           QStringLiteral("SELECT question_id, julianday(answered_at) - "
                                          "julianday('1970-01-01'), correct FROM attempts "
-                                         "WHERE bank = ? AND %1 ORDER BY id")
+                                         "NOT INDEXED WHERE bank = ? AND %1 ORDER BY id")
                               .arg(IsAnswer),
                           bank);
     const double offset = LocalDays(QDateTime::currentDateTime()) -
