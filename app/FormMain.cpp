@@ -2,12 +2,20 @@
 
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
+#include "common/Study.h"
+#include "bank/BankLoader.h"
+#include "bank/Cipher.h"
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
+#include "progress/PassForecast.h"
+#include "study/StudyQueries.h"
+#include "study/StudyStore.h"
 #include "ui_FormMain.h"
 
+#include <QDateTime>
+#include <QEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -27,6 +35,9 @@ FormMain::FormMain(QWidget* parent)
     connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
     connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
     connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
+    connect(ui->cmdReview, &QPushButton::clicked, this, &FormMain::cmdReview_Click);
+    connect(ui->cbl, &QComboBox::currentIndexChanged, this, &FormMain::cbl_Change);
+    ui->lblForecast->setToolTip(ForecastToolTip);
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
 }
 
@@ -62,14 +73,20 @@ void FormMain::SelectBank()
         BankFile = BeijingFile;
 }
 
-template <typename W> void FormMain::OpenQuestionWindow()
+bool FormMain::BankChosen()
 {
     SelectBank();
     if (BankFile.isEmpty()) {
         Notice(this, QStringLiteral("请先选择题库"));
-        return;
+        return false;
     }
-    ShowIndependent(new W());
+    return true;
+}
+
+template <typename W> void FormMain::OpenQuestionWindow()
+{
+    if (BankChosen())
+        ShowIndependent(new W());
 }
 
 void FormMain::Command1_Click()
@@ -95,6 +112,46 @@ void FormMain::Command5_Click()
 void FormMain::cmdStudy_Click()
 {
     OpenQuestionWindow<FormStudy>();
+}
+
+void FormMain::cmdReview_Click()
+{
+    if (!BankChosen())
+        return;
+    auto* review = new FormLen();
+    review->ReviewToday();
+    ShowIndependent(review);
+}
+
+void FormMain::cbl_Change()
+{
+    ShowForecast();
+}
+
+void FormMain::ShowForecast()
+{
+    SelectBank();
+    ui->lblForecast->clear();
+    if (BankFile.isEmpty())
+        return;
+    if (examBank != BankFile) {
+        ::Cipher cipher;
+        exam = ExamOf(LoadBank(BankPath(), cipher));
+        examBank = BankFile;
+    }
+    const StudyStore& store = Study();
+    if (!store.IsRecording())
+        return;
+    const Memories memories = ReplayEach(AnswersByQuestion(store.Database(), BankFile));
+    ui->lblForecast->setText(
+        ForecastText(ForecastAt(exam, memories, LocalDays(QDateTime::currentDateTime()))));
+}
+
+void FormMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ShowForecast();
 }
 
 void FormMain::Label3_Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "study/Forecast.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -25,10 +27,14 @@ public slots:
     void Command4_Click();
     void Command5_Click();
     void cmdStudy_Click();
+    void cmdReview_Click();
+    void cbl_Change();
     void Label3_Click();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Coming back from practice or an exam, the forecast is brought up to date.
+    void changeEvent(QEvent* event) override;
 
 private:
     // The background drawing, scaled to cover the window and rendered at the screen's pixel
@@ -36,7 +42,13 @@ private:
     void ShowBackground();
     // Opens a new window of type W unless no bank is chosen.
     template <typename W> void OpenQuestionWindow();
+    // Sets BankFile from the list; false, after telling the learner, when none is chosen.
+    bool BankChosen();
+    // The pass forecast for the chosen bank, or nothing while none is chosen.
+    void ShowForecast();
 
     std::unique_ptr<Ui::FormMain> ui;
     QSvgRenderer* background;
+    QString examBank; // the bank file exam was read from
+    ExamShape exam;
 };

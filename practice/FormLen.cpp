@@ -1,18 +1,31 @@
 #include "practice/FormLen.h"
 
 #include "common/ChosenBank.h"
+#include "bank/BankLoader.h"
 #include "common/Platform.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
 #include "common/Study.h"
 #include "common/TextZoom.h"
+#include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "ui_FormLen.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QHash>
+#include <QSettings>
 
 namespace {
+const QString NewPerDayKey = QStringLiteral("review/newPerDay");
+
+QSettings Settings()
+{
+    const QString name = QCoreApplication::applicationName();
+    return QSettings(name, name);
+}
+
 bool IsChapterIndex(int index)
 {
     return index >= 0 && index < Record::ChapterCount;
@@ -204,6 +217,10 @@ void FormLen::ClearRevealedAnswer()
 // Said in the window, not in a box: the learner goes straight on with the next round.
 void FormLen::ShowChapterDone()
 {
+    if (review) {
+        SetDoneLine(ReviewDoneText());
+        return;
+    }
     SetDoneLine(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
                     .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
                     .arg(ChapterSize())
@@ -227,6 +244,66 @@ void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
     FileList(ids);
     ui->txtzs->setText(CountText(static_cast<int>(mdictlist.Count())));
     Begin();
+}
+
+void FormLen::ReviewToday()
+{
+    const StudyStore& store = Study();
+    const Memories memories = store.IsRecording()
+                                  ? ReplayEach(AnswersByQuestion(store.Database(), BankFile))
+                                  : Memories();
+    const ReviewList list =
+        TodaysReview(BankOrder(), memories, LocalDays(QDateTime::currentDateTime()), NewPerDay());
+    review.emplace(list);
+    PracticeQuestions(list.due + list.fresh, QStringLiteral("今日复习"));
+    ui->lblReviewCounts->show();
+    ShowReviewCounts();
+    ui->spnNewPerDay->setValue(NewPerDay());
+    connect(ui->spnNewPerDay, &QSpinBox::valueChanged, this, &FormLen::SetNewPerDay);
+    ui->areaNewPerDay->show();
+    if (list.due.isEmpty() && list.fresh.isEmpty())
+        ShowChapterDone();
+}
+
+int FormLen::NewPerDay()
+{
+    return qMax(0, Settings().value(NewPerDayKey, DefaultNewPerDay).toInt());
+}
+
+void FormLen::SetNewPerDay(int count)
+{
+    Settings().setValue(NewPerDayKey, count);
+}
+
+// The chapters in order, each in the bank's order: the order chapter practice goes through.
+QStringList FormLen::BankOrder() const
+{
+    QStringList ids;
+    for (const OrderedDict& pool : mdictzj) {
+        for (const QString& key : pool.Keys())
+            ids.append(Record::FieldAt(pool.Item(key), Record::Id).toString());
+    }
+    return ids;
+}
+
+void FormLen::ShowReviewCounts()
+{
+    ui->lblReviewCounts->setText(
+        QStringLiteral("到期 %1 题 · 新题 %2 题").arg(review->Due()).arg(review->Fresh()));
+}
+
+// Read afresh: the answers just given decide when the next question falls due.
+QString FormLen::ReviewDoneText() const
+{
+    const StudyStore& store = Study();
+    if (!store.IsRecording())
+        return QStringLiteral("今日复习已完成。");
+    const double now = LocalDays(QDateTime::currentDateTime());
+    const std::optional<double> next =
+        NextDue(BankOrder(), ReplayEach(AnswersByQuestion(store.Database(), BankFile)), now);
+    if (!next)
+        return QStringLiteral("今日复习已完成。");
+    return QStringLiteral("今日复习已完成，下一题在 %1 到期").arg(DueText(*next, now));
 }
 
 // The records of ids in their order, found in the chapter pools; ids the bank lacks are left out.
@@ -266,5 +343,9 @@ void FormLen::RecordFirstTry(const QString& chosen, bool right)
         return;
     const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
     Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, right));
+    if (review) {
+        review->Answered(Record::FieldOf(untried, Record::Id));
+        ShowReviewCounts();
+    }
     untried.clear();
 }

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "common/QuestionPanel.h"
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "common/QuestionPanel.h"
 #include "practice/PracticeRun.h"
+#include "study/Review.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class FormLen;
@@ -36,6 +38,12 @@ public:
     // Practice over the questions of ids in their order (the wrong-question book) instead of a
     // chapter: no chapter to choose, no start; question 1 is shown at once.
     void PracticeQuestions(const QStringList& ids, const QString& caption);
+    // Today's review (今日复习) as practice over a list: the questions due, then new ones up to
+    // the learner's daily allowance, counted down as they are answered.
+    void ReviewToday();
+    // The daily allowance of new questions, kept in the settings.
+    static int NewPerDay();
+    static void SetNewPerDay(int count);
 
     // The window's state: written only by the handlers, read by the tests.
     std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
@@ -67,9 +75,13 @@ private:
     const OrderedDict* PoolAt(int index) const;
     int PoolIndex() const;
     void RecordFirstTry(const QString& chosen, bool right);
+    QStringList BankOrder() const;
+    void ShowReviewCounts();
+    QString ReviewDoneText() const;
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
     bool listPractice = false;
     QStringList untried; // the fields of the question on display until its first judgement
+    std::optional<ReviewProgress> review; // in today's review: what is left of its list
 };

@@ -7,6 +7,7 @@
 #include "bank/Cipher.h"
 #include "exam/ExamRules.h"
 #include "practice/FormLen.h"
+#include "progress/PassForecast.h"
 #include "study/StudyStore.h"
 #include "ui_FormStudy.h"
 
@@ -17,6 +18,7 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QValueAxis>
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -31,6 +33,7 @@ constexpr qint64 DayMilliseconds = 24 * HourMilliseconds;
 constexpr qint64 LoneExamMargin = HourMilliseconds;
 constexpr int MostTimeTicks = 5;
 constexpr int ChapterRowHeight = 24;
+constexpr int ExamRowsMeasured = 20;
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
@@ -79,6 +82,8 @@ void FormStudy::Form_Load()
     chapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
     ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Every row has the same shape: measuring a thousand exams' rows made opening take seconds.
+    ui->tblExams->horizontalHeader()->setResizeContentsPrecision(ExamRowsMeasured);
     ui->tblExams->horizontalHeader()->setStretchLastSection(true);
     SetUpChart();
     ReadData();
@@ -94,8 +99,13 @@ void FormStudy::SetUpChart()
     passLine = new QLineSeries(chart);
     passLine->setName(QStringLiteral("合格线 %1 分").arg(PassScore));
     passLine->setPen(QPen(QColor(192, 0, 0), 1.5, Qt::DashLine));
+    // In percent, on the scores' scale: a forecast of 90 % sits where a score of 90 would.
+    forecasts = new QLineSeries(chart);
+    forecasts->setName(QStringLiteral("通过把握（%）"));
+    forecasts->setPen(QPen(QColor(0, 128, 64), 1.5));
     chart->addSeries(passLine);
     chart->addSeries(scores);
+    chart->addSeries(forecasts);
     timeAxis = new QDateTimeAxis(chart);
     auto* scoreAxis = new QValueAxis(chart);
     scoreAxis->setRange(0, MaximumScore);
@@ -103,7 +113,7 @@ void FormStudy::SetUpChart()
     scoreAxis->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(timeAxis, Qt::AlignBottom);
     chart->addAxis(scoreAxis, Qt::AlignLeft);
-    for (QLineSeries* series : {passLine, scores}) {
+    for (QLineSeries* series : {passLine, scores, forecasts}) {
         series->attachAxis(timeAxis);
         series->attachAxis(scoreAxis);
     }
@@ -126,6 +136,7 @@ void FormStudy::ReadData()
         if (chapter)
             mchapters.insert(Record::FieldAt(record.text, Record::Id).toString(), *chapter);
     }
+    mexam = ExamOf(*bank);
 }
 
 void FormStudy::ShowRecord()
@@ -152,6 +163,25 @@ void FormStudy::ShowRecord()
     ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
     ui->cmdWrong->setEnabled(bookSize > 0);
     ShowExams(exams);
+    ShowForecast(AnswersByQuestion(db, BankFile), exams);
+}
+
+// Now on its label, and over time beside the scores.
+void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
+                             const QList<FinishedExam>& exams)
+{
+    const double now = LocalDays(QDateTime::currentDateTime());
+    const std::optional<double> chance = ForecastAt(mexam, ReplayEach(answers), now);
+    ui->lblForecast->setText(ForecastText(chance));
+    ui->lblForecast->setToolTip(ForecastToolTip);
+    if (answers != historyAnswers || history.isEmpty()) {
+        history = ForecastHistory(mexam, answers);
+        historyAnswers = answers;
+    }
+    QList<ForecastPoint> points = history;
+    if (chance)
+        points.append({now, *chance});
+    ShowChart(exams, points);
 }
 
 void FormStudy::ShowNoRecord(const QString& text)
@@ -205,7 +235,6 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
 {
     ui->lblNoExams->setVisible(exams.isEmpty());
     ui->tblExams->setVisible(!exams.isEmpty());
-    ui->chartScores->setVisible(!exams.isEmpty());
     QTableWidget* table = ui->tblExams;
     table->setRowCount(static_cast<int>(exams.size()));
     // The latest exam on top.
@@ -218,19 +247,28 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
         table->setItem(row, Verdict, verdict);
         table->setItem(row, TimeUsed, Cell(TimeUsedText(exam.secondsUsed)));
     }
-    ShowChart(exams);
 }
 
-void FormStudy::ShowChart(const QList<FinishedExam>& exams)
+void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history)
 {
     QList<QPointF> points;
     for (const FinishedExam& exam : exams)
         points.append(QPointF(exam.finished.toMSecsSinceEpoch(), exam.score));
     scores->replace(points);
+    QList<QPointF> chances;
+    for (const ForecastPoint& point : history)
+        chances.append(
+            QPointF(FromLocalDays(point.day).toMSecsSinceEpoch(), point.chance * MaximumScore));
+    forecasts->replace(chances);
+    ui->chartScores->setVisible(!points.isEmpty() || !chances.isEmpty());
+    points += chances;
     if (points.isEmpty())
         return;
-    qreal first = points.first().x();
-    qreal last = points.last().x();
+    const auto [earliest, latest] =
+        std::minmax_element(points.begin(), points.end(),
+                            [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    qreal first = earliest->x();
+    qreal last = latest->x();
     if (last - first < 1) {
         first -= LoneExamMargin;
         last += LoneExamMargin;

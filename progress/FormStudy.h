@@ -1,5 +1,6 @@
 #pragma once
 
+#include "study/Forecast.h"
 #include "study/StudyQueries.h"
 
 #include <QWidget>
@@ -27,6 +28,7 @@ public:
 
     // What the window shows: written only by ReadData and ShowRecord, read by the tests.
     ChapterOf mchapters;
+    ExamShape mexam;   // the bank's mock exam, for the forecast
     QStringList mbook; // the wrong-question book in the order the questions entered it
 
 public slots:
@@ -44,10 +46,16 @@ private:
     void ShowChapters(const PerChapter& progress, const std::array<int, Record::ChapterCount>& book);
     void ShowChapterRow(int row, const QString& title, const ChapterProgress& progress, int book);
     void ShowExams(const QList<FinishedExam>& exams);
-    void ShowChart(const QList<FinishedExam>& exams);
+    void ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history);
+    void ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
+                      const QList<FinishedExam>& exams);
 
     std::unique_ptr<Ui::FormStudy> ui;
     QLineSeries* scores = nullptr;
     QLineSeries* passLine = nullptr;
+    QLineSeries* forecasts = nullptr;
+    // The forecast over time for these answers: worked out again only when they change.
+    QHash<QString, QList<TimedAnswer>> historyAnswers;
+    QList<ForecastPoint> history;
     QDateTimeAxis* timeAxis = nullptr;
 };

@@ -28,6 +28,26 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
     return latest;
 }
 
+QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank)
+{
+    // Days from SQLite, cheaper than a QDateTime for every row; the local clock's offset now
+    // stands for every answer's (it errs by an hour at most, across a change of summer time).
+    // The table read in its own order is several times faster than the index and a sort.
+    QSqlQuery query = Run(db,
+                          QStringLiteral("SELECT question_id, julianday(answered_at) - "
+                                         "julianday('1970-01-01'), correct FROM attempts "
+                                         "NOT INDEXED WHERE bank = ? AND %1 ORDER BY id")
+                              .arg(IsAnswer),
+                          bank);
+    const double offset = LocalDays(QDateTime::currentDateTime()) -
+                          LocalDays(QDateTime::currentDateTimeUtc());
+    QHash<QString, QList<TimedAnswer>> answers;
+    while (query.next())
+        answers[query.value(0).toString()].append(
+            {query.value(1).toDouble() + offset, query.value(2).toBool()});
+    return answers;
+}
+
 QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank)
 {
     QSqlQuery query = Run(db,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/Record.h"
+#include "study/Memory.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -11,6 +12,14 @@
 #include <array>
 
 // What the study window reads from the store, one small query each, for one bank.
+
+// An exam question left without a choice is scored wrong but is not an answer: the learner may
+// never have read it. The wrong-question book and the memory model read only the attempts that
+// meet this condition.
+inline const QString IsAnswer = QStringLiteral("NOT (mode = 'exam' AND letter IS NULL)");
+
+// Every answered question's answers in the order they were given, at local time.
+QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank);
 
 // Every question answered at least once, with whether its latest attempt was right.
 QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank);

@@ -1,6 +1,7 @@
 #include "study/StudyStore.h"
 
 #include "bank/Record.h"
+#include "study/StudyQueries.h"
 #include "study/WrongBook.h"
 
 #include <QCoreApplication>
@@ -31,11 +32,18 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
 
-// Step i brings a store of version i to version i + 1; a store of version 0 is an empty file,
-// which only a store being built is.
-// A new version appends a step and never changes an earlier one.
-const std::array<QStringList, StudyStore::SchemaVersion> Migrations = {
-    QStringList{
+void RebuildBook(const QSqlDatabase& db);
+
+// Step i brings a store of version i to version i + 1: its statements, then its rebuild if it
+// has one. A store of version 0 is an empty file,
+// which only a store being built is. A new version appends a step and never changes
+// an earlier one.
+struct Migration {
+    QStringList statements;
+    void (*rebuild)(const QSqlDatabase& db) = nullptr;
+};
+const std::array<Migration, StudyStore::SchemaVersion> Migrations = {
+    Migration{{
         QStringLiteral(R"(CREATE TABLE exams (
             id INTEGER PRIMARY KEY,
             bank TEXT NOT NULL,
@@ -68,14 +76,17 @@ const std::array<QStringList, StudyStore::SchemaVersion> Migrations = {
             right_in_a_row INTEGER NOT NULL,
             PRIMARY KEY (bank, question_id)) WITHOUT ROWID)"),
         QStringLiteral("CREATE INDEX wrong_book_by_entry ON wrong_book (bank, entered_attempt)"),
-    },
-    QStringList{
-        QStringLiteral(R"(CREATE TABLE favourites (
+    }},
+    // Exam questions left without a choice no longer count as answers: the book is replayed
+    // without them.
+    Migration{{
+                  QStringLiteral(R"(CREATE TABLE favourites (
             bank TEXT NOT NULL,
             question_id TEXT NOT NULL,
             marked_at TEXT NOT NULL,
             PRIMARY KEY (bank, question_id)))"),
-    },
+              },
+              RebuildBook},
 };
 
 struct SqlFailure {
@@ -159,7 +170,8 @@ QVariant LetterValue(const QString& letter)
 void RefreshBook(const QSqlDatabase& db, const QString& bank, const StudyAnswer& answer)
 {
     Sql attempts(db, QStringLiteral("SELECT id, correct FROM attempts "
-                                    "WHERE bank = ? AND question_id = ? ORDER BY id"));
+                                    "WHERE bank = ? AND question_id = ? AND %1 ORDER BY id")
+                         .arg(IsAnswer));
     attempts.Run({bank, answer.questionId});
     BookState state;
     while (attempts.Next())
@@ -176,6 +188,25 @@ void RefreshBook(const QSqlDatabase& db, const QString& bank, const StudyAnswer&
                 "right_in_a_row = excluded.right_in_a_row"))
         .Run({bank, answer.questionId, ChapterValue(answer.chapter), *state.entered,
               state.rightInARow});
+}
+
+// Leaving out answers can only take a question out of the book or move its entry, so only the
+// questions in it are replayed.
+void RebuildBook(const QSqlDatabase& db)
+{
+    Sql inBook(db, QStringLiteral("SELECT bank, question_id, chapter FROM wrong_book"));
+    inBook.Run();
+    QList<std::pair<QString, StudyAnswer>> questions;
+    while (inBook.Next()) {
+        const QVariant chapter = inBook.Value(2);
+        questions.append({inBook.Value(0).toString(),
+                          {inBook.Value(1).toString(),
+                           chapter.isNull() ? std::nullopt : std::optional<int>(chapter.toInt()),
+                           {},
+                           false}});
+    }
+    for (const auto& [bank, question] : questions)
+        RefreshBook(db, bank, question);
 }
 
 int NextConnectionNumber()
@@ -345,8 +376,10 @@ void StudyStore::Migrate()
     try {
         const int from = Value(db, QStringLiteral("PRAGMA user_version")).toInt();
         for (int version = from; version < SchemaVersion; ++version) {
-            for (const QString& statement : Migrations[version])
+            for (const QString& statement : Migrations[version].statements)
                 Sql(db, statement).Run();
+            if (Migrations[version].rebuild)
+                Migrations[version].rebuild(db);
         }
         Value(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
         Value(db, QStringLiteral("COMMIT"));

@@ -86,6 +86,7 @@ void TestMainWindow::refusesWithoutBank_data()
     QTest::newRow("exam") << "Command1";
     QTest::newRow("practice") << "Command2";
     QTest::newRow("study record") << "cmdStudy";
+    QTest::newRow("today's review") << "cmdReview";
 }
 
 void TestMainWindow::refusesWithoutBank()

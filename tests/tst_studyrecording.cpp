@@ -164,8 +164,9 @@ void TestStudyRecording::examResultRecordsEveryQuestion()
     QCOMPARE(Count("SELECT COUNT(DISTINCT question_id) FROM attempts"), ExamQuestions);
     QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1"), QuestionsPerKind);
     QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 2"), QuestionsPerKind);
-    // Unanswered questions count as wrong: all but the two answered right enter the book.
-    QCOMPARE(WrongBook(Study().Database(), Bank).size(), ExamQuestions - 2);
+    // Unanswered questions are scored wrong but are not answers: only the wrong choice enters
+    // the book.
+    QCOMPARE(WrongBook(Study().Database(), Bank), QStringList{exam.IdAt(2)});
 }
 
 // A handed-in exam's record stands: nothing on the window can score it again.

@@ -288,6 +288,7 @@ private slots:
     void newStore();
     void opensFromEachEarlierVersion_data();
     void opensFromEachEarlierVersion();
+    void versionOneBookForgetsUnansweredExamQuestions();
     void examShownAgainIsUpdatedNotDoubled();
     void abandonedExams();
     void clearForgetsOneBank();
@@ -394,6 +395,43 @@ void TestStudyStore::opensFromEachEarlierVersion()
     store.MarkFavourite(Bank, "b", true);
     QCOMPARE(Favourites(db, Bank), QStringList{"b"});
     QVERIFY(BrokenFiles(Folder()).isEmpty());
+}
+
+// Version 1 filed exam questions left without a choice as wrong answers; opening it replays the
+// book without them, and the exams and attempts stay as they were.
+void TestStudyStore::versionOneBookForgetsUnansweredExamQuestions()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    QDir().mkpath(Folder());
+    {
+        StudyStore earlier(Folder());
+        earlier.PracticeAnswered(Bank, Answer("r", false));
+        earlier.PracticeAnswered(Bank, Answer("r", true));
+        ExamResult exam;
+        exam.score = 1;
+        exam.answered = 2;
+        exam.answers = {Answer("w", false), Answer("u", false, {}), Answer("r", false, {}),
+                        Answer("k", true, "B")};
+        earlier.ExamFinished(earlier.ExamStarted(Bank), exam);
+        earlier.PracticeAnswered(Bank, Answer("r", true));
+    }
+    DowngradeToVersion1(path);
+    {
+        // The rows version 1 wrote for the two questions left without a choice.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("INSERT INTO wrong_book VALUES ('beijing.dat', 'u', 1, 4, 0)"));
+        QVERIFY(query.exec("INSERT INTO wrong_book VALUES ('beijing.dat', 'r', 1, 1, 1)"));
+    }
+    QSqlDatabase::removeDatabase("raw");
+    StudyStore store(Folder());
+    QVERIFY(store.IsRecording());
+    const QSqlDatabase db = store.Database();
+    QCOMPARE(WrongBook(db, Bank), QStringList{"w"});
+    QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts").toInt(), 7);
+    QCOMPARE(Scalar(db, "SELECT score FROM exams").toInt(), 1);
 }
 
 void TestStudyStore::examShownAgainIsUpdatedNotDoubled()

@@ -177,7 +177,7 @@ void TestStudyWindow::examHistoryAndChart()
     QVERIFY(qAbs(shown.secsTo(QDateTime::currentDateTime())) < 120);
 
     const QList<QAbstractSeries*> series = s.Get<QChartView>("chartScores")->chart()->series();
-    QCOMPARE(series.size(), 2);
+    QCOMPARE(series.size(), 3);
     const auto* scores = static_cast<QLineSeries*>(series[1]);
     QCOMPARE(scores->count(), 2);
     QCOMPARE(scores->at(0).y(), 3);

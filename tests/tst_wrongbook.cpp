@@ -27,6 +27,7 @@ private slots:
     void storeFollowsTheRule();
     void orderOfEntry_data();
     void orderOfEntry();
+    void examQuestionLeftWithoutAChoice();
 };
 
 void TestWrongBook::rule_data()
@@ -93,6 +94,22 @@ void TestWrongBook::orderOfEntry()
     for (const QString& attempt : attempts)
         store.PracticeAnswered(Bank, {attempt.left(1), 1, "A", attempt.endsWith(u'+')});
     QCOMPARE(WrongBook(store.Database(), Bank), book);
+}
+
+// Scored wrong, but not an answer: it neither enters the book nor breaks a run of right answers.
+// A practice question passed without a choice is an answer.
+void TestWrongBook::examQuestionLeftWithoutAChoice()
+{
+    QTemporaryDir folder;
+    StudyStore store(folder.path());
+    store.PracticeAnswered(Bank, {"held", 1, "A", false});
+    store.PracticeAnswered(Bank, {"held", 1, "A", true});
+    store.PracticeAnswered(Bank, {"skipped", 1, {}, false});
+    ExamResult exam;
+    exam.answers = {{"unseen", 1, {}, false}, {"held", 1, {}, false}, {"missed", 1, "B", false}};
+    store.ExamFinished(store.ExamStarted(Bank), exam);
+    store.PracticeAnswered(Bank, {"held", 1, "A", true});
+    QCOMPARE(WrongBook(store.Database(), Bank), (QStringList{"skipped", "missed"}));
 }
 
 QTEST_MAIN(TestWrongBook)

@@ -1,0 +1,154 @@
+// The memory model, today's review and the pass forecast on a record of 100,000 answers from
+// 1,000 exams over 100 days, against the shipped bank; and the study window opening on it.
+
+#include "bank/BankLoader.h"
+#include "bank/Cipher.h"
+#include "bank/Record.h"
+#include "common/Platform.h"
+#include "common/Study.h"
+#include "progress/FormStudy.h"
+#include "progress/PassForecast.h"
+#include "study/Review.h"
+#include "study/StudyQueries.h"
+#include "study/StudyStore.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+const QString Bank = QStringLiteral("beijing.dat");
+constexpr int Exams = 1000;
+constexpr int ExamsPerDay = 10;
+
+struct Fixture {
+    QStringList ids; // the bank's, in its order
+    ExamShape exam;
+    QHash<QString, QList<TimedAnswer>> answers;
+    Memories memories;
+    double now = 0;
+};
+
+// 1,000 exams of 100 of the bank's questions, about 85 right and 3 left without a choice,
+// ten a day over the last 100 days.
+void FillRecord(const ExamShape& exam)
+{
+    StudyStore& store = Study();
+    for (int e = 0; e < Exams; ++e) {
+        ExamResult result;
+        for (int i = 0; i < 100; ++i) {
+            const QStringList& pool = i < 50 ? exam.choice : exam.trueFalse;
+            const QString id = pool[(e * 37 + (i % 50) * 13) % pool.size()];
+            const bool unanswered = (e + i) % 33 == 0;
+            const bool right = !unanswered && (e * 7 + i * 11) % 20 < 17;
+            result.answers.append({id, 1, unanswered ? QString() : QStringLiteral("A"), right});
+            result.score += right;
+        }
+        result.answered = 97;
+        store.ExamFinished(store.ExamStarted(Bank), result);
+    }
+    QSqlQuery query(store.Database());
+    const QString dayOf =
+        QStringLiteral("strftime('%Y-%m-%dT%H:%M:%SZ', 'now', '-' || ((%1 - %2) / %3) || ' days')");
+    query.exec(QStringLiteral("UPDATE attempts SET answered_at = %1")
+                   .arg(dayOf.arg(Exams).arg(QStringLiteral("exam_id")).arg(ExamsPerDay)));
+    query.exec(QStringLiteral("UPDATE exams SET finished_at = %1")
+                   .arg(dayOf.arg(Exams).arg(QStringLiteral("id")).arg(ExamsPerDay)));
+}
+
+const Fixture& Data()
+{
+    static const Fixture fixture = [] {
+        Fixture f;
+        ::Cipher cipher;
+        const LoadedBank bank = LoadBank(BankPath(), cipher);
+        if (!bank.Complete())
+            qFatal("no bank at %s", qPrintable(BankPath()));
+        for (const BankRecord& record : bank.records)
+            f.ids.append(Record::FieldAt(record.text, Record::Id).toString());
+        f.exam = ExamOf(bank);
+        FillRecord(f.exam);
+        f.answers = AnswersByQuestion(Study().Database(), Bank);
+        f.memories = ReplayEach(f.answers);
+        f.now = LocalDays(QDateTime::currentDateTime());
+        return f;
+    }();
+    return fixture;
+}
+
+void MemoryStates(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReplayEach(f.answers));
+    qsizetype answers = 0;
+    for (const auto& question : f.answers)
+        answers += question.size();
+    state.counters["answers"] = double(answers);
+}
+BENCHMARK(MemoryStates)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void MemoryStatesFromTheStore(benchmark::State& state)
+{
+    Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReplayEach(AnswersByQuestion(Study().Database(), Bank)));
+}
+BENCHMARK(MemoryStatesFromTheStore)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void PassForecast(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ForecastAt(f.exam, f.memories, f.now));
+    state.counters["questions"] = double(f.ids.size());
+}
+BENCHMARK(PassForecast)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void PassForecastOverTime(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ForecastHistory(f.exam, f.answers));
+}
+BENCHMARK(PassForecastOverTime)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void TodaysList(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TodaysReview(f.ids, f.memories, f.now, DefaultNewPerDay));
+}
+BENCHMARK(TodaysList)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void OpenStudyWindow(benchmark::State& state)
+{
+    Data();
+    for (auto _ : state) {
+        FormStudy window;
+        window.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(window.mbook.size());
+    }
+}
+BENCHMARK(OpenStudyWindow)->Unit(benchmark::kMillisecond)->Repetitions(5);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("jiaogui-bench"));
+    SetAppPath(QStringLiteral(JIAOGUI_BUILD_DIR));
+    BankFile = Bank;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    CloseStudy();
+    return 0;
+}

@@ -1,0 +1,176 @@
+#include "study/Forecast.h"
+
+#include <QTest>
+
+namespace {
+QList<double> Repeated(int count, double chance)
+{
+    return QList<double>(count, chance);
+}
+
+// Every draw of `drawn` questions from both pools, and every outcome of each draw, counted one by
+// one: the slow way the forecast must agree with.
+double PassChanceCounted(const QList<double>& choice, const QList<double>& trueFalse, int drawn,
+                         int passScore)
+{
+    QList<QList<int>> draws[2];
+    const QList<double>* pools[2] = {&choice, &trueFalse};
+    for (int p = 0; p < 2; ++p) {
+        const int size = int(pools[p]->size());
+        for (int mask = 0; mask < (1 << size); ++mask) {
+            if (__builtin_popcount(mask) != drawn)
+                continue;
+            QList<int> draw;
+            for (int i = 0; i < size; ++i) {
+                if (mask & (1 << i))
+                    draw.append(i);
+            }
+            draws[p].append(draw);
+        }
+    }
+    double pass = 0;
+    for (const QList<int>& a : draws[0]) {
+        for (const QList<int>& b : draws[1]) {
+            QList<double> chances;
+            for (int i : a)
+                chances.append(choice[i]);
+            for (int i : b)
+                chances.append(trueFalse[i]);
+            for (int outcome = 0; outcome < (1 << chances.size()); ++outcome) {
+                double chance = 1;
+                for (int i = 0; i < chances.size(); ++i)
+                    chance *= outcome & (1 << i) ? chances[i] : 1 - chances[i];
+                if (__builtin_popcount(outcome) >= passScore)
+                    pass += chance;
+            }
+        }
+    }
+    return pass / (draws[0].size() * draws[1].size());
+}
+} // namespace
+
+class TestForecast : public QObject
+{
+    Q_OBJECT
+private slots:
+    void againstEveryDraw_data();
+    void againstEveryDraw();
+    void fullSizeExam_data();
+    void fullSizeExam();
+    void newQuestionRate_data();
+    void newQuestionRate();
+    void forecastOfAStore();
+};
+
+void TestForecast::againstEveryDraw_data()
+{
+    QTest::addColumn<QList<double>>("choice");
+    QTest::addColumn<QList<double>>("trueFalse");
+    QTest::addColumn<int>("drawn");
+    QTest::addColumn<int>("passScore");
+    QTest::newRow("pools just large enough")
+        << QList<double>{0.9, 0.5, 0.7} << QList<double>{0.6, 0.99, 0.2} << 3 << 5;
+    QTest::newRow("two of five from each, all four right")
+        << QList<double>{0.9, 0.1, 0.5, 0.75, 1.0} << QList<double>{0.3, 0.8, 0.95, 0.6, 0.05} << 2
+        << 4;
+    QTest::newRow("two of five from each, one may be wrong")
+        << QList<double>{0.9, 0.1, 0.5, 0.75, 1.0} << QList<double>{0.3, 0.8, 0.95, 0.6, 0.05} << 2
+        << 3;
+    QTest::newRow("one certain miss in each pool")
+        << QList<double>{0.0, 1.0, 1.0, 1.0} << QList<double>{1.0, 0.0, 1.0, 1.0} << 3 << 6;
+    QTest::newRow("uneven pools") << QList<double>{0.2, 0.4, 0.6, 0.8, 0.9, 0.95}
+                                  << QList<double>{0.7, 0.7, 0.9} << 3 << 4;
+}
+
+void TestForecast::againstEveryDraw()
+{
+    QFETCH(QList<double>, choice);
+    QFETCH(QList<double>, trueFalse);
+    QFETCH(int, drawn);
+    QFETCH(int, passScore);
+    const double counted = PassChanceCounted(choice, trueFalse, drawn, passScore);
+    QVERIFY2(std::abs(PassChance(choice, trueFalse, drawn, passScore) - counted) < 1e-12,
+             qPrintable(QString::number(counted)));
+}
+
+// 50 of each kind, 90 to pass, worked out with the binomial and hypergeometric distributions.
+void TestForecast::fullSizeExam_data()
+{
+    QTest::addColumn<QList<double>>("choice");
+    QTest::addColumn<QList<double>>("trueFalse");
+    QTest::addColumn<double>("pass");
+    QTest::newRow("every question known") << Repeated(600, 1.0) << Repeated(600, 1.0) << 1.0;
+    QTest::newRow("nothing known") << Repeated(600, 0.0) << Repeated(600, 0.0) << 0.0;
+    QTest::newRow("each question 90 %: a binomial tail")
+        << Repeated(50, 0.9) << Repeated(50, 0.9) << 0.5831555122664922;
+    QTest::newRow("ten of sixty never known in each pool")
+        << Repeated(50, 1.0) + Repeated(10, 0.0) << Repeated(10, 0.0) + Repeated(50, 1.0)
+        << 0.00013038620336990563;
+}
+
+void TestForecast::fullSizeExam()
+{
+    QFETCH(QList<double>, choice);
+    QFETCH(QList<double>, trueFalse);
+    QFETCH(double, pass);
+    QVERIFY(std::abs(PassChance(choice, trueFalse, 50, 90) - pass) < 1e-9);
+}
+
+void TestForecast::newQuestionRate_data()
+{
+    QTest::addColumn<QList<bool>>("firstRight");
+    QTest::addColumn<double>("rate");
+    QTest::newRow("none answered yet") << QList<bool>{} << 0.5;
+    QTest::newRow("one of four right the first time")
+        << QList<bool>{true, false, false, false} << 0.25;
+    QTest::newRow("all right the first time") << QList<bool>{true, true} << 1.0;
+}
+
+void TestForecast::newQuestionRate()
+{
+    QFETCH(QList<bool>, firstRight);
+    QFETCH(double, rate);
+    Memories memories;
+    for (int i = 0; i < firstRight.size(); ++i) {
+        // Later answers do not change what the first one was.
+        memories.insert(QString::number(i), Replay({{1, firstRight[i]}, {2, !firstRight[i]}}));
+    }
+    QCOMPARE(NewQuestionRate(memories), rate);
+}
+
+// The exam is drawn from the bank's two pools; a question never answered counts at the rate of
+// right first answers, one answered at its recall.
+void TestForecast::forecastOfAStore()
+{
+    ExamShape exam;
+    for (int i = 0; i < 3; ++i) {
+        exam.choice.append(QStringLiteral("c%1").arg(i));
+        exam.trueFalse.append(QStringLiteral("t%1").arg(i));
+    }
+    exam.perKind = 2;
+    exam.passScore = 3;
+    const QHash<QString, QList<TimedAnswer>> answers = {{"c0", {{1.2, true}}},
+                                                        {"c1", {{1.3, false}}},
+                                                        {"t0", {{3.5, true}, {3.6, true}}},
+                                                        {"x", {{2.0, true}}}};
+    const Memories memories = ReplayEach(answers);
+    const double now = 5.0;
+    const double newRate = 3.0 / 4; // c0, t0 and x right the first time, c1 not
+    const double expected =
+        PassChanceCounted({memories["c0"].RecallAt(now), memories["c1"].RecallAt(now), newRate},
+                          {memories["t0"].RecallAt(now), newRate, newRate}, 2, 3);
+    QCOMPARE(*ForecastAt(exam, memories, now), expected);
+
+    const QList<ForecastPoint> history = ForecastHistory(exam, answers);
+    QCOMPARE(history.size(), 3); // days 1, 2 and 3
+    QCOMPARE(history[0].day, 1.3);
+    QCOMPARE(history[2].day, 3.6);
+    QCOMPARE(history[2].chance, *ForecastAt(exam, memories, 3.6));
+
+    exam.perKind = 4;
+    QVERIFY(!ForecastAt(exam, memories, now));
+    QVERIFY(ForecastHistory(exam, answers).isEmpty());
+}
+
+QTEST_APPLESS_MAIN(TestForecast)
+#include "tst_forecast.moc"
