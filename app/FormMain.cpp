@@ -6,9 +6,12 @@
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
+#include "search/FormSearch.h"
+#include "topics/FormTopics.h"
 #include "ui_FormMain.h"
 
 #include <QPainter>
+#include <QShortcut>
 #include <QSvgRenderer>
 
 namespace {
@@ -27,6 +30,11 @@ FormMain::FormMain(QWidget* parent)
     connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
     connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
     connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
+    connect(ui->cmdTopics, &QPushButton::clicked, this, &FormMain::cmdTopics_Click);
+    connect(ui->cmdSearch, &QPushButton::clicked, this, &FormMain::cmdSearch_Click);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, ui->cmdSearch,
+            &QPushButton::click);
+    ui->cmdSearch->setToolTip(QStringLiteral("在题目、选项和解释中查找：Ctrl+F"));
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
 }
 
@@ -95,6 +103,16 @@ void FormMain::Command5_Click()
 void FormMain::cmdStudy_Click()
 {
     OpenQuestionWindow<FormStudy>();
+}
+
+void FormMain::cmdTopics_Click()
+{
+    OpenQuestionWindow<FormTopics>();
+}
+
+void FormMain::cmdSearch_Click()
+{
+    OpenQuestionWindow<FormSearch>();
 }
 
 void FormMain::Label3_Click()

@@ -25,6 +25,8 @@ public slots:
     void Command4_Click();
     void Command5_Click();
     void cmdStudy_Click();
+    void cmdTopics_Click();
+    void cmdSearch_Click();
     void Label3_Click();
 
 protected:

@@ -20,13 +20,14 @@ enum Field {
     QuestionText = 4,
     Picture = 5,
     Explanation = 6, // protected like the question text; banks written before it lack it
-    Topics = 7       // plain topic names (bank/Topics.h); banks written before it lack it
+    Topics = 7       // topic numbers (bank/Topics.h); banks written before it lack it
 };
 // A record needs its question text to be of any use.
 constexpr int MinimumFields = QuestionText + 1;
-// A record written in full: six fields, or seven with an explanation.
+// A record written in full: six fields, seven with an explanation, eight with topics.
 constexpr int FieldCount = Picture + 1;
 constexpr int FieldCountWithExplanation = Explanation + 1;
+constexpr int FieldCountWithTopics = Topics + 1;
 
 // The answer letters of options 0, 1, 2; a true/false question uses the first two.
 inline const QStringList AnswerLetters = {QStringLiteral("A"), QStringLiteral("B"),

@@ -4,9 +4,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
-// The kinds of question a learner drills apart from the chapters. The names are part of the bank
-// format: a bank names a question's topics in field 7, by these names and no others.
+// The kinds of question a learner drills apart from the chapters. The list is part of the bank
+// format: field 7 names a question's topics by their numbers in it (1 for the first), since the
+// record layer carries printable ASCII alone. Names are only ever added at the end.
 namespace Topics {
 inline const QStringList Names = {
     QStringLiteral("数字"),           QStringLiteral("罚款"),
@@ -19,23 +21,44 @@ inline const QStringList Names = {
     QStringLiteral("事故处理"),       QStringLiteral("驾驶证"),
     QStringLiteral("机动车登记与检验"), QStringLiteral("安全文明驾驶"),
 };
-// Between the names in field 7.
+// Between the numbers in field 7.
 inline const QString Separator = QStringLiteral(",");
 constexpr int MaximumPerQuestion = 3;
 
 inline bool IsTopic(const QString& name) { return Names.contains(name); }
 
-// The topics a record names, in its order; a name not on the list is left out (the bank tool's
-// check refuses it), and so is a record without field 7.
+// The name an entry of field 7 stands for: whole decimal digits, 1 to the number of names,
+// without sign, spaces or leading zeros. Nothing for anything else.
+inline std::optional<QString> NameOf(QStringView entry)
+{
+    bool ok = false;
+    const int number = entry.toInt(&ok);
+    if (!ok || number < 1 || number > Names.size() || entry != QString::number(number))
+        return std::nullopt;
+    return Names[number - 1];
+}
+
+// Field 7 as stored for these names, which must be on the list.
+inline QString Field(const QStringList& names)
+{
+    QStringList numbers;
+    for (const QString& name : names)
+        numbers.append(QString::number(Names.indexOf(name) + 1));
+    return numbers.join(Separator);
+}
+
+// The topics a record names, in its order; an entry that names no topic is left out (the bank
+// tool's check refuses it), and so is a record without field 7.
 inline QStringList Of(const QStringList& fields)
 {
     QStringList topics;
     const QString field = Record::FieldOf(fields, Record::Topics);
     if (field.isEmpty())
         return topics;
-    for (const QString& name : field.split(Separator)) {
-        if (IsTopic(name) && !topics.contains(name))
-            topics.append(name);
+    for (const QString& entry : field.split(Separator)) {
+        const auto name = NameOf(entry);
+        if (name && !topics.contains(*name))
+            topics.append(*name);
     }
     return topics;
 }

@@ -1,6 +1,7 @@
 #include "exam/FormEx.h"
 
 #include "common/Platform.h"
+#include "common/FavouriteMark.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
@@ -30,6 +31,7 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     ui->lblYours->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
+    new FavouriteMark(this, ui->chkFavourite, panel);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TickMilliseconds);
@@ -70,6 +72,7 @@ void FormEx::cmdStart_Click()
     panel.Clear();
     panel.HideExplanation();
     ui->lblYours->hide();
+    ui->chkFavourite->hide(); // marking waits for the review: an exam is taken as in the hall
     ui->lblVerdict->clear();
     Timer1->start();
     ui->txtsj->setText(ExamTime);
@@ -196,6 +199,7 @@ void FormEx::Command4_Click()
         return;
     }
     SetSteppingEnabled(true);
+    ui->chkFavourite->show();
     GotoWrongQuestion(1);
     ui->txtts->setText(PositionText(1));
     RefreshCard();

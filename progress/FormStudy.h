@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bank/Cipher.h"
+#include "bank/Numbering.h"
 #include "study/StudyQueries.h"
 
 #include <QWidget>
@@ -27,11 +29,18 @@ public:
 
     // What the window shows: written only by ReadData and ShowRecord, read by the tests.
     ChapterOf mchapters;
-    QStringList mbook; // the wrong-question book in the order the questions entered it
+    QHash<QString, NumberedQuestion> mquestions; // by id
+    QStringList mbook;       // the wrong-question book in the order the questions entered it
+    QStringList mmissed;     // the rows of tblMissed, most often wrong first
+    QStringList mfavourites; // the marked questions the bank has, in the order they were marked
+    static constexpr int MissedShown = 20;
 
 public slots:
     void cmdWrong_Click();
     void cmdClear_Click();
+    void cmdMissed_Click();
+    void cmdFavourites_Click();
+    void tblMissed_Activated(int row);
 
 protected:
     // Coming back from practice or an exam, the learner sees the record as it is now.
@@ -45,9 +54,13 @@ private:
     void ShowChapterRow(int row, const QString& title, const ChapterProgress& progress, int book);
     void ShowExams(const QList<FinishedExam>& exams);
     void ShowChart(const QList<FinishedExam>& exams);
+    void ShowFavourites(const QStringList& marked);
+    void ShowMissed(const QList<MissedQuestion>& missed);
+    QString TextStart(const NumberedQuestion& question);
 
     std::unique_ptr<Ui::FormStudy> ui;
     QLineSeries* scores = nullptr;
     QLineSeries* passLine = nullptr;
     QDateTimeAxis* timeAxis = nullptr;
+    ::Cipher cipher;
 };
