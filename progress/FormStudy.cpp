@@ -92,6 +92,7 @@ void FormStudy::Form_Load()
     chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
     ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tblExams->horizontalHeader()->setStretchLastSection(true);
+    ui->tblMissed->verticalHeader()->setDefaultSectionSize(ChapterRowHeight);
     ui->tblMissed->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tblMissed->horizontalHeader()->setSectionResizeMode(MissedText, QHeaderView::Stretch);
     ui->tblMissed->setToolTip(QStringLiteral("双击一题即从这一题练起"));
@@ -296,7 +297,7 @@ void FormStudy::ShowMissed(const QList<MissedQuestion>& missed)
         if (mmissed.size() == MissedShown)
             break;
     }
-    ui->Frame3->setVisible(!mmissed.isEmpty());
+    ui->tabRecords->setTabVisible(ui->tabRecords->indexOf(ui->Frame3), !mmissed.isEmpty());
     ui->cmdMissed->setEnabled(!mmissed.isEmpty());
 }
 

@@ -9,6 +9,8 @@
 #include "search/SearchResults.h"
 #include "ui_FormSearch.h"
 
+#include <QKeyEvent>
+
 FormSearch::FormSearch(QWidget* parent)
     : QWidget(parent), ui(SetUpUi<Ui::FormSearch>(this)), results(new SearchResults(index, this))
 {
@@ -17,6 +19,7 @@ FormSearch::FormSearch(QWidget* parent)
     connect(ui->txtSearch, &QLineEdit::textChanged, this, &FormSearch::txtSearch_Change);
     connect(ui->txtSearch, &QLineEdit::returnPressed, this, &FormSearch::txtSearch_Enter);
     connect(ui->lstResults, &QListView::activated, this, &FormSearch::lstResults_Activated);
+    ui->txtSearch->installEventFilter(this);
     Form_Load();
 }
 
@@ -68,6 +71,23 @@ void FormSearch::lstResults_Activated(const QModelIndex& row)
     practice->PracticeQuestions(results->Ids(), QStringLiteral("搜题：%1").arg(ui->txtSearch->text()),
                                 row.data(SearchResults::IdRole).toString());
     ShowIndependent(practice);
+}
+
+bool FormSearch::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->txtSearch && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(ui->lstResults, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FormSearch::ShowCount(qsizetype count)

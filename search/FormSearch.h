@@ -32,6 +32,10 @@ public slots:
     void txtSearch_Enter();
     void lstResults_Activated(const QModelIndex& row);
 
+protected:
+    // Up, Down and the page keys in the field move through the results.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Form_Load();
     void ShowCount(qsizetype count);

@@ -7,7 +7,7 @@
 namespace {
 // Room for the text ahead of a match and in all, in characters.
 constexpr qsizetype Before = 16;
-constexpr qsizetype Width = 60;
+constexpr qsizetype Width = 160; // a wide window shows more; a narrow one elides the rest
 const QColor MatchBackground(255, 224, 96);
 } // namespace
 

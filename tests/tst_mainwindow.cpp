@@ -117,6 +117,8 @@ void TestMainWindow::opensIndependentWindows()
     Click(main, "cmdStudy");
     Click(main, "cmdTopics");
     Click(main, "cmdSearch");
+    main->activateWindow(); // Ctrl+F is the main window's own
+    QVERIFY(QTest::qWaitForWindowActive(main));
     QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(OpenWindows<FormTopics>(), 1);
     QCOMPARE(OpenWindows<FormSearch>(), 2);

@@ -15,6 +15,7 @@
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -287,7 +288,8 @@ void TestStudyWindow::mostMissedQuestions()
     for (int i = 0; i < 3; ++i)
         Practise("gone", 1, false);
     StudyWindow s;
-    QVERIFY(s.Shown("Frame3"));
+    auto* tabs = s.Get<QTabWidget>("tabRecords");
+    QVERIFY(tabs->isTabVisible(tabs->indexOf(s.Get<QWidget>("Frame3"))));
     QCOMPARE(s.window.mmissed, (QStringList{"x1", "x3", "p2"}));
     QCOMPARE(s.Table("tblMissed")->rowCount(), 3);
     QStringList row;
