@@ -14,8 +14,8 @@ QList<NumberedQuestion> NumberQuestions(const QList<BankRecord>& records)
         if (!chapter)
             continue;
         const int position = ++counts[*chapter - Record::FirstChapter];
-        questions.append({Record::FieldAt(record.text, Record::Id).toString(), *chapter, position,
-                          record.text});
+        questions.append(
+            {Record::FieldAt(record.text, Record::Id).toString(), *chapter, position, record.text});
     }
     return questions;
 }

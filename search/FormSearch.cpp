@@ -1,10 +1,10 @@
 #include "search/FormSearch.h"
 
-#include "common/Platform.h"
-#include "common/SetUpUi.h"
 #include "bank/BankLoader.h"
 #include "bank/Numbering.h"
 #include "bank/Record.h"
+#include "common/Platform.h"
+#include "common/SetUpUi.h"
 #include "practice/FormLen.h"
 #include "search/SearchResults.h"
 #include "ui_FormSearch.h"
@@ -68,7 +68,8 @@ void FormSearch::lstResults_Activated(const QModelIndex& row)
     if (!row.isValid())
         return;
     auto* practice = new FormLen();
-    practice->PracticeQuestions(results->Ids(), QStringLiteral("搜题：%1").arg(ui->txtSearch->text()),
+    practice->PracticeQuestions(results->Ids(),
+                                QStringLiteral("搜题：%1").arg(ui->txtSearch->text()),
                                 row.data(SearchResults::IdRole).toString());
     ShowIndependent(practice);
 }

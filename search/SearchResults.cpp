@@ -47,7 +47,8 @@ QVariant SearchResults::data(const QModelIndex& row, int role) const
         return document.id;
     if (role != Qt::DisplayRole && role != MatchRole)
         return {};
-    const QString place = QStringLiteral("第%1章 第%2题　").arg(document.chapter).arg(document.position);
+    const QString place =
+        QStringLiteral("第%1章 第%2题　").arg(document.chapter).arg(document.position);
     const Snippet snippet =
         SnippetAround(document.text, FindInText(document.text, key), Before, Width);
     if (role == MatchRole)

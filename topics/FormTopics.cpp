@@ -1,11 +1,11 @@
 #include "topics/FormTopics.h"
 
-#include "common/Platform.h"
-#include "common/SetUpUi.h"
-#include "common/Study.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Topics.h"
+#include "common/Platform.h"
+#include "common/SetUpUi.h"
+#include "common/Study.h"
 #include "practice/FormLen.h"
 #include "study/StudyStore.h"
 #include "topics/TopicIndex.h"
@@ -37,8 +37,8 @@ void FormTopics::Form_Load()
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(Name, QHeaderView::Stretch);
     header->setStretchLastSection(false);
-    ui->lstTopics->headerItem()->setToolTip(
-        Share, QStringLiteral("练过的题中，最近一次答对的比例"));
+    ui->lstTopics->headerItem()->setToolTip(Share,
+                                            QStringLiteral("练过的题中，最近一次答对的比例"));
     ReadData();
     ShowTopics();
     ui->lstTopics->setFocus(); // arrows choose a topic, Enter starts it
