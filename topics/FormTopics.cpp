@@ -16,6 +16,7 @@
 
 namespace {
 enum Column { Name, Questions, Attempted, Share };
+constexpr int NumberColumnWidth = 72;
 
 const QString ChooseText = QStringLiteral("选择一个专项，双击或按 Enter 开始练习。");
 const QString NoTopicsText = QStringLiteral("本题库的题目没有标注专项，无法专项练习。");
@@ -37,6 +38,11 @@ void FormTopics::Form_Load()
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(Name, QHeaderView::Stretch);
     header->setStretchLastSection(false);
+    header->setMinimumSectionSize(NumberColumnWidth);
+    for (const Column number : {Questions, Attempted, Share})
+        ui->lstTopics->headerItem()->setTextAlignment(number, Qt::AlignRight | Qt::AlignVCenter);
+    // Rows a finger's width apart: the list is the whole window.
+    ui->lstTopics->setStyleSheet(QStringLiteral("QTreeView::item { padding: 3px 4px; }"));
     ui->lstTopics->headerItem()->setToolTip(Share,
                                             QStringLiteral("练过的题中，最近一次答对的比例"));
     ReadData();
@@ -71,8 +77,8 @@ void FormTopics::ShowTopics()
         item->setText(Questions, QStringLiteral("%1 题").arg(progress.questions));
         item->setText(Attempted, QStringLiteral("%1 题").arg(progress.attempted));
         item->setText(Share, ShareText(progress));
-        for (const Column right : {Questions, Attempted, Share})
-            item->setTextAlignment(right, Qt::AlignRight | Qt::AlignVCenter);
+        for (const Column number : {Questions, Attempted, Share})
+            item->setTextAlignment(number, Qt::AlignRight | Qt::AlignVCenter);
         // A topic without questions has nothing to practise.
         item->setDisabled(progress.questions == 0);
         anyQuestions = anyQuestions || progress.questions > 0;
