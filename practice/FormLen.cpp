@@ -107,7 +107,8 @@ void FormLen::cmdStart_Click()
     Begin();
 }
 
-// A start begins the questions afresh at question 1: the choice on display is not judged.
+// A start begins the questions afresh at question 1, or where a list opens: the choice on
+// display is not judged.
 void FormLen::Begin(int position)
 {
     ui->txtts->setText(PositionText(position));
