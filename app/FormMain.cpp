@@ -12,11 +12,14 @@
 #include "progress/PassForecast.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
+#include "search/FormSearch.h"
+#include "topics/FormTopics.h"
 #include "ui_FormMain.h"
 
 #include <QDateTime>
 #include <QEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QSvgRenderer>
 
 namespace {
@@ -38,6 +41,11 @@ FormMain::FormMain(QWidget* parent)
     connect(ui->cmdReview, &QPushButton::clicked, this, &FormMain::cmdReview_Click);
     connect(ui->cbl, &QComboBox::currentIndexChanged, this, &FormMain::cbl_Change);
     ui->lblForecast->setToolTip(ForecastToolTip);
+    connect(ui->cmdTopics, &QPushButton::clicked, this, &FormMain::cmdTopics_Click);
+    connect(ui->cmdSearch, &QPushButton::clicked, this, &FormMain::cmdSearch_Click);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, ui->cmdSearch,
+            &QPushButton::click);
+    ui->cmdSearch->setToolTip(QStringLiteral("在题目、选项和解释中查找：Ctrl+F"));
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
 }
 
@@ -152,6 +160,16 @@ void FormMain::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         ShowForecast();
+}
+
+void FormMain::cmdTopics_Click()
+{
+    OpenQuestionWindow<FormTopics>();
+}
+
+void FormMain::cmdSearch_Click()
+{
+    OpenQuestionWindow<FormSearch>();
 }
 
 void FormMain::Label3_Click()

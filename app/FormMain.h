@@ -29,6 +29,8 @@ public slots:
     void cmdStudy_Click();
     void cmdReview_Click();
     void cbl_Change();
+    void cmdTopics_Click();
+    void cmdSearch_Click();
     void Label3_Click();
 
 protected:

@@ -113,7 +113,11 @@ void ReadStudyWindowData(benchmark::State& state)
         const PerChapter progress = TallyProgress(chapters, LatestAnswers(db, Bank));
         const QList<FinishedExam> exams = FinishedExams(db, Bank);
         const auto book = BookPerChapter(chapters, WrongBook(db, Bank));
+        const QList<MissedQuestion> missed = MostMissed(db, Bank);
+        const QStringList marked = Favourites(db, Bank);
         benchmark::DoNotOptimize(progress);
+        benchmark::DoNotOptimize(missed.size());
+        benchmark::DoNotOptimize(marked.size());
         benchmark::DoNotOptimize(exams.size());
         benchmark::DoNotOptimize(book);
     }

@@ -37,6 +37,7 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     // A bank without explanations has no field 6; one that does not decode shows nothing.
     explanationText = Record::ExplanationText(fields, cipher).value_or(QString());
     HideExplanation();
+    Shown(Record::FieldOf(fields, Record::Id));
 }
 
 void QuestionPanel::RevealExplanation()
@@ -54,6 +55,7 @@ void QuestionPanel::HideExplanation()
 void QuestionPanel::Clear()
 {
     txt->clear();
+    Shown({});
 }
 
 void QuestionPanel::ShowNothing()
@@ -65,6 +67,13 @@ void QuestionPanel::ShowNothing()
     for (QRadioButton* button : op)
         button->hide();
     ShowPicture(QString());
+    Shown({});
+}
+
+void QuestionPanel::Shown(const QString& questionId)
+{
+    if (shown)
+        shown(questionId);
 }
 
 bool QuestionPanel::IsOnDisplay() const

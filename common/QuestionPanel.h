@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 class Cipher;
 class QLabel;
@@ -53,9 +54,14 @@ public:
     void ClearSelection();
     void SetOptionsEnabled(bool enabled);
 
+    // Told the id of each question shown, and an empty id when none is on display any more.
+    using ShownHandler = std::function<void(const QString& questionId)>;
+    void SetShownHandler(ShownHandler handler) { shown = std::move(handler); }
+
 private:
     void LayOutOptions(bool choiceLayout);
     void ShowPicture(const QString& reference);
+    void Shown(const QString& questionId);
 
     QPlainTextEdit* txt;
     QLineEdit* t;
@@ -63,4 +69,5 @@ private:
     QLabel* img;
     QPlainTextEdit* explanation;
     QString explanationText; // of the question on display
+    ShownHandler shown;
 };

@@ -2,6 +2,7 @@
 
 #include "common/ChosenBank.h"
 #include "common/Platform.h"
+#include "common/FavouriteMark.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
@@ -60,6 +61,7 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     SetKey(ui->Command4, QKeySequence(Qt::CTRL | Qt::Key_R), QStringLiteral("错题复习"));
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
+    new FavouriteMark(this, ui->chkFavourite, panel);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TickMilliseconds);
@@ -113,6 +115,8 @@ void FormEx::cmdStart_Click()
     ui->lblYours->hide();
     ui->lblRight->hide();
     ui->frameResult->hide();
+    ui->chkFavourite->hide(); // marking waits for the review: an exam is taken as in the hall
+    ui->lblVerdict->clear();
     Timer1->start();
     ShowClock(ExamTime);
     ui->txtts->setText(PositionText(1));
@@ -285,6 +289,7 @@ void FormEx::Command4_Click()
         mdicterrxg.Add(Record::PoolKey(p), wrong[p - 1]);
     ui->txtzs->setText(CountText(static_cast<int>(wrong.size())));
     SetSteppingEnabled(true);
+    ui->chkFavourite->show();
     GotoWrongQuestion(1);
     ui->txtts->setText(PositionText(1));
     RefreshCard();

@@ -3,6 +3,7 @@
 #include "common/ChosenBank.h"
 #include "bank/BankLoader.h"
 #include "common/Platform.h"
+#include "common/FavouriteMark.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
@@ -57,6 +58,7 @@ FormLen::FormLen(QWidget* parent)
     ui->lblDone->hide();
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
+    new FavouriteMark(this, ui->chkFavourite, panel);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
@@ -119,16 +121,17 @@ void FormLen::cmdStart_Click()
     Begin();
 }
 
-// A start begins the questions afresh at question 1: the choice on display is not judged.
-void FormLen::Begin()
+// A start begins the questions afresh at question 1, or where a list opens: the choice on
+// display is not judged.
+void FormLen::Begin(int position)
 {
-    ui->txtts->setText(PositionText(1));
+    ui->txtts->setText(PositionText(position));
     // Without questions there is nothing to step through.
     SetSteppingEnabled(ChapterSize() > 0);
-    mts = 1;
+    mts = position;
     run.Reset();
     SetDoneLine({});
-    ShowQuestion(1, PoolIndex());
+    ShowQuestion(position, PoolIndex());
     // Off the start button, so that Space can no longer start the run again by accident.
     ui->txt->setFocus();
 }
@@ -222,7 +225,7 @@ void FormLen::ShowChapterDone()
         return;
     }
     SetDoneLine(QStringLiteral("%1 %2 题已全部练完，本轮第一次就答对 %3 题。")
-                    .arg(listPractice ? QStringLiteral("错题") : QStringLiteral("本章"))
+                    .arg(listPractice ? windowTitle() : QStringLiteral("本章"))
                     .arg(ChapterSize())
                     .arg(run.RightAtFirstTry()));
 }
@@ -234,7 +237,8 @@ void FormLen::SetDoneLine(const QString& text)
     ui->lblDone->setVisible(!text.isEmpty());
 }
 
-void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
+void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption,
+                                const QString& first)
 {
     listPractice = true;
     setWindowTitle(caption);
@@ -243,7 +247,16 @@ void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption)
     ui->cmdStart->hide();
     FileList(ids);
     ui->txtzs->setText(CountText(static_cast<int>(mdictlist.Count())));
-    Begin();
+    Begin(qMax(1, ListPosition(first)));
+}
+
+int FormLen::ListPosition(const QString& id) const
+{
+    for (int n = 1; n <= mdictlist.Count(); ++n) {
+        if (Record::FieldAt(mdictlist.Item(Record::PoolKey(n)), Record::Id) == id)
+            return n;
+    }
+    return 0;
 }
 
 void FormLen::ReviewToday()

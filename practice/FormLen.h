@@ -35,15 +35,17 @@ public:
     // Shows question n of the chapter at list index chapter, with no option selected and no
     // answer revealed, whatever is on display.
     void ShowQuestion(int n, int chapter);
-    // Practice over the questions of ids in their order (the wrong-question book) instead of a
-    // chapter: no chapter to choose, no start; question 1 is shown at once.
-    void PracticeQuestions(const QStringList& ids, const QString& caption);
     // Today's review (今日复习) as practice over a list: the questions due, then new ones up to
     // the learner's daily allowance, counted down as they are answered.
     void ReviewToday();
     // The daily allowance of new questions, kept in the settings.
     static int NewPerDay();
     static void SetNewPerDay(int count);
+    // Practice over the questions of ids in their order (the wrong-question book, a topic, a
+    // search's results) instead of a chapter: no chapter to choose, no start; the question first
+    // (question 1 when it is empty or not in the list) is shown at once.
+    void PracticeQuestions(const QStringList& ids, const QString& caption,
+                           const QString& first = {});
 
     // The window's state: written only by the handlers, read by the tests.
     std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
@@ -67,11 +69,13 @@ private:
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
-    void Begin();
+    void Begin(int position = 1);
     void ClearRevealedAnswer();
     void ShowChapterDone();
     void SetDoneLine(const QString& text);
     void FileList(const QStringList& ids);
+    // The list position of the question id, 0 when the list lacks it.
+    int ListPosition(const QString& id) const;
     const OrderedDict* PoolAt(int index) const;
     int PoolIndex() const;
     void RecordFirstTry(const QString& chosen, bool right);

@@ -25,6 +25,9 @@ namespace {
 const QString NoRecordText = QStringLiteral(
     "还没有学习记录。\n做几道章节练习或一次模拟考试后，这里会显示各章的进度、考试成绩和错题本。");
 const QString NotRecordingText = QStringLiteral("学习记录不可用，本次运行的练习和考试不会记录。");
+const QString MissedCaption = QStringLiteral("常错题");
+const QString FavouritesCaption = QStringLiteral("收藏练习");
+constexpr int TextStartLength = 30;
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 constexpr int MaximumScore = ExamQuestions;
 constexpr qint64 HourMilliseconds = 3600 * 1000;
@@ -37,6 +40,7 @@ constexpr int ExamRowsMeasured = 20;
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
+enum MissedColumn { MissedChapter, MissedPosition, MissedText, TimesWrong, TimesRight, Latest };
 
 QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignCenter)
 {
@@ -65,6 +69,9 @@ FormStudy::FormStudy(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormStud
 {
     connect(ui->cmdWrong, &QPushButton::clicked, this, &FormStudy::cmdWrong_Click);
     connect(ui->cmdClear, &QPushButton::clicked, this, &FormStudy::cmdClear_Click);
+    connect(ui->cmdMissed, &QPushButton::clicked, this, &FormStudy::cmdMissed_Click);
+    connect(ui->cmdFavourites, &QPushButton::clicked, this, &FormStudy::cmdFavourites_Click);
+    connect(ui->tblMissed, &QTableWidget::cellActivated, this, &FormStudy::tblMissed_Activated);
     Form_Load();
 }
 
@@ -85,6 +92,10 @@ void FormStudy::Form_Load()
     // Every row has the same shape: measuring a thousand exams' rows made opening take seconds.
     ui->tblExams->horizontalHeader()->setResizeContentsPrecision(ExamRowsMeasured);
     ui->tblExams->horizontalHeader()->setStretchLastSection(true);
+    ui->tblMissed->verticalHeader()->setDefaultSectionSize(ChapterRowHeight);
+    ui->tblMissed->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->tblMissed->horizontalHeader()->setSectionResizeMode(MissedText, QHeaderView::Stretch);
+    ui->tblMissed->setToolTip(QStringLiteral("双击一题即从这一题练起"));
     SetUpChart();
     ReadData();
     ShowRecord();
@@ -131,10 +142,9 @@ void FormStudy::ReadData()
     const auto bank = LoadChosenBank(this, cipher);
     if (!bank)
         return;
-    for (const BankRecord& record : bank->records) {
-        const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
-        if (chapter)
-            mchapters.insert(Record::FieldAt(record.text, Record::Id).toString(), *chapter);
+    for (const NumberedQuestion& question : NumberQuestions(bank->records)) {
+        mchapters.insert(question.id, question.chapter);
+        mquestions.insert(question.id, question);
     }
     mexam = ExamOf(*bank);
 }
@@ -143,10 +153,13 @@ void FormStudy::ShowRecord()
 {
     const StudyStore& store = Study();
     if (!store.IsRecording()) {
+        ShowFavourites({});
         ShowNoRecord(NotRecordingText);
         return;
     }
     const QSqlDatabase db = store.Database();
+    // Marks need no answers: they count even before there is a record to show.
+    ShowFavourites(Favourites(db, BankFile));
     const QHash<QString, bool> latest = LatestAnswers(db, BankFile);
     const QList<FinishedExam> exams = FinishedExams(db, BankFile);
     mbook = WrongBook(db, BankFile);
@@ -164,6 +177,7 @@ void FormStudy::ShowRecord()
     ui->cmdWrong->setEnabled(bookSize > 0);
     ShowExams(exams);
     ShowForecast(AnswersByQuestion(db, BankFile), exams);
+    ShowMissed(MostMissed(db, BankFile));
 }
 
 // Now on its label, and over time beside the scores.
@@ -187,6 +201,7 @@ void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
 void FormStudy::ShowNoRecord(const QString& text)
 {
     mbook.clear();
+    mmissed.clear();
     ui->lblEmpty->setText(text);
     ui->lblEmpty->show();
     ui->areaRecord->hide();
@@ -278,6 +293,76 @@ void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<Forecast
     timeAxis->setTickCount(qBound(2, int(points.size()), MostTimeTicks));
     timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
                        QDateTime::fromMSecsSinceEpoch(qint64(last)));
+}
+
+void FormStudy::ShowFavourites(const QStringList& marked)
+{
+    mfavourites.clear();
+    for (const QString& id : marked) {
+        if (mquestions.contains(id))
+            mfavourites.append(id);
+    }
+    ui->lblFavourites->setText(QStringLiteral("收藏 %1 题").arg(mfavourites.size()));
+    ui->cmdFavourites->setEnabled(!mfavourites.isEmpty());
+}
+
+// The first MissedShown of them that the bank still has.
+void FormStudy::ShowMissed(const QList<MissedQuestion>& missed)
+{
+    mmissed.clear();
+    QTableWidget* table = ui->tblMissed;
+    table->setRowCount(0);
+    for (const MissedQuestion& question : missed) {
+        const auto found = mquestions.constFind(question.questionId);
+        if (found == mquestions.cend())
+            continue;
+        const int row = static_cast<int>(mmissed.size());
+        mmissed.append(question.questionId);
+        table->insertRow(row);
+        table->setItem(row, MissedChapter, Cell(ChapterTitle(QString::number(found->chapter)),
+                                                Qt::AlignLeft));
+        table->setItem(row, MissedPosition, NumberCell(found->position));
+        table->setItem(row, MissedText, Cell(TextStart(*found), Qt::AlignLeft));
+        table->setItem(row, TimesWrong, NumberCell(question.wrong));
+        table->setItem(row, TimesRight, NumberCell(question.right));
+        table->setItem(row, Latest, Cell(question.latestRight ? QStringLiteral("对")
+                                                              : QStringLiteral("错")));
+        if (mmissed.size() == MissedShown)
+            break;
+    }
+    ui->tabRecords->setTabVisible(ui->tabRecords->indexOf(ui->Frame3), !mmissed.isEmpty());
+    ui->cmdMissed->setEnabled(!mmissed.isEmpty());
+}
+
+// The first line of the question as the learner reads it, cut short.
+QString FormStudy::TextStart(const NumberedQuestion& question)
+{
+    const QString field = Record::FieldAt(question.record, Record::QuestionText).toString();
+    const QString text = Record::ProtectedText(field, cipher).value_or(QString());
+    const QString line = text.section(Record::LineBreak, 0, 0);
+    return line.size() > TextStartLength ? line.left(TextStartLength) + QStringLiteral("…") : line;
+}
+
+void FormStudy::cmdMissed_Click()
+{
+    tblMissed_Activated(0);
+}
+
+// The missed questions, opened at the one chosen; the others follow it, wrapping around.
+void FormStudy::tblMissed_Activated(int row)
+{
+    if (row < 0 || row >= mmissed.size())
+        return;
+    auto* practice = new FormLen();
+    practice->PracticeQuestions(mmissed, MissedCaption, mmissed[row]);
+    ShowIndependent(practice);
+}
+
+void FormStudy::cmdFavourites_Click()
+{
+    auto* practice = new FormLen();
+    practice->PracticeQuestions(mfavourites, FavouritesCaption);
+    ShowIndependent(practice);
 }
 
 void FormStudy::cmdWrong_Click()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "study/Forecast.h"
+#include "bank/Cipher.h"
+#include "bank/Numbering.h"
 #include "study/StudyQueries.h"
 
 #include <QWidget>
@@ -29,11 +31,18 @@ public:
     // What the window shows: written only by ReadData and ShowRecord, read by the tests.
     ChapterOf mchapters;
     ExamShape mexam;   // the bank's mock exam, for the forecast
-    QStringList mbook; // the wrong-question book in the order the questions entered it
+    QHash<QString, NumberedQuestion> mquestions; // by id
+    QStringList mbook;       // the wrong-question book in the order the questions entered it
+    QStringList mmissed;     // the rows of tblMissed, most often wrong first
+    QStringList mfavourites; // the marked questions the bank has, in the order they were marked
+    static constexpr int MissedShown = 20;
 
 public slots:
     void cmdWrong_Click();
     void cmdClear_Click();
+    void cmdMissed_Click();
+    void cmdFavourites_Click();
+    void tblMissed_Activated(int row);
 
 protected:
     // Coming back from practice or an exam, the learner sees the record as it is now.
@@ -49,6 +58,10 @@ private:
     void ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history);
     void ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
                       const QList<FinishedExam>& exams);
+    void ShowChart(const QList<FinishedExam>& exams);
+    void ShowFavourites(const QStringList& marked);
+    void ShowMissed(const QList<MissedQuestion>& missed);
+    QString TextStart(const NumberedQuestion& question);
 
     std::unique_ptr<Ui::FormStudy> ui;
     QLineSeries* scores = nullptr;
@@ -58,4 +71,5 @@ private:
     QHash<QString, QList<TimedAnswer>> historyAnswers;
     QList<ForecastPoint> history;
     QDateTimeAxis* timeAxis = nullptr;
+    ::Cipher cipher;
 };

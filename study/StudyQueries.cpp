@@ -87,6 +87,33 @@ QStringList Favourites(const QSqlDatabase& db, const QString& bank)
     return marked;
 }
 
+bool IsFavourite(const QSqlDatabase& db, const QString& bank, const QString& questionId)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM favourites WHERE bank = ? AND question_id = ?"));
+    query.addBindValue(bank);
+    query.addBindValue(questionId);
+    return query.exec() && query.next();
+}
+
+QList<MissedQuestion> MostMissed(const QSqlDatabase& db, const QString& bank)
+{
+    QSqlQuery query = Run(db,
+                          QStringLiteral(R"(SELECT question_id, SUM(correct = 0), SUM(correct),
+            (SELECT latest.correct FROM attempts latest
+             WHERE latest.bank = a.bank AND latest.question_id = a.question_id
+             ORDER BY latest.id DESC LIMIT 1),
+            MAX(CASE WHEN correct = 0 THEN id END) AS last_wrong
+        FROM attempts a WHERE bank = ? GROUP BY question_id HAVING SUM(correct = 0) > 0
+        ORDER BY SUM(correct = 0) DESC, last_wrong DESC)"),
+                          bank);
+    QList<MissedQuestion> missed;
+    while (query.next())
+        missed.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt(),
+                       query.value(3).toBool()});
+    return missed;
+}
+
 PerChapter TallyProgress(const ChapterOf& bank, const QHash<QString, bool>& latest)
 {
     PerChapter chapters{};
@@ -111,6 +138,20 @@ ChapterProgress Total(const PerChapter& chapters)
         total.latestRight += chapter.latestRight;
     }
     return total;
+}
+
+ChapterProgress ProgressOf(const QStringList& ids, const QHash<QString, bool>& latest)
+{
+    ChapterProgress progress;
+    progress.questions = static_cast<int>(ids.size());
+    for (const QString& id : ids) {
+        const auto answered = latest.find(id);
+        if (answered == latest.end())
+            continue;
+        ++progress.attempted;
+        progress.latestRight += answered.value();
+    }
+    return progress;
 }
 
 std::array<int, Record::ChapterCount> BookPerChapter(const ChapterOf& bank, const QStringList& book)

@@ -37,6 +37,18 @@ QStringList WrongBook(const QSqlDatabase& db, const QString& bank);
 
 // The questions marked as favourites, in the order they were marked.
 QStringList Favourites(const QSqlDatabase& db, const QString& bank);
+bool IsFavourite(const QSqlDatabase& db, const QString& bank, const QString& questionId);
+
+// A question the learner has answered wrong, in practice or in an exam.
+struct MissedQuestion {
+    QString questionId;
+    int wrong = 0;
+    int right = 0;
+    bool latestRight = false;
+};
+// Every question answered wrong at least once: the most often wrong first, and between equals
+// the one answered wrong most recently. An exam question left unanswered counts as wrong.
+QList<MissedQuestion> MostMissed(const QSqlDatabase& db, const QString& bank);
 
 // What the record says about the questions of one chapter as the bank has them today.
 struct ChapterProgress {
@@ -49,5 +61,7 @@ using PerChapter = std::array<ChapterProgress, Record::ChapterCount>;
 
 PerChapter TallyProgress(const ChapterOf& bank, const QHash<QString, bool>& latest);
 ChapterProgress Total(const PerChapter& chapters);
+// The same for any list of questions, a topic for one.
+ChapterProgress ProgressOf(const QStringList& ids, const QHash<QString, bool>& latest);
 // How many of the book's questions each chapter holds; ids the bank no longer has are left out.
 std::array<int, Record::ChapterCount> BookPerChapter(const ChapterOf& bank, const QStringList& book);

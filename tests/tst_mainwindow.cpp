@@ -4,6 +4,8 @@
 #include "links/FormNet.h"
 #include "practice/FormLen.h"
 #include "progress/FormStudy.h"
+#include "search/FormSearch.h"
+#include "topics/FormTopics.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/UrlCatcher.h"
@@ -87,6 +89,8 @@ void TestMainWindow::refusesWithoutBank_data()
     QTest::newRow("practice") << "Command2";
     QTest::newRow("study record") << "cmdStudy";
     QTest::newRow("today's review") << "cmdReview";
+    QTest::newRow("topics") << "cmdTopics";
+    QTest::newRow("search") << "cmdSearch";
 }
 
 void TestMainWindow::refusesWithoutBank()
@@ -98,7 +102,9 @@ void TestMainWindow::refusesWithoutBank()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请先选择题库"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>() + OpenWindows<FormStudy>(), 0);
+    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>() + OpenWindows<FormStudy>() +
+                 OpenWindows<FormTopics>() + OpenWindows<FormSearch>(),
+             0);
     QCOMPARE(BankFile, QString());
 }
 
@@ -110,6 +116,13 @@ void TestMainWindow::opensIndependentWindows()
     Click(main, "Command1");
     Click(main, "Command2");
     Click(main, "cmdStudy");
+    Click(main, "cmdTopics");
+    Click(main, "cmdSearch");
+    main->activateWindow(); // Ctrl+F is the main window's own
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(OpenWindows<FormTopics>(), 1);
+    QCOMPARE(OpenWindows<FormSearch>(), 2);
     QCOMPARE(OpenWindows<FormEx>(), 2);
     QCOMPARE(OpenWindows<FormLen>(), 1);
     QCOMPARE(OpenWindows<FormStudy>(), 1);

@@ -293,6 +293,9 @@ private slots:
     void abandonedExams();
     void clearForgetsOneBank();
     void favouritesKeepTheirOrderPerBank();
+    void mostMissed_data();
+    void mostMissed();
+    void mostMissedCountsExamQuestionsLeftOpen();
     void badStore_data() { AddBadStoreRows(); }
     void badStore();
     void badStoreLeavesTheWindowsWorking_data() { AddBadStoreRows(); }
@@ -508,6 +511,58 @@ void TestStudyStore::favouritesKeepTheirOrderPerBank()
     store.Clear(Bank); // the record goes, the learner's marks stay
     QCOMPARE(Favourites(db, Bank), (QStringList{"q3", "q2"}));
     QCOMPARE(Favourites(db, "other.dat"), QStringList{"q1"});
+}
+
+void TestStudyStore::mostMissed_data()
+{
+    // Practice answers in the order given: "a-" is a wrong answer to a, "a+" a right one.
+    // Expected: id, times wrong, times right, and + or - for the latest answer.
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("nothing answered") << QStringList() << QStringList();
+    QTest::newRow("never wrong: not missed") << QStringList{"a+", "a+"} << QStringList();
+    QTest::newRow("most wrong first")
+        << QStringList{"a-", "b-", "b-", "c-", "c-", "c-"} << QStringList{"c 3 0 -", "b 2 0 -", "a 1 0 -"};
+    QTest::newRow("right answers neither hide nor rank")
+        << QStringList{"a-", "a-", "a+", "a+", "a+", "b-"} << QStringList{"a 2 3 +", "b 1 0 -"};
+    QTest::newRow("equals: the latest wrong first")
+        << QStringList{"a-", "b-", "b+", "a+"} << QStringList{"b 1 1 +", "a 1 1 +"};
+    QTest::newRow("a later right answer does not move it up")
+        << QStringList{"b-", "a-", "b+"} << QStringList{"a 1 0 -", "b 1 1 +"};
+}
+
+void TestStudyStore::mostMissed()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, expected);
+    StudyStore store(Folder());
+    for (const QString& answer : answers)
+        store.PracticeAnswered(Bank, Answer(answer.chopped(1), answer.endsWith(u'+')));
+    store.PracticeAnswered("other.dat", Answer("z", false)); // another bank's
+    QStringList missed;
+    for (const MissedQuestion& q : MostMissed(store.Database(), Bank))
+        missed.append(QStringLiteral("%1 %2 %3 %4")
+                          .arg(q.questionId)
+                          .arg(q.wrong)
+                          .arg(q.right)
+                          .arg(q.latestRight ? "+" : "-"));
+    QCOMPARE(missed, expected);
+}
+
+void TestStudyStore::mostMissedCountsExamQuestionsLeftOpen()
+{
+    StudyStore store(Folder());
+    store.PracticeAnswered(Bank, Answer("a", false));
+    ExamResult sheet;
+    sheet.answers = {Answer("a", true), {"b", 1, "", false}};
+    store.ExamFinished(store.ExamStarted(Bank), sheet);
+    const QList<MissedQuestion> missed = MostMissed(store.Database(), Bank);
+    QCOMPARE(missed.size(), 2);
+    QCOMPARE(missed[0].questionId, "b"); // left open in the exam: wrong, and the later one
+    QCOMPARE(missed[0].wrong, 1);
+    QCOMPARE(missed[1].questionId, "a");
+    QCOMPARE(missed[1].right, 1);
+    QVERIFY(missed[1].latestRight);
 }
 
 void TestStudyStore::badStore()

@@ -17,6 +17,7 @@
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -92,6 +93,9 @@ private slots:
     void clearAsksFirst_data();
     void clearAsksFirst();
     void refreshedWhenComingBack();
+    void mostMissedQuestions();
+    void mostMissedShowsTwenty();
+    void favourites();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -293,6 +297,80 @@ void TestStudyWindow::historyColoursTheVerdict()
     QVERIFY(drawnIn(0, RightColour) && !drawnIn(0, WrongColour));
     QCOMPARE(s.Cell("tblExams", 1, 2), QStringLiteral("不合格"));
     QVERIFY(drawnIn(1, WrongColour) && !drawnIn(1, RightColour));
+}
+
+// Most often wrong first, then the latest wrong; questions the bank no longer has are left out.
+void TestStudyWindow::mostMissedQuestions()
+{
+    Practise("x1", 1, false);
+    Practise("p2", 2, false);
+    Practise("x1", 1, false);
+    Practise("x3", 1, false);
+    Practise("x3", 1, true);
+    for (int i = 0; i < 3; ++i)
+        Practise("gone", 1, false);
+    StudyWindow s;
+    auto* tabs = s.Get<QTabWidget>("tabRecords");
+    QVERIFY(tabs->isTabVisible(tabs->indexOf(s.Get<QWidget>("Frame3"))));
+    QCOMPARE(s.window.mmissed, (QStringList{"x1", "x3", "p2"}));
+    QCOMPARE(s.Table("tblMissed")->rowCount(), 3);
+    QStringList row;
+    for (int column = 0; column < 6; ++column)
+        row.append(s.Cell("tblMissed", 1, column));
+    QCOMPARE(row, (QStringList{QStringLiteral("北京道路交通状况"), "3", QStringLiteral("选择题 3"),
+                               "1", "1", QStringLiteral("对")}));
+    QCOMPARE(s.Cell("tblMissed", 2, 0), QStringLiteral("道路交通安全法规概述"));
+    QCOMPARE(s.Cell("tblMissed", 2, 5), QStringLiteral("错"));
+
+    QTableWidget* table = s.Table("tblMissed");
+    const QRect cell = table->visualRect(table->model()->index(1, 2));
+    // A double-click: the first click, then the second, which the view sees as the double one.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    FormLen* window = OpenPracticeWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("常错题"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 3 题"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 2 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("选择题 3"));
+    window->close();
+
+    s.Click("cmdMissed");
+    window = OpenPracticeWindow();
+    QVERIFY(window);
+    QCOMPARE(window->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 1 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("选择题 1"));
+}
+
+void TestStudyWindow::mostMissedShowsTwenty()
+{
+    fixture->Write(FixtureBank::ExamLines(30, 0));
+    for (int i = 1; i <= 30; ++i)
+        Practise(QStringLiteral("x%1").arg(i), 1, false);
+    Practise("x30", 1, false);
+    StudyWindow s;
+    QCOMPARE(s.Table("tblMissed")->rowCount(), FormStudy::MissedShown);
+    QCOMPARE(s.window.mmissed.first(), "x30");
+    QCOMPARE(s.window.mmissed.last(), "x11"); // then the latest wrong first
+}
+
+// Marks count without any answers; those the bank no longer has are left out.
+void TestStudyWindow::favourites()
+{
+    StudyWindow s;
+    QCOMPARE(s.Label("lblFavourites")->text(), QStringLiteral("收藏 0 题"));
+    QVERIFY(!s.Enabled("cmdFavourites"));
+    for (const char* id : {"p3", "gone", "x2"})
+        Study().MarkFavourite(Bank, id, true);
+    s.window.ShowRecord();
+    QVERIFY(s.Shown("lblEmpty")); // still no answers to show
+    QCOMPARE(s.Label("lblFavourites")->text(), QStringLiteral("收藏 2 题"));
+    s.Click("cmdFavourites");
+    FormLen* window = OpenPracticeWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("收藏练习"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 2 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("判断题 3"));
 }
 
 QTEST_MAIN(TestStudyWindow)

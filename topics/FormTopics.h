@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class FormTopics;
+}
+
+// The topics of the chosen bank, each with its number of questions and how the learner does
+// on it; choosing one practises its questions as chapter practice does.
+class FormTopics : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormTopics(QWidget* parent = nullptr);
+    ~FormTopics() override;
+
+    // Reads the bank: the questions of each topic.
+    void ReadData();
+    // Shows every topic with its figures from the study record as it is now.
+    void ShowTopics();
+
+    // The questions of topic i of Topics::Names at index i: written by ReadData, read by tests.
+    QList<QStringList> mtopics;
+
+public slots:
+    void cmdStart_Click();
+    void lstTopics_Activated();
+
+protected:
+    // Coming back from practice, the learner sees the figures as they are now.
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Form_Load();
+    // The topic of the chosen row, -1 when none with questions is chosen.
+    int ChosenTopic() const;
+    void ShowChoice();
+
+    std::unique_ptr<Ui::FormTopics> ui;
+};
