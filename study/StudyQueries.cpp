@@ -63,28 +63,29 @@ QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank)
     return exams;
 }
 
+// The question ids a statement on one bank selects, in its order.
+static QStringList QuestionIds(const QSqlDatabase& db, const QString& statement,
+                               const QString& bank)
+{
+    QSqlQuery query = Run(db, statement, bank);
+    QStringList ids;
+    while (query.next())
+        ids.append(query.value(0).toString());
+    return ids;
+}
+
 QStringList WrongBook(const QSqlDatabase& db, const QString& bank)
 {
-    QSqlQuery query = Run(db,
-                          QStringLiteral("SELECT question_id FROM wrong_book WHERE bank = ? "
-                                         "ORDER BY entered_attempt"),
-                          bank);
-    QStringList book;
-    while (query.next())
-        book.append(query.value(0).toString());
-    return book;
+    return QuestionIds(db,
+                       QStringLiteral("SELECT question_id FROM wrong_book WHERE bank = ? "
+                                      "ORDER BY entered_attempt"),
+                       bank);
 }
 
 QStringList Favourites(const QSqlDatabase& db, const QString& bank)
 {
-    QSqlQuery query = Run(db,
-                          QStringLiteral("SELECT question_id FROM favourites WHERE bank = ? "
-                                         "ORDER BY rowid"),
-                          bank);
-    QStringList marked;
-    while (query.next())
-        marked.append(query.value(0).toString());
-    return marked;
+    return QuestionIds(
+        db, QStringLiteral("SELECT question_id FROM favourites WHERE bank = ? ORDER BY rowid"), bank);
 }
 
 bool IsFavourite(const QSqlDatabase& db, const QString& bank, const QString& questionId)
