@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 QStringList Question(const QString& id, const QString& chapter, const QString& kind,
                      const QString& answer, const QString& text, const QString& picture,
                      const QString& explanation)
@@ -49,6 +52,25 @@ void FixtureBank::Write(const QList<QByteArray>& lines, const QByteArray& lineEn
         qFatal("cannot write the fixture bank");
     for (const QByteArray& line : lines)
         file.write(line + lineEnd);
+}
+
+bool FixtureBank::MakeUnreadable(const QString& kind, const QList<QByteArray>& lines)
+{
+    const QString path = FilePath();
+    bool made = false;
+    if (kind == u"folder") {
+        made = QDir().mkdir(path);
+    } else if (kind == u"pipe") {
+        made = mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    } else if (kind == u"no permission") {
+        if (geteuid() == 0)
+            return false;
+        Write(lines);
+        made = QFile::setPermissions(path, QFileDevice::WriteOwner);
+    }
+    if (!made)
+        qFatal("cannot make the unreadable fixture bank: %s", qPrintable(kind));
+    return true;
 }
 
 void FixtureBank::AddPicture(const QString& relativePath)

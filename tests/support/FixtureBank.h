@@ -31,6 +31,10 @@ public:
                const QString& name = QStringLiteral("beijing.dat"));
     // A small picture at pict/<relativePath>.
     void AddPicture(const QString& relativePath);
+    // Puts at FilePath() what no reader can take for a bank file: a "folder", a "pipe", or a
+    // file holding lines that its owner has "no permission" to read. Returns false where that
+    // cannot be made: the superuser reads any file.
+    bool MakeUnreadable(const QString& kind, const QList<QByteArray>& lines);
     // Points the program's folder and BankFile at this bank.
     void Use() const;
 
