@@ -15,6 +15,8 @@ namespace {
 const QString BeijingEntry = QStringLiteral("北京");
 const QString BeijingFile = QStringLiteral("beijing.dat");
 const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
+// The bank list's entry the learner opened a window with last.
+const QString LastBankKey = QStringLiteral("lastBank");
 } // namespace
 
 FormMain::FormMain(QWidget* parent)
@@ -28,6 +30,8 @@ FormMain::FormMain(QWidget* parent)
     connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
     connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
     connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
+    // A first run, or a bank no longer listed, leaves the list asking for a choice.
+    ui->cbl->setCurrentIndex(ui->cbl->findText(AppSettings().value(LastBankKey).toString()));
 }
 
 FormMain::~FormMain() = default;
@@ -69,6 +73,7 @@ template <typename W> void FormMain::OpenQuestionWindow()
         Notice(this, QStringLiteral("请先选择题库"));
         return;
     }
+    AppSettings().setValue(LastBankKey, ui->cbl->currentText());
     ShowIndependent(new W());
 }
 

@@ -1,17 +1,20 @@
 #include "common/Platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTranslator>
 #include <QUrl>
 
 QString BankFile;
 
-namespace {
+namespace
+{
 // Where `cmake --install` puts the bank, seen from the executable; relative, so that a package
 // moved to another prefix or staged under DESTDIR still finds it.
 const QString InstalledBankFolder = QStringLiteral("../share/jiaogui");
@@ -109,7 +112,8 @@ void OpenLink(QWidget* parent, const QString& url)
 {
     if (!IsWebAddress(url) || ShellOpen(url))
         return;
-    Notice(parent, QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
+    Notice(parent,
+           QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
            MsgIcon::Information);
 }
 
@@ -124,8 +128,38 @@ bool InstallQtTranslation()
     return QCoreApplication::installTranslator(translator);
 }
 
+QSettings AppSettings()
+{
+    const QString name = QCoreApplication::applicationName();
+    return QSettings(name, name);
+}
+
+QRect PlaceWithin(const QSize& wanted, const QSize& minimum, const QRect& available)
+{
+    const QRect room = available - FrameAllowance;
+    const QSize size = wanted.boundedTo(room.size()).expandedTo(minimum);
+    QRect placed(QPoint(), size);
+    placed.moveCenter(room.center());
+    placed.moveLeft(std::max(placed.left(), room.left()));
+    placed.moveTop(std::max(placed.top(), room.top()));
+    return placed;
+}
+
+void PlaceOnScreen(QWidget* window)
+{
+    // The screen of the window the learner opened it from, else the primary one.
+    const QWidget* from = QApplication::activeWindow();
+    const QScreen* screen = from ? from->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->setGeometry(PlaceWithin(window->size(),
+                                    window->minimumSizeHint().expandedTo(window->minimumSize()),
+                                    screen->availableGeometry()));
+}
+
 void ShowIndependent(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    PlaceOnScreen(window);
     window->show();
 }

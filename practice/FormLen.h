@@ -1,16 +1,18 @@
 #pragma once
 
-#include "common/QuestionPanel.h"
 #include "bank/Cipher.h"
 #include "bank/OrderedDict.h"
 #include "bank/Record.h"
+#include "common/QuestionPanel.h"
 #include "practice/PracticeRun.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class FormLen;
 }
 
@@ -18,8 +20,10 @@ class FormLen;
 QString ChapterTitle(const QString& number);
 
 // Chapter practice: the questions of one chapter in file order; a move needs the right option,
-// a wrong one reveals the right answer.
-class FormLen : public QWidget {
+// a wrong one (or none) reveals the right answer. The chapter and the question last shown are
+// remembered for the next window, which offers to go on there.
+class FormLen : public QWidget
+{
     Q_OBJECT
 public:
     explicit FormLen(QWidget* parent = nullptr);
@@ -49,6 +53,7 @@ public:
 public slots:
     void cbl_Click();
     void cmdStart_Click();
+    void cmdResume_Click();
     void Command1_Click();
     void Command2_Click();
 
@@ -59,7 +64,12 @@ private:
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
-    void Begin();
+    void Reveal(const QString& chosen);
+    void ShowRightNote();
+    void HideRightNote();
+    void Begin(int position = 1);
+    void RememberPosition() const;
+    void OfferResume();
     void ClearRevealedAnswer();
     void ShowChapterDone();
     void SetDoneLine(const QString& text);
@@ -70,6 +80,7 @@ private:
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
+    QTimer rightNote; // hides "回答正确" again
     bool listPractice = false;
     QStringList untried; // the fields of the question on display until its first judgement
 };
