@@ -1,17 +1,20 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <memory>
 
 class QSvgRenderer;
 
-namespace Ui {
+namespace Ui
+{
 class FormMain;
 }
 
 // The window the program opens: choose the bank, open the exam, practice, study record and
 // links windows.
-class FormMain : public QWidget {
+class FormMain : public QWidget
+{
     Q_OBJECT
 public:
     explicit FormMain(QWidget* parent = nullptr);
@@ -29,14 +32,19 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The background drawing, scaled to cover the window and rendered at the screen's pixel
     // density, so that it stays sharp at any size and scale.
     void ShowBackground();
+    QImage RenderBackground(const QSize& pixels);
+    void KeepBackground();
     // Opens a new window of type W unless no bank is chosen.
     template <typename W> void OpenQuestionWindow();
 
     std::unique_ptr<Ui::FormMain> ui;
-    QSvgRenderer* background;
+    QSvgRenderer* background = nullptr; // read when first needed
+    QImage shownBackground;
+    bool backgroundUnkept = false; // drawn since it was last kept
 };

@@ -9,6 +9,7 @@
 #include "support/UrlCatcher.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,6 +62,8 @@ private slots:
     void messageBoxesSpeakChinese();
     void backgroundCoversTheWindow();
     void remembersTheBankUsedLast();
+    void backgroundKeptForTheNextStart_data();
+    void backgroundKeptForTheNextStart();
     void placedWithinTheScreen_data();
     void placedWithinTheScreen();
     void windowsOpenWithinTheScreen();
@@ -203,6 +206,36 @@ void TestMainWindow::remembersTheBankUsedLast()
     QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), 0);
     Click(main, "Command1"); // opens at once, no "请先选择题库"
     QCOMPARE(OpenWindows<FormEx>(), 1);
+}
+
+void TestMainWindow::backgroundKeptForTheNextStart_data()
+{
+    QTest::addColumn<QByteArray>("kept"); // what the cache file holds at the second start
+    QTest::newRow("as kept") << QByteArray();
+    QTest::newRow("damaged") << QByteArray("not a picture");
+}
+
+void TestMainWindow::backgroundKeptForTheNextStart()
+{
+    QFETCH(QByteArray, kept);
+    const QSize size(540, 400);
+    main->resize(size);
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    const QImage first = main->findChild<QLabel*>("Image1")->pixmap().toImage();
+    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+    const QStringList files = cache.entryList({"background-*"}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    if (!kept.isEmpty()) {
+        QFile file(cache.filePath(files[0]));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+    }
+    CloseAll();
+    main = new FormMain();
+    main->resize(size);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    QCOMPARE(main->findChild<QLabel*>("Image1")->pixmap().toImage(), first);
 }
 
 void TestMainWindow::placedWithinTheScreen_data()

@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-class TestScoreChart : public QObject {
+class TestScoreChart : public QObject
+{
     Q_OBJECT
 private slots:
     void examPositions_data();
