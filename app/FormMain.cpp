@@ -9,6 +9,7 @@
 #include "ui_FormMain.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QResource>
@@ -23,6 +24,7 @@ const QString BeijingFile = QStringLiteral("beijing.dat");
 const QString BackgroundPicture = QStringLiteral(":/app/background.svg");
 // The bank list's entry the learner opened a window with last.
 const QString LastBankKey = QStringLiteral("lastBank");
+constexpr QImage::Format BackgroundFormat = QImage::Format_RGB32;
 
 // The background as last shown, kept between runs: drawing it from its SVG costs more than the
 // rest of the main window's start, reading it back costs little. Named after the drawing, so
@@ -31,7 +33,34 @@ QString BackgroundCachePath()
 {
     const QByteArray drawing = QResource(BackgroundPicture).uncompressedData();
     return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
-        .filePath(QStringLiteral("background-%1.bmp").arg(qHash(drawing), 0, 16));
+        .filePath(QStringLiteral("background-%1.raw").arg(qHash(drawing), 0, 16));
+}
+
+// The pixels as they lie in memory after their width and height: reading them back is one
+// read, where a picture format would decode pixel by pixel.
+bool WriteRawImage(QIODevice& file, const QImage& image)
+{
+    const qint32 size[] = {image.width(), image.height()};
+    return file.write(reinterpret_cast<const char*>(size), sizeof size) == sizeof size &&
+           file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) ==
+               image.sizeInBytes();
+}
+
+// A null image unless the file holds a whole picture of exactly this size.
+QImage ReadRawImage(const QString& path, const QSize& expected)
+{
+    QFile file(path);
+    qint32 size[2] = {};
+    if (!file.open(QIODevice::ReadOnly) ||
+        file.read(reinterpret_cast<char*>(size), sizeof size) != sizeof size ||
+        QSize(size[0], size[1]) != expected)
+        return {};
+    QImage image(expected, BackgroundFormat);
+    if (file.read(reinterpret_cast<char*>(image.bits()), image.sizeInBytes()) !=
+            image.sizeInBytes() ||
+        !file.atEnd())
+        return {};
+    return image;
 }
 } // namespace
 
@@ -68,9 +97,15 @@ void FormMain::KeepBackground()
 {
     backgroundUnkept = false;
     const QString path = BackgroundCachePath();
-    QDir().mkpath(QFileInfo(path).path());
+    QDir folder = QFileInfo(path).dir();
+    folder.mkpath(QStringLiteral("."));
+    // Those of an earlier drawing are of no more use.
+    for (const QString& old : folder.entryList({QStringLiteral("background-*")}, QDir::Files)) {
+        if (old != QFileInfo(path).fileName())
+            folder.remove(old);
+    }
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && shownBackground.save(&file, "BMP"))
+    if (file.open(QIODevice::WriteOnly) && WriteRawImage(file, shownBackground))
         file.commit();
 }
 
@@ -80,8 +115,8 @@ void FormMain::ShowBackground()
     const QSize pixels = size() * ratio;
     if (shownBackground.size() != pixels) {
         const bool first = shownBackground.isNull();
-        QImage kept;
-        if (first && kept.load(BackgroundCachePath(), "BMP") && kept.size() == pixels) {
+        const QImage kept = first ? ReadRawImage(BackgroundCachePath(), pixels) : QImage();
+        if (!kept.isNull()) {
             shownBackground = kept;
         } else {
             shownBackground = RenderBackground(pixels);
@@ -100,7 +135,7 @@ QImage FormMain::RenderBackground(const QSize& pixels)
 {
     if (!background)
         background = new QSvgRenderer(BackgroundPicture, this);
-    QImage picture(pixels, QImage::Format_RGB32);
+    QImage picture(pixels, BackgroundFormat);
     picture.fill(Qt::white);
     // Cover the window, cutting the overflow evenly from both sides.
     const QSizeF drawn =
