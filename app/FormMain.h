@@ -2,18 +2,21 @@
 
 #include "study/Forecast.h"
 
+#include <QImage>
 #include <QWidget>
 #include <memory>
 
 class QSvgRenderer;
 
-namespace Ui {
+namespace Ui
+{
 class FormMain;
 }
 
 // The window the program opens: choose the bank, open the exam, practice, study record and
 // links windows.
-class FormMain : public QWidget {
+class FormMain : public QWidget
+{
     Q_OBJECT
 public:
     explicit FormMain(QWidget* parent = nullptr);
@@ -37,11 +40,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Coming back from practice or an exam, the forecast is brought up to date.
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The background drawing, scaled to cover the window and rendered at the screen's pixel
     // density, so that it stays sharp at any size and scale.
     void ShowBackground();
+    QImage RenderBackground(const QSize& pixels);
+    void KeepBackground();
     // Opens a new window of type W unless no bank is chosen.
     template <typename W> void OpenQuestionWindow();
     // Sets BankFile from the list; false, after telling the learner, when none is chosen.
@@ -50,7 +56,9 @@ private:
     void ShowForecast();
 
     std::unique_ptr<Ui::FormMain> ui;
-    QSvgRenderer* background;
+    QSvgRenderer* background = nullptr; // read when first needed
+    QImage shownBackground;
+    bool backgroundUnkept = false; // drawn since it was last kept
     QString examBank; // the bank file exam was read from
     ExamShape exam;
 };

@@ -1,5 +1,6 @@
 #include "common/Platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -12,7 +13,8 @@
 
 QString BankFile;
 
-namespace {
+namespace
+{
 // Where `cmake --install` puts the bank, seen from the executable; relative, so that a package
 // moved to another prefix or staged under DESTDIR still finds it.
 const QString InstalledBankFolder = QStringLiteral("../share/jiaogui");
@@ -110,7 +112,8 @@ void OpenLink(QWidget* parent, const QString& url)
 {
     if (!IsWebAddress(url) || ShellOpen(url))
         return;
-    Notice(parent, QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
+    Notice(parent,
+           QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开：\n%1").arg(url),
            MsgIcon::Information);
 }
 
@@ -125,25 +128,38 @@ bool InstallQtTranslation()
     return QCoreApplication::installTranslator(translator);
 }
 
-QRect FittedGeometry(const QRect& window, const QRect& available)
+QSettings AppSettings()
 {
-    const QSize size = window.size().boundedTo(available.size());
-    const int x = qBound(available.left(), window.x(), available.right() + 1 - size.width());
-    const int y = qBound(available.top(), window.y(), available.bottom() + 1 - size.height());
-    return {QPoint(x, y), size};
+    const QString name = QCoreApplication::applicationName();
+    return QSettings(name, name);
 }
 
-void FitOnScreen(QWidget* window)
+QRect PlaceWithin(const QSize& wanted, const QSize& minimum, const QRect& available)
 {
-    const QRect fitted = FittedGeometry(window->geometry(), window->screen()->availableGeometry());
-    window->resize(fitted.size());
-    // Where a window that was not placed opens is the window manager's choice.
-    if (window->testAttribute(Qt::WA_Moved))
-        window->move(fitted.topLeft());
+    const QRect room = available - FrameAllowance;
+    const QSize size = wanted.boundedTo(room.size()).expandedTo(minimum);
+    QRect placed(QPoint(), size);
+    placed.moveCenter(room.center());
+    placed.moveLeft(std::max(placed.left(), room.left()));
+    placed.moveTop(std::max(placed.top(), room.top()));
+    return placed;
+}
+
+void PlaceOnScreen(QWidget* window)
+{
+    // The screen of the window the learner opened it from, else the primary one.
+    const QWidget* from = QApplication::activeWindow();
+    const QScreen* screen = from ? from->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->setGeometry(PlaceWithin(window->size(),
+                                    window->minimumSizeHint().expandedTo(window->minimumSize()),
+                                    screen->availableGeometry()));
 }
 
 void ShowIndependent(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    PlaceOnScreen(window);
     window->show();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMargins>
+#include <QRect>
+#include <QSettings>
 #include <QString>
 
 class QObject;
@@ -50,12 +53,19 @@ void OpenLink(QWidget* parent, const QString& url);
 // False when the translation is not installed.
 bool InstallQtTranslation();
 
-// A window's geometry moved and shrunk as little as it takes to lie within available.
-QRect FittedGeometry(const QRect& window, const QRect& available);
-// Fits a window to the available area of the screen it opens on, so that no part of it opens
-// off screen; its layout's minimum is kept.
-void FitOnScreen(QWidget* window);
+// The program's settings for this user: the text size, the bank and the chapter used last.
+QSettings AppSettings();
+
+// Room the desktop's frame and title bar take around a window, as far as we can know before it
+// is shown.
+inline constexpr QMargins FrameAllowance(8, 32, 8, 8);
+// Where a window of size wanted (its minimum at least) goes within the available area of a
+// screen: as large as wanted where it fits, centred, its frame within the area. Only a
+// minimum larger than the area overflows it, at its right and bottom.
+QRect PlaceWithin(const QSize& wanted, const QSize& minimum, const QRect& available);
+// Sizes and places a window that is about to be shown on the screen the learner works on.
+void PlaceOnScreen(QWidget* window);
 
 // Shows a window that stands on its own, as every window but the main one: no owner, freed
-// when closed.
+// when closed, within the screen it opens on.
 void ShowIndependent(QWidget* window);

@@ -1,27 +1,40 @@
 #include "common/QuestionPanel.h"
 
-#include "common/Platform.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Picture.h"
 #include "bank/Record.h"
+#include "common/Platform.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <algorithm>
 
-namespace {
+namespace
+{
 const QStringList& Letters = Record::AnswerLetters;
 const QStringList& ChoiceCaptions = Record::AnswerLetters;
 const QStringList JudgeCaptions = {QStringLiteral("对"), QStringLiteral("错"), QString()};
+// Beside the options themselves, where the learner is looking.
+const QColor RightColour(0, 128, 0);
+const QColor WrongColour(192, 0, 0);
+
+void SetTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
 } // namespace
 
 QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
                              QPlainTextEdit* explanation)
-    : txt(txt), t(t), op(op), img(img), explanation(explanation)
+    : txt(txt), t(t), op(op), img(img), picture(new FittedPicture(img)), explanation(explanation)
 {
     HideExplanation();
 }
@@ -32,12 +45,30 @@ void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceL
     t->setText(DecodeText(Record::FieldOf(fields, Record::QuestionText), BankKey));
     txt->setPlainText(cipher.b64StrDec(t->text()).value_or(QString()));
     SetTag(txt, Record::FieldOf(fields, Record::Answer));
+    ClearVerdict();
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
     // A bank without explanations has no field 6; one that does not decode shows nothing.
     explanationText = Record::ExplanationText(fields, cipher).value_or(QString());
     HideExplanation();
     Shown(Record::FieldOf(fields, Record::Id));
+}
+
+void QuestionPanel::ShowVerdict(const QString& chosen)
+{
+    ClearVerdict();
+    const auto right = Letters.indexOf(RightAnswer());
+    const auto wrong = Letters.indexOf(chosen);
+    if (wrong >= 0 && wrong != right)
+        SetTextColour(op[wrong], WrongColour);
+    if (right >= 0)
+        SetTextColour(op[right], RightColour);
+}
+
+void QuestionPanel::ClearVerdict()
+{
+    for (QRadioButton* button : op)
+        button->setPalette(QPalette());
 }
 
 void QuestionPanel::RevealExplanation()
@@ -64,6 +95,7 @@ void QuestionPanel::ShowNothing()
     explanationText.clear();
     HideExplanation();
     SetTag(txt, QString());
+    ClearVerdict();
     for (QRadioButton* button : op)
         button->hide();
     ShowPicture(QString());
@@ -155,15 +187,56 @@ QPixmap SharpestPicture(const QString& path, qreal ratio)
     return picture;
 }
 
+QSize FittedPictureSize(const QSizeF& natural, const QSize& room)
+{
+    if (natural.isEmpty() || room.isEmpty())
+        return {};
+    const qreal scale = std::min(
+        {room.width() / natural.width(), room.height() / natural.height(), LargestPictureScale});
+    // Down, so that it never overflows the room by a rounding.
+    return QSize(int(natural.width() * scale), int(natural.height() * scale));
+}
+
+FittedPicture::FittedPicture(QLabel* label) : QObject(label), label(label)
+{
+    // The room comes from the layout, not from the picture: a large picture must not hold the
+    // window open, and a small one must not leave its room empty.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    label->installEventFilter(this);
+}
+
+void FittedPicture::Set(const QPixmap& picture)
+{
+    source = picture;
+    Fit();
+}
+
+bool FittedPicture::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == label && event->type() == QEvent::Resize)
+        Fit();
+    return QObject::eventFilter(watched, event);
+}
+
+void FittedPicture::Fit()
+{
+    const QSize shown =
+        FittedPictureSize(source.deviceIndependentSize(), label->contentsRect().size());
+    if (source.isNull() || shown.isEmpty()) {
+        label->clear();
+        return;
+    }
+    const qreal ratio = label->devicePixelRatioF();
+    QPixmap fitted = source.scaled(shown * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    fitted.setDevicePixelRatio(ratio);
+    label->setPixmap(fitted);
+}
+
 void QuestionPanel::ShowPicture(const QString& reference)
 {
     const auto path = PicturePath(AppPath(), reference);
-    const QPixmap picture = path ? SharpestPicture(*path, img->devicePixelRatioF()) : QPixmap();
-    if (picture.isNull()) {
-        img->clear();
-        img->hide();
-        return;
-    }
-    img->setPixmap(picture);
-    img->show();
+    // The high-density twin wherever there is one: the picture may grow to twice its size.
+    const QPixmap loaded = path ? SharpestPicture(*path, LargestPictureScale) : QPixmap();
+    picture->Set(loaded);
+    img->setVisible(!loaded.isNull());
 }

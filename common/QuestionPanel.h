@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QObject>
+#include <QPixmap>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -7,7 +10,6 @@
 
 class Cipher;
 class QLabel;
-class QPixmap;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
@@ -16,9 +18,33 @@ class QRadioButton;
 // high-density twin where the bank has one, so it stays sharp; null when nothing loads.
 QPixmap SharpestPicture(const QString& path, qreal ratio);
 
+// A picture grows with the room it is given up to twice its own size (where its high-density
+// twin still shows every pixel), and shrinks to fit a small room; it keeps its shape.
+constexpr qreal LargestPictureScale = 2;
+QSize FittedPictureSize(const QSizeF& natural, const QSize& room);
+
+// Keeps a label's picture fitted to the label as the window gives it more or less room.
+class FittedPicture : public QObject
+{
+public:
+    explicit FittedPicture(QLabel* label);
+    // The picture to show, loaded sharp enough for its largest size; null shows none.
+    void Set(const QPixmap& picture);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Fit();
+
+    QLabel* label;
+    QPixmap source;
+};
+
 // The question area both question windows share: the text box whose tag holds the right
 // answer, the scratch box, the three option buttons, the picture and the explanation box.
-class QuestionPanel {
+class QuestionPanel
+{
 public:
     using Options = std::array<QRadioButton*, 3>;
 
@@ -32,6 +58,9 @@ public:
     // for a choice (A, B, C) or a true/false question (对, 错), and its picture. Its explanation
     // is kept back until RevealExplanation.
     void Show(const QStringList& fields, Cipher& cipher, bool choiceLayout);
+    // Marks the options after a judgement of chosen: the right one green and, when chosen is
+    // another option, that one red. The marks go when another question is shown.
+    void ShowVerdict(const QString& chosen);
     // Shows the explanation of the question on display; a question without one shows no box.
     void RevealExplanation();
     void HideExplanation();
@@ -62,11 +91,13 @@ private:
     void LayOutOptions(bool choiceLayout);
     void ShowPicture(const QString& reference);
     void Shown(const QString& questionId);
+    void ClearVerdict();
 
     QPlainTextEdit* txt;
     QLineEdit* t;
     Options op;
     QLabel* img;
+    FittedPicture* picture; // owned by img
     QPlainTextEdit* explanation;
     QString explanationText; // of the question on display
     ShownHandler shown;

@@ -1,19 +1,14 @@
 #include "common/TextZoom.h"
 
-#include <QCoreApplication>
-#include <QSettings>
+#include "common/Platform.h"
+
 #include <QShortcut>
 #include <QWidget>
 #include <algorithm>
 
-namespace {
-const QString SizeKey = QStringLiteral("questionText/pointSize");
-
-QSettings Settings()
+namespace
 {
-    const QString name = QCoreApplication::applicationName();
-    return QSettings(name, name);
-}
+const QString SizeKey = QStringLiteral("questionText/pointSize");
 
 void AddShortcut(QWidget* window, const QKeySequence& keys, const std::function<void()>& action)
 {
@@ -26,8 +21,8 @@ TextZoom::TextZoom(QWidget* window, const QList<QWidget*>& texts)
     : QObject(window), texts(texts.begin(), texts.end()), size(StoredSize())
 {
     // Ctrl+= is where "+" lies without Shift; Ctrl++ is the platform's own zoom key.
-    for (const QKeySequence& in : {QKeySequence(Qt::CTRL | Qt::Key_Equal),
-                                   QKeySequence(QKeySequence::ZoomIn)})
+    for (const QKeySequence& in :
+         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(QKeySequence::ZoomIn)})
         AddShortcut(window, in, [this] { SetSize(size + 1); });
     AddShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { SetSize(size - 1); });
     AddShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetSize(DefaultSize); });
@@ -38,7 +33,7 @@ int TextZoom::StoredSize()
 {
     // A settings file edited by hand may hold anything: what is not a number is no size.
     bool isNumber = false;
-    const int stored = Settings().value(SizeKey).toInt(&isNumber);
+    const int stored = AppSettings().value(SizeKey).toInt(&isNumber);
     return isNumber ? std::clamp(stored, SmallestSize, LargestSize) : DefaultSize;
 }
 
@@ -48,7 +43,7 @@ void TextZoom::SetSize(int points)
     if (clamped == size)
         return;
     size = clamped;
-    Settings().setValue(SizeKey, size);
+    AppSettings().setValue(SizeKey, size);
     Apply();
 }
 

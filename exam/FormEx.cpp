@@ -75,7 +75,6 @@ FormEx::FormEx(QWidget* parent, DrawSource drawSource)
     connect(ui->answerCard, &AnswerCard::positionClicked, this, &FormEx::CardClicked);
     for (QRadioButton* option : {ui->op_0, ui->op_1, ui->op_2})
         connect(option, &QRadioButton::clicked, this, &FormEx::ChoiceMade);
-    FitOnScreen(this);
     ui->cmdStart->setFocus(); // Space starts the exam
     Form_Load();
 }

@@ -13,34 +13,46 @@
 #include "study/StudyStore.h"
 #include "ui_FormLen.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QHash>
 #include <QSettings>
 
-namespace {
-const QString NewPerDayKey = QStringLiteral("review/newPerDay");
-
-QSettings Settings()
+namespace
 {
-    const QString name = QCoreApplication::applicationName();
-    return QSettings(name, name);
-}
+const QString NewPerDayKey = QStringLiteral("review/newPerDay");
+// Long enough to read two characters, short enough to be gone before the next answer.
+constexpr int RightNoteMilliseconds = 1500;
 
 bool IsChapterIndex(int index)
 {
     return index >= 0 && index < Record::ChapterCount;
+}
+
+// Where a bank's chapter practice stopped last: the chapter (list index) and the question.
+QString ChapterKey()
+{
+    return QStringLiteral("practice/%1/chapter").arg(BankFile);
+}
+
+QString QuestionKey()
+{
+    return QStringLiteral("practice/%1/question").arg(BankFile);
 }
 } // namespace
 
 QString ChapterTitle(const QString& number)
 {
     static const QStringList titles = {
-        QStringLiteral("北京道路交通状况"), QStringLiteral("道路交通安全法规概述"),
-        QStringLiteral("驾驶证和机动车管理"), QStringLiteral("交通信号"),
-        QStringLiteral("道路通行规定"),     QStringLiteral("道路交通事故处理"),
-        QStringLiteral("法律责任"),         QStringLiteral("交通道德"),
-        QStringLiteral("安全驾驶常识及相关知识"), QStringLiteral("05年补充题"),
+        QStringLiteral("北京道路交通状况"),
+        QStringLiteral("道路交通安全法规概述"),
+        QStringLiteral("驾驶证和机动车管理"),
+        QStringLiteral("交通信号"),
+        QStringLiteral("道路通行规定"),
+        QStringLiteral("道路交通事故处理"),
+        QStringLiteral("法律责任"),
+        QStringLiteral("交通道德"),
+        QStringLiteral("安全驾驶常识及相关知识"),
+        QStringLiteral("05年补充题"),
     };
     for (int k = Record::FirstChapter; k < Record::FirstChapter + Record::ChapterCount; ++k) {
         if (number == QString::number(k))
@@ -56,11 +68,16 @@ FormLen::FormLen(QWidget* parent)
     ui->t->hide();
     ui->img->hide();
     ui->lblDone->hide();
+    HideRightNote();
+    rightNote.setSingleShot(true);
+    rightNote.setInterval(RightNoteMilliseconds);
+    connect(&rightNote, &QTimer::timeout, this, &FormLen::HideRightNote);
     new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
     new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
     new FavouriteMark(this, ui->chkFavourite, panel);
     connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
     connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
+    connect(ui->cmdResume, &QPushButton::clicked, this, &FormLen::cmdResume_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &FormLen::Command2_Click);
     ui->cbl->setFocus(); // arrows choose a chapter, Tab reaches the start button
@@ -81,6 +98,7 @@ void FormLen::Form_Load()
     }
     ui->cbl->setCurrentIndex(-1);
     ReadData();
+    OfferResume();
 }
 
 void FormLen::ReadData()
@@ -104,11 +122,16 @@ void FormLen::cbl_Click()
     if (!IsChapterIndex(chapter))
         return;
     ui->txtzs->setText(CountText(maryzs[chapter]));
-    panel.Clear();
+    // Nothing of the chapter left behind until the start: no position, question or picture.
+    ui->txtts->clear();
+    panel.ShowNothing();
     panel.ClearSelection();
     ClearRevealedAnswer();
+    HideRightNote();
     SetDoneLine({});
     SetSteppingEnabled(false);
+    ui->cmdResume->setVisible(false);
+    OfferResume();
 }
 
 void FormLen::cmdStart_Click()
@@ -121,8 +144,13 @@ void FormLen::cmdStart_Click()
     Begin();
 }
 
-// A start begins the questions afresh at question 1, or where a list opens: the choice on
-// display is not judged.
+void FormLen::cmdResume_Click()
+{
+    Begin(AppSettings().value(QuestionKey()).toInt());
+}
+
+// A start begins the questions afresh at position (question 1 but when going on from where the
+// last practice stopped): the choice on display is not judged.
 void FormLen::Begin(int position)
 {
     ui->txtts->setText(PositionText(position));
@@ -131,7 +159,10 @@ void FormLen::Begin(int position)
     mts = position;
     run.Reset();
     SetDoneLine({});
+    HideRightNote();
+    ui->cmdResume->setVisible(false);
     ShowQuestion(position, PoolIndex());
+    RememberPosition();
     // Off the start button, so that Space can no longer start the run again by accident.
     ui->txt->setFocus();
 }
@@ -141,13 +172,15 @@ bool FormLen::GotoQuestion(int n, int chapter)
     if (panel.IsOnDisplay()) {
         const QString chosen = panel.ChosenLetter();
         const bool right = chosen == panel.RightAnswer();
-        RecordFirstTry(chosen, right);
         run.Judge(mts, right);
+        if (chosen == QuestionPanel::NoChoice)
+            untried.clear(); // a look at the answer is no attempt, and what follows no first try
+        RecordFirstTry(chosen, right);
         if (!right) {
-            ui->lbl->setText(RevealedAnswer());
-            panel.RevealExplanation();
+            Reveal(chosen);
             return false;
         }
+        ShowRightNote();
     }
     ShowQuestion(n, chapter);
     return true;
@@ -190,6 +223,7 @@ bool FormLen::MoveTo(int position)
     mts = position;
     ui->txtts->setText(PositionText(mts));
     SetDoneLine({});
+    RememberPosition();
     return true;
 }
 
@@ -211,6 +245,29 @@ QString FormLen::RevealedAnswer() const
     return panel.CaptionOf(panel.RightAnswer());
 }
 
+void FormLen::Reveal(const QString& chosen)
+{
+    HideRightNote();
+    ui->lbl->setText(RevealedAnswer());
+    panel.ShowVerdict(chosen);
+    panel.RevealExplanation();
+}
+
+// Said beside the options, and gone by itself: the learner is already on the next question.
+void FormLen::ShowRightNote()
+{
+    ui->lblRight->setText(QStringLiteral("回答正确"));
+    ui->lblRight->show();
+    rightNote.start();
+}
+
+void FormLen::HideRightNote()
+{
+    rightNote.stop();
+    ui->lblRight->clear();
+    ui->lblRight->hide();
+}
+
 void FormLen::ClearRevealedAnswer()
 {
     ui->lbl->clear();
@@ -228,6 +285,8 @@ void FormLen::ShowChapterDone()
                     .arg(listPractice ? windowTitle() : QStringLiteral("本章"))
                     .arg(ChapterSize())
                     .arg(run.RightAtFirstTry()));
+    // The next round counts afresh.
+    run.Reset();
 }
 
 // An empty line takes no room under the question.
@@ -280,12 +339,12 @@ void FormLen::ReviewToday()
 
 int FormLen::NewPerDay()
 {
-    return qMax(0, Settings().value(NewPerDayKey, DefaultNewPerDay).toInt());
+    return qMax(0, AppSettings().value(NewPerDayKey, DefaultNewPerDay).toInt());
 }
 
 void FormLen::SetNewPerDay(int count)
 {
-    Settings().setValue(NewPerDayKey, count);
+    AppSettings().setValue(NewPerDayKey, count);
 }
 
 // The chapters in order, each in the bank's order: the order chapter practice goes through.
@@ -354,11 +413,41 @@ void FormLen::RecordFirstTry(const QString& chosen, bool right)
 {
     if (untried.isEmpty())
         return;
-    const QString letter = chosen == QuestionPanel::NoChoice ? QString() : chosen;
-    Study().PracticeAnswered(BankFile, AnswerTo(untried, letter, right));
+    Study().PracticeAnswered(BankFile, AnswerTo(untried, chosen, right));
     if (review) {
         review->Answered(Record::FieldOf(untried, Record::Id));
         ShowReviewCounts();
     }
     untried.clear();
+}
+
+// Chapter practice only: a list of questions is made afresh each time.
+void FormLen::RememberPosition() const
+{
+    if (listPractice || !IsChapterIndex(PoolIndex()))
+        return;
+    QSettings settings = AppSettings();
+    settings.setValue(ChapterKey(), PoolIndex());
+    settings.setValue(QuestionKey(), mts);
+}
+
+// The chapter practised last is chosen again; where its practice stopped past question 1, the
+// learner may go on there instead of starting over.
+void FormLen::OfferResume()
+{
+    const QSettings settings = AppSettings();
+    const QVariant chapter = settings.value(ChapterKey());
+    const int question = settings.value(QuestionKey()).toInt();
+    if (listPractice || !chapter.isValid() || !IsChapterIndex(chapter.toInt()))
+        return;
+    if (ui->cbl->currentIndex() == -1) {
+        ui->cbl->setCurrentIndex(chapter.toInt());
+        ui->txtzs->setText(CountText(maryzs[chapter.toInt()]));
+    }
+    const bool there = ui->cbl->currentIndex() == chapter.toInt();
+    const bool resumable = question > 1 && question <= maryzs[chapter.toInt()];
+    if (!there || !resumable)
+        return;
+    ui->cmdResume->setText(QStringLiteral("继续上次：第 %1 题").arg(question));
+    ui->cmdResume->show();
 }

@@ -7,12 +7,14 @@
 #include "practice/PracticeRun.h"
 #include "study/Review.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
 
-namespace Ui {
+namespace Ui
+{
 class FormLen;
 }
 
@@ -20,8 +22,10 @@ class FormLen;
 QString ChapterTitle(const QString& number);
 
 // Chapter practice: the questions of one chapter in file order; a move needs the right option,
-// a wrong one reveals the right answer.
-class FormLen : public QWidget {
+// a wrong one (or none) reveals the right answer. The chapter and the question last shown are
+// remembered for the next window, which offers to go on there.
+class FormLen : public QWidget
+{
     Q_OBJECT
 public:
     explicit FormLen(QWidget* parent = nullptr);
@@ -59,6 +63,7 @@ public:
 public slots:
     void cbl_Click();
     void cmdStart_Click();
+    void cmdResume_Click();
     void Command1_Click();
     void Command2_Click();
 
@@ -69,7 +74,12 @@ private:
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
+    void Reveal(const QString& chosen);
+    void ShowRightNote();
+    void HideRightNote();
     void Begin(int position = 1);
+    void RememberPosition() const;
+    void OfferResume();
     void ClearRevealedAnswer();
     void ShowChapterDone();
     void SetDoneLine(const QString& text);
@@ -85,6 +95,7 @@ private:
 
     std::unique_ptr<Ui::FormLen> ui;
     QuestionPanel panel;
+    QTimer rightNote; // hides "回答正确" again
     bool listPractice = false;
     QStringList untried; // the fields of the question on display until its first judgement
     std::optional<ReviewProgress> review; // in today's review: what is left of its list

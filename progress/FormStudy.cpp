@@ -1,27 +1,33 @@
 #include "progress/FormStudy.h"
 
+#include "bank/Cipher.h"
 #include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
 #include "common/Study.h"
-#include "bank/Cipher.h"
 #include "exam/ExamRules.h"
 #include "practice/FormLen.h"
 #include "progress/PassForecast.h"
+#include "progress/ScoreChart.h"
 #include "study/StudyStore.h"
 #include "ui_FormStudy.h"
 
+#include <QCategoryAxis>
 #include <QChart>
-#include <QDateTimeAxis>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QSqlDriver>
 #include <QValueAxis>
 #include <algorithm>
 #include <numeric>
 
-namespace {
+namespace
+{
 const QString NoRecordText = QStringLiteral(
     "还没有学习记录。\n做几道章节练习或一次模拟考试后，这里会显示各章的进度、考试成绩和错题本。");
 const QString NotRecordingText = QStringLiteral("学习记录不可用，本次运行的练习和考试不会记录。");
@@ -30,13 +36,18 @@ const QString FavouritesCaption = QStringLiteral("收藏练习");
 constexpr int TextStartLength = 30;
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 constexpr int MaximumScore = ExamQuestions;
-constexpr qint64 HourMilliseconds = 3600 * 1000;
-constexpr qint64 DayMilliseconds = 24 * HourMilliseconds;
-// A lone exam still gets a time axis of some width, centred on it.
-constexpr qint64 LoneExamMargin = HourMilliseconds;
-constexpr int MostTimeTicks = 5;
+constexpr int ScoreTickStep = 20;
+// Room beyond the first and last day and the lowest and highest score, so that no point is cut
+// at the chart's edge.
+constexpr double DayMargin = 0.5;
+constexpr double ScoreMargin = 4;
+constexpr qreal PointSize = 8;
+constexpr int MostDayLabels = 7;
 constexpr int ChapterRowHeight = 24;
 constexpr int ExamRowsMeasured = 20;
+// The tables of the record that the window shows.
+const QStringList RecordTables = {QStringLiteral("attempts"), QStringLiteral("exams"),
+                                  QStringLiteral("wrong_book"), QStringLiteral("favourites")};
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
@@ -54,14 +65,29 @@ QTableWidgetItem* NumberCell(int n)
     return Cell(QString::number(n));
 }
 
-// Labels that differ from tick to tick over a time axis this long.
-QString TimeAxisFormat(qint64 milliseconds)
+// The bar shows no text of its own: across the edge of its fill the figure would be in two
+// colours at once. The figure stands beside it in the cell.
+void ShowProgressCell(QTableWidget* table, int row, int column, int done, int of)
 {
-    if (milliseconds < HourMilliseconds)
-        return QStringLiteral("HH:mm:ss");
-    if (milliseconds < DayMilliseconds)
-        return QStringLiteral("HH:mm");
-    return QStringLiteral("MM-dd");
+    QWidget* cell = table->cellWidget(row, column);
+    if (!cell) {
+        cell = new QWidget();
+        auto* layout = new QHBoxLayout(cell);
+        layout->setContentsMargins(4, 2, 4, 2);
+        auto* bar = new QProgressBar();
+        bar->setTextVisible(false);
+        layout->addWidget(bar, 1);
+        auto* figure = new QLabel();
+        figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        figure->setMinimumWidth(figure->fontMetrics().horizontalAdvance(QStringLiteral("100%")));
+        layout->addWidget(figure);
+        table->setCellWidget(row, column, cell);
+    }
+    auto* bar = cell->findChild<QProgressBar*>();
+    // A range of 0 to 0 would show a busy bar; an empty chapter shows an empty one.
+    bar->setRange(0, qMax(1, of));
+    bar->setValue(done);
+    cell->findChild<QLabel*>()->setText(QStringLiteral("%1%").arg(done * 100 / qMax(1, of)));
 }
 } // namespace
 
@@ -85,7 +111,8 @@ void FormStudy::Form_Load()
     chapters->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     chapters->verticalHeader()->setDefaultSectionSize(ChapterRowHeight);
     chapters->setMinimumHeight(chapters->horizontalHeader()->sizeHint().height() +
-                               chapters->rowCount() * ChapterRowHeight + 2 * chapters->frameWidth());
+                               chapters->rowCount() * ChapterRowHeight +
+                               2 * chapters->frameWidth());
     chapters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chapters->horizontalHeader()->setSectionResizeMode(Progress, QHeaderView::Stretch);
     ui->tblExams->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -97,8 +124,37 @@ void FormStudy::Form_Load()
     ui->tblMissed->horizontalHeader()->setSectionResizeMode(MissedText, QHeaderView::Stretch);
     ui->tblMissed->setToolTip(QStringLiteral("双击一题即从这一题练起"));
     SetUpChart();
+    ScrollRecord();
     ReadData();
-    ShowRecord();
+    FollowTheRecord(); // the record itself is read when the window is shown
+}
+
+// On a small screen the record scrolls rather than pushing the window past the screen's edge.
+void FormStudy::ScrollRecord()
+{
+    recordScroll = new QScrollArea(this);
+    recordScroll->setFrameShape(QFrame::NoFrame);
+    recordScroll->setWidgetResizable(true);
+    recordScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    delete ui->layoutWindow->replaceWidget(ui->areaRecord, recordScroll);
+    recordScroll->setWidget(ui->areaRecord);
+}
+
+void FormStudy::FollowTheRecord()
+{
+    recordChanged.setSingleShot(true);
+    connect(&recordChanged, &QTimer::timeout, this, &FormStudy::ShowRecord);
+    const StudyStore& store = Study();
+    if (!store.IsRecording())
+        return;
+    // The store's one connection tells of every row this program changes; the windows share it,
+    // so a table already followed by another study window stays followed.
+    QSqlDriver* driver = store.Database().driver();
+    for (const QString& table : RecordTables) {
+        if (!driver->subscribedToNotifications().contains(table))
+            driver->subscribeToNotification(table);
+    }
+    connect(driver, &QSqlDriver::notification, &recordChanged, qOverload<>(&QTimer::start));
 }
 
 void FormStudy::SetUpChart()
@@ -107,6 +163,7 @@ void FormStudy::SetUpChart()
     scores = new QLineSeries(chart);
     scores->setName(QStringLiteral("得分"));
     scores->setPointsVisible(true);
+    scores->setMarkerSize(PointSize);
     passLine = new QLineSeries(chart);
     passLine->setName(QStringLiteral("合格线 %1 分").arg(PassScore));
     passLine->setPen(QPen(QColor(192, 0, 0), 1.5, Qt::DashLine));
@@ -117,15 +174,19 @@ void FormStudy::SetUpChart()
     chart->addSeries(passLine);
     chart->addSeries(scores);
     chart->addSeries(forecasts);
-    timeAxis = new QDateTimeAxis(chart);
+    dayAxis = new QCategoryAxis(chart);
+    // Each day's label stands at its day, where its exams are.
+    dayAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     auto* scoreAxis = new QValueAxis(chart);
-    scoreAxis->setRange(0, MaximumScore);
-    scoreAxis->setTickCount(6);
+    scoreAxis->setRange(-ScoreMargin, MaximumScore + ScoreMargin);
+    scoreAxis->setTickType(QValueAxis::TicksDynamic);
+    scoreAxis->setTickAnchor(0);
+    scoreAxis->setTickInterval(ScoreTickStep);
     scoreAxis->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(timeAxis, Qt::AlignBottom);
+    chart->addAxis(dayAxis, Qt::AlignBottom);
     chart->addAxis(scoreAxis, Qt::AlignLeft);
     for (QLineSeries* series : {passLine, scores, forecasts}) {
-        series->attachAxis(timeAxis);
+        series->attachAxis(dayAxis);
         series->attachAxis(scoreAxis);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
@@ -169,6 +230,7 @@ void FormStudy::ShowRecord()
     }
     ui->lblEmpty->hide();
     ui->areaRecord->show();
+    recordScroll->show();
     ui->cmdClear->setEnabled(true);
     const auto book = BookPerChapter(mchapters, mbook);
     ShowChapters(TallyProgress(mchapters, latest), book);
@@ -205,6 +267,7 @@ void FormStudy::ShowNoRecord(const QString& text)
     ui->lblEmpty->setText(text);
     ui->lblEmpty->show();
     ui->areaRecord->hide();
+    recordScroll->hide();
     ui->lblWrong->setText(QStringLiteral("错题本：共 0 题"));
     ui->cmdWrong->setEnabled(false);
     ui->cmdClear->setEnabled(false);
@@ -236,14 +299,7 @@ void FormStudy::ShowChapterRow(int row, const QString& title, const ChapterProgr
     table->setItem(row, Attempted, NumberCell(progress.attempted));
     table->setItem(row, LatestRight, NumberCell(progress.latestRight));
     table->setItem(row, Wrong, NumberCell(book));
-    auto* bar = qobject_cast<QProgressBar*>(table->cellWidget(row, Progress));
-    if (!bar) {
-        bar = new QProgressBar();
-        table->setCellWidget(row, Progress, bar);
-    }
-    // A range of 0 to 0 would show a busy bar; an empty chapter shows an empty one.
-    bar->setRange(0, qMax(1, progress.questions));
-    bar->setValue(progress.attempted);
+    ShowProgressCell(table, row, Progress, progress.attempted, progress.questions);
 }
 
 void FormStudy::ShowExams(const QList<FinishedExam>& exams)
@@ -266,33 +322,44 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
 
 void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history)
 {
-    QList<QPointF> points;
+    QList<QDate> days;
     for (const FinishedExam& exam : exams)
-        points.append(QPointF(exam.finished.toMSecsSinceEpoch(), exam.score));
+        days.append(exam.finished.date());
+    QList<QDate> forecastDays;
+    for (const ForecastPoint& point : history)
+        forecastDays.append(FromLocalDays(point.day).date());
+    for (const QString& label : dayAxis->categoriesLabels())
+        dayAxis->remove(label);
+    ui->chartScores->setVisible(!days.isEmpty() || !forecastDays.isEmpty());
+    // The axis runs from the first day with an exam or a forecast to the last such day.
+    const QList<QDate> allDays = days + forecastDays;
+    if (allDays.isEmpty()) {
+        scores->clear();
+        forecasts->clear();
+        return;
+    }
+    const auto [firstDay, lastOfAll] = std::minmax_element(allDays.begin(), allDays.end());
+    const QDate first = *firstDay;
+    const double examShift = days.isEmpty() ? 0 : first.daysTo(days.first());
+    const QList<double> positions = ExamPositions(days);
+    QList<QPointF> points;
+    for (int i = 0; i < exams.size(); ++i)
+        points.append(QPointF(examShift + positions[i], exams[i].score));
     scores->replace(points);
     QList<QPointF> chances;
-    for (const ForecastPoint& point : history)
-        chances.append(
-            QPointF(FromLocalDays(point.day).toMSecsSinceEpoch(), point.chance * MaximumScore));
+    for (int i = 0; i < history.size(); ++i)
+        chances.append(QPointF(first.daysTo(forecastDays[i]), history[i].chance * MaximumScore));
     forecasts->replace(chances);
-    ui->chartScores->setVisible(!points.isEmpty() || !chances.isEmpty());
-    points += chances;
-    if (points.isEmpty())
-        return;
-    const auto [earliest, latest] =
-        std::minmax_element(points.begin(), points.end(),
-                            [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-    qreal first = earliest->x();
-    qreal last = latest->x();
-    if (last - first < 1) {
-        first -= LoneExamMargin;
-        last += LoneExamMargin;
-    }
-    passLine->replace({QPointF(first, PassScore), QPointF(last, PassScore)});
-    timeAxis->setFormat(TimeAxisFormat(qint64(last - first)));
-    timeAxis->setTickCount(qBound(2, int(points.size()), MostTimeTicks));
-    timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
-                       QDateTime::fromMSecsSinceEpoch(qint64(last)));
+    const int lastDay = static_cast<int>(first.daysTo(*lastOfAll));
+    const double left = -DayMargin;
+    const double right = lastDay + DayMargin;
+    passLine->replace({QPointF(left, PassScore), QPointF(right, PassScore)});
+    const bool withYear = first.year() != lastOfAll->year();
+    const int step = DayLabelStep(lastDay, MostDayLabels);
+    dayAxis->setStartValue(left);
+    for (int day = 0; day <= lastDay; day += step)
+        dayAxis->append(DayLabel(first.addDays(day), withYear), day);
+    dayAxis->setRange(left, right);
 }
 
 void FormStudy::ShowFavourites(const QStringList& marked)
@@ -380,6 +447,12 @@ void FormStudy::cmdClear_Click()
                  QStringLiteral("清除")))
         return;
     Study().Clear(BankFile);
+    ShowRecord();
+}
+
+void FormStudy::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
     ShowRecord();
 }
 

@@ -5,19 +5,23 @@
 #include "bank/Numbering.h"
 #include "study/StudyQueries.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
-class QDateTimeAxis;
+class QCategoryAxis;
+class QScrollArea;
 class QLineSeries;
 
-namespace Ui {
+namespace Ui
+{
 class FormStudy;
 }
 
 // The study record of the chosen bank: progress per chapter, the exam history with a chart of
 // the scores, the wrong-question book and its practice, and clearing the record.
-class FormStudy : public QWidget {
+class FormStudy : public QWidget
+{
     Q_OBJECT
 public:
     explicit FormStudy(QWidget* parent = nullptr);
@@ -47,18 +51,22 @@ public slots:
 protected:
     // Coming back from practice or an exam, the learner sees the record as it is now.
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load();
     void SetUpChart();
+    void ScrollRecord();
+    // Shows the record again whenever this program writes to it, from any window.
+    void FollowTheRecord();
     void ShowNoRecord(const QString& text);
-    void ShowChapters(const PerChapter& progress, const std::array<int, Record::ChapterCount>& book);
+    void ShowChapters(const PerChapter& progress,
+                      const std::array<int, Record::ChapterCount>& book);
     void ShowChapterRow(int row, const QString& title, const ChapterProgress& progress, int book);
     void ShowExams(const QList<FinishedExam>& exams);
     void ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history);
     void ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
                       const QList<FinishedExam>& exams);
-    void ShowChart(const QList<FinishedExam>& exams);
     void ShowFavourites(const QStringList& marked);
     void ShowMissed(const QList<MissedQuestion>& missed);
     QString TextStart(const NumberedQuestion& question);
@@ -70,6 +78,8 @@ private:
     // The forecast over time for these answers: worked out again only when they change.
     QHash<QString, QList<TimedAnswer>> historyAnswers;
     QList<ForecastPoint> history;
-    QDateTimeAxis* timeAxis = nullptr;
     ::Cipher cipher;
+    QCategoryAxis* dayAxis = nullptr;
+    QScrollArea* recordScroll = nullptr;
+    QTimer recordChanged; // one refresh for the many rows of one write
 };

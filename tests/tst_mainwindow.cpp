@@ -11,13 +11,17 @@
 #include "support/UrlCatcher.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 
-namespace {
+namespace
+{
 template <typename W> int OpenWindows()
 {
     int count = 0;
@@ -42,9 +46,11 @@ void CloseAll()
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject
+{
     Q_OBJECT
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init();
     void cleanup() { CloseAll(); }
     void startsWithNoBankChosen();
@@ -57,6 +63,12 @@ private slots:
     void addressNothingOpensIsShown();
     void messageBoxesSpeakChinese();
     void backgroundCoversTheWindow();
+    void remembersTheBankUsedLast();
+    void backgroundKeptForTheNextStart_data();
+    void backgroundKeptForTheNextStart();
+    void placedWithinTheScreen_data();
+    void placedWithinTheScreen();
+    void windowsOpenWithinTheScreen();
 
 private:
     FixtureBank fixture;
@@ -68,6 +80,7 @@ void TestMainWindow::init()
     fixture.Write(FixtureBank::ExamLines(3, 3));
     fixture.Use();
     BankFile.clear();
+    AppSettings().clear();
     main = new FormMain();
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
@@ -190,6 +203,103 @@ void TestMainWindow::backgroundCoversTheWindow()
         const QPixmap shown = background->pixmap();
         QCOMPARE(shown.deviceIndependentSize().toSize(), size);
         QCOMPARE(shown.size(), size * shown.devicePixelRatio());
+    }
+}
+
+void TestMainWindow::remembersTheBankUsedLast()
+{
+    auto* cbl = main->findChild<QComboBox*>("cbl");
+    cbl->setCurrentIndex(0); // chosen but not used: not remembered
+    main->close();
+    main = new FormMain();
+    QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), -1);
+    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    Click(main, "Command2");
+    CloseAll();
+    main = new FormMain();
+    QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), 0);
+    Click(main, "Command1"); // opens at once, no "请先选择题库"
+    QCOMPARE(OpenWindows<FormEx>(), 1);
+}
+
+void TestMainWindow::backgroundKeptForTheNextStart_data()
+{
+    QTest::addColumn<QByteArray>("kept"); // what the cache file holds at the second start
+    QTest::newRow("as kept") << QByteArray();
+    QTest::newRow("damaged") << QByteArray("not a picture");
+}
+
+void TestMainWindow::backgroundKeptForTheNextStart()
+{
+    QFETCH(QByteArray, kept);
+    const QSize size(540, 400);
+    main->resize(size);
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    const QImage first = main->findChild<QLabel*>("Image1")->pixmap().toImage();
+    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+    const QStringList files = cache.entryList({"background-*"}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    if (!kept.isEmpty()) {
+        QFile file(cache.filePath(files[0]));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+    }
+    CloseAll();
+    main = new FormMain();
+    main->resize(size);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    QCOMPARE(main->findChild<QLabel*>("Image1")->pixmap().toImage(), first);
+}
+
+void TestMainWindow::placedWithinTheScreen_data()
+{
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed");
+    const QRect small(0, 0, 1280, 720);
+    QTest::newRow("fits: centred")
+        << QSize(700, 520) << QSize(600, 440) << small << QRect(290, 112, 700, 520);
+    QTest::newRow("too tall: shrunk to the room")
+        << QSize(860, 900) << QSize(640, 520) << small << QRect(210, 32, 860, 680);
+    QTest::newRow("too wide and tall")
+        << QSize(2000, 1000) << QSize(600, 400) << small << QRect(8, 32, 1264, 680);
+    QTest::newRow("panel on the left")
+        << QSize(700, 520) << QSize() << QRect(64, 0, 1216, 720) << QRect(322, 112, 700, 520);
+    QTest::newRow("minimum larger than the room")
+        << QSize(900, 800) << QSize(900, 800) << small << QRect(190, 32, 900, 800);
+    QTest::newRow("second screen")
+        << QSize(700, 520) << QSize() << QRect(1280, 0, 1280, 720) << QRect(1570, 112, 700, 520);
+}
+
+void TestMainWindow::placedWithinTheScreen()
+{
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, available);
+    QFETCH(QRect, placed);
+    QCOMPARE(PlaceWithin(wanted, minimum, available), placed);
+}
+
+// The offscreen screen is 800x600: smaller than the study window's own size.
+void TestMainWindow::windowsOpenWithinTheScreen()
+{
+    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    const QRect available = main->screen()->availableGeometry();
+    for (const char* button : {"Command2", "cmdStudy", "Command4"}) {
+        Click(main, button);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget == main || !widget->isVisible())
+                continue;
+            QVERIFY2(available.contains(widget->geometry()),
+                     qPrintable(QStringLiteral("%1 %2x%3")
+                                    .arg(button)
+                                    .arg(widget->width())
+                                    .arg(widget->height())));
+            widget->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 

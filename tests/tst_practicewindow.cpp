@@ -6,14 +6,14 @@
 #include "support/QuestionWindows.h"
 
 #include <QComboBox>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <fcntl.h>
@@ -24,11 +24,12 @@
 #include <chrono>
 #include <thread>
 
-namespace {
+namespace
+{
 using Practice = PracticeDriver;
 
-// Chapter 1: c1 (choice, C, with an explanation), j1 (对), j2 (错); chapter 3: two questions; chapter 5 has pictures;
-// chapter 2 none.
+// Chapter 1: c1 (choice, C, with an explanation), j1 (对), j2 (错); chapter 3: two questions;
+// chapter 5 has pictures; chapter 2 none.
 QList<QByteArray> PracticeBank()
 {
     return {QuestionLine(Question("c1", "1", "1", "C", QStringLiteral("一章 选择"), {},
@@ -77,7 +78,8 @@ private:
 };
 } // namespace
 
-class TestPracticeWindow : public QObject {
+class TestPracticeWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -92,6 +94,13 @@ private slots:
     void wrongChoiceAtTheLastQuestion();
     void eachQuestionStartsClear();
     void chapterChangeMidPractice();
+    void chapterChangeLeavesNothingBehind();
+    void verdictInTheOptions_data();
+    void verdictInTheOptions();
+    void goesOnWhereItStopped();
+    void pictureGrowsWithItsRoom();
+    void fittedPictureSize_data();
+    void fittedPictureSize();
     void startAlwaysShowsQuestionOne_data();
     void startAlwaysShowsQuestionOne();
     void chapterDoneLine();
@@ -296,6 +305,135 @@ void TestPracticeWindow::chapterChangeMidPractice()
     QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
 }
 
+void TestPracticeWindow::chapterChangeLeavesNothingBehind()
+{
+    Practice p;
+    p.Chapter(5);
+    p.Start();
+    p.Choose(0);
+    p.Next();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QVERIFY(!p.Get<QLabel>("img")->isHidden());
+    p.Chapter(1);
+    QCOMPARE(p.Text("txtts"), QString());
+    QCOMPARE(p.Question(), QString());
+    QVERIFY(p.Get<QLabel>("img")->isHidden());
+    p.Start();
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QVERIFY(!p.Option(0)->isHidden());
+}
+
+void TestPracticeWindow::verdictInTheOptions_data()
+{
+    QTest::addColumn<int>("choice");       // on question 1 of chapter 1 (C right); -1: none
+    QTest::addColumn<QList<int>>("marks"); // per option: 0 none, 1 right (green), -1 wrong (red)
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("wrong") << 0 << QList<int>{-1, 0, 1} << false;
+    QTest::newRow("other wrong") << 1 << QList<int>{0, -1, 1} << false;
+    QTest::newRow("none") << -1 << QList<int>{0, 0, 1} << false;
+    QTest::newRow("right") << 2 << QList<int>{0, 0, 0} << true;
+}
+
+void TestPracticeWindow::verdictInTheOptions()
+{
+    QFETCH(int, choice);
+    QFETCH(QList<int>, marks);
+    QFETCH(bool, moved);
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    const QColor plain = p.Option(0)->palette().color(QPalette::WindowText);
+    if (choice >= 0)
+        p.Choose(choice);
+    p.Next();
+    for (int i = 0; i < 3; ++i) {
+        const QColor shown = p.Option(i)->palette().color(QPalette::WindowText);
+        const QColor expected = marks[i] == 0  ? plain
+                                : marks[i] > 0 ? QColor(0, 128, 0)
+                                               : QColor(192, 0, 0);
+        QCOMPARE(shown, expected);
+    }
+    const auto* note = p.Get<QLabel>("lblRight");
+    QCOMPARE(p.window.mts, moved ? 2 : 1);
+    QCOMPARE(!note->isHidden(), moved);
+    if (!moved) {
+        QCOMPARE(p.Revealed(), "C"); // the side panel still says it too
+        return;
+    }
+    QCOMPARE(note->text(), QStringLiteral("回答正确"));
+    QTRY_VERIFY(note->isHidden()); // brief
+}
+
+void TestPracticeWindow::goesOnWhereItStopped()
+{
+    {
+        Practice p;
+        QVERIFY(p.Get<QPushButton>("cmdResume")->isHidden()); // a first run: nothing to go on with
+        p.Chapter(3);
+        p.Start();
+        p.Choose(0);
+        p.Next();
+        QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    }
+    Practice p;
+    auto* resume = p.Get<QPushButton>("cmdResume");
+    QCOMPARE(p.Get<QComboBox>("cbl")->currentIndex(), 2);
+    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 2 题"));
+    QVERIFY(!resume->isHidden());
+    QCOMPARE(resume->text(), QStringLiteral("继续上次：第 2 题"));
+    p.Chapter(1); // only for the chapter it was
+    QVERIFY(resume->isHidden());
+    p.Chapter(3);
+    QVERIFY(!resume->isHidden());
+    p.Click("cmdResume");
+    QCOMPARE(p.Question(), QStringLiteral("三章 第二"));
+    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QVERIFY(resume->isHidden());
+    QVERIFY(p.Enabled("Command1"));
+    p.Choose(0);
+    p.Next(); // on from the last question: the round done as from a start
+    QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
+    Practice again; // stopped at question 1: nothing to go on with
+    QCOMPARE(again.Get<QComboBox>("cbl")->currentIndex(), 2);
+    QVERIFY(again.Get<QPushButton>("cmdResume")->isHidden());
+}
+
+void TestPracticeWindow::pictureGrowsWithItsRoom()
+{
+    Practice p;
+    p.Chapter(5);
+    p.Start();
+    const auto* img = p.Get<QLabel>("img");
+    p.window.resize(1200, 900);
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    // The fixture's picture is 40x20: twice that, and no more, in a large room.
+    QTRY_COMPARE(img->pixmap().deviceIndependentSize().toSize(), QSize(80, 40));
+    QCOMPARE(p.Get<QPlainTextEdit>("txt")->font().pointSize(), 9); // the text keeps its chosen size
+}
+
+void TestPracticeWindow::fittedPictureSize_data()
+{
+    QTest::addColumn<QSizeF>("natural");
+    QTest::addColumn<QSize>("room");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("ample room: twice") << QSizeF(40, 20) << QSize(500, 500) << QSize(80, 40);
+    QTest::newRow("width decides") << QSizeF(40, 20) << QSize(60, 500) << QSize(60, 30);
+    QTest::newRow("height decides") << QSizeF(40, 20) << QSize(500, 25) << QSize(50, 25);
+    QTest::newRow("exactly its size") << QSizeF(40, 20) << QSize(40, 20) << QSize(40, 20);
+    QTest::newRow("smaller room shrinks it")
+        << QSizeF(200, 100) << QSize(100, 100) << QSize(100, 50);
+    QTest::newRow("no room") << QSizeF(40, 20) << QSize(0, 0) << QSize();
+    QTest::newRow("no picture") << QSizeF() << QSize(100, 100) << QSize();
+}
+
+void TestPracticeWindow::fittedPictureSize()
+{
+    QFETCH(QSizeF, natural);
+    QFETCH(QSize, room);
+    QFETCH(QSize, shown);
+    QCOMPARE(FittedPictureSize(natural, room), shown);
+}
+
 void TestPracticeWindow::startAlwaysShowsQuestionOne_data()
 {
     QTest::addColumn<int>("choice"); // at question 2 when start is pressed; -1: none
@@ -352,6 +490,9 @@ void TestPracticeWindow::chapterDoneLine()
     p.Previous();
     QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
     QCOMPARE(done(), QString());
+    p.Choose(1);
+    p.Next(); // the second round: every question right at its first try in this round
+    QCOMPARE(done(), QStringLiteral("本章 3 题已全部练完，本轮第一次就答对 3 题。"));
     p.Start(); // a new run counts afresh
     p.Choose(2);
     p.Next();

@@ -7,8 +7,8 @@
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
-#include "support/StudyFixture.h"
 #include "support/QuestionWindows.h"
+#include "support/StudyFixture.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -16,7 +16,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
-namespace {
+namespace
+{
 const QString Bank = QStringLiteral("beijing.dat");
 
 using Practice = PracticeDriver;
@@ -49,7 +50,8 @@ int ShownScore(const MessageBoxCatcher& boxes)
 }
 } // namespace
 
-class TestStudyRecording : public QObject {
+class TestStudyRecording : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -99,16 +101,15 @@ void TestStudyRecording::practiceRecordsTheFirstJudgement()
     QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
     p.Choose(1);
     p.Next(); // right at once
-    p.Next(); // x3 judged with nothing selected: each question starts clear
+    p.Next(); // x3 with nothing selected: a look at the answer, not an attempt
     p.Choose(2);
     p.Previous();
     QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
     p.Choose(1);
     p.Next(); // x2 on display again: a new attempt
-    QCOMPARE(Attempts("practice"), (QStringList{"x1 B 0", "x2 B 1", "x3 - 0", "x2 B 1"}));
-    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1 AND bank = 'beijing.dat'"),
-             4);
-    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"x1", "x3"}));
+    QCOMPARE(Attempts("practice"), (QStringList{"x1 B 0", "x2 B 1", "x2 B 1"}));
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1 AND bank = 'beijing.dat'"), 3);
+    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"x1"}));
 }
 
 void TestStudyRecording::practiceWithNothingChosen()
@@ -116,8 +117,13 @@ void TestStudyRecording::practiceWithNothingChosen()
     Practice p;
     p.Chapter(1);
     p.Start();
-    p.Next();
-    QCOMPARE(Attempts("practice"), QStringList{"x1 - 0"});
+    p.Next(); // only a move: the answer is shown, nothing is recorded
+    QCOMPARE(p.Revealed(), "A");
+    p.Choose(0);
+    p.Next(); // right after seeing the answer: no first try either
+    QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
+    QCOMPARE(Attempts("practice"), QStringList());
+    QCOMPARE(WrongBook(Study().Database(), Bank), QStringList());
 }
 
 // A question that leaves the screen without a judgement (another chapter chosen) has no attempt.
@@ -130,8 +136,9 @@ void TestStudyRecording::practiceLeftWithoutJudgement()
     p.Chapter(2);
     p.Start();
     QCOMPARE(Attempts("practice"), QStringList());
+    p.Choose(1);
     p.Next();
-    QCOMPARE(Attempts("practice"), QStringList{"p1 - 0"}); // the old choice is not carried over
+    QCOMPARE(Attempts("practice"), QStringList{"p1 B 0"}); // the old choice is not carried over
 }
 
 void TestStudyRecording::examResultRecordsEveryQuestion()
@@ -158,8 +165,10 @@ void TestStudyRecording::examResultRecordsEveryQuestion()
     const QStringList attempts = Attempts("exam");
     QCOMPARE(attempts.size(), ExamQuestions);
     QCOMPARE(attempts.filter(QRegularExpression(" - 0$")).size(), ExamQuestions - 3);
-    QVERIFY(attempts.contains(QStringLiteral("%1 %2 1").arg(exam.IdAt(1), QChar(u'A' + exam.RightOption(1)))));
-    QVERIFY(attempts.contains(QStringLiteral("%1 %2 0").arg(exam.IdAt(2), QChar(u'A' + exam.WrongOption(2)))));
+    QVERIFY(attempts.contains(
+        QStringLiteral("%1 %2 1").arg(exam.IdAt(1), QChar(u'A' + exam.RightOption(1)))));
+    QVERIFY(attempts.contains(
+        QStringLiteral("%1 %2 0").arg(exam.IdAt(2), QChar(u'A' + exam.WrongOption(2)))));
     QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE exam_id IS NULL"), 0);
     QCOMPARE(Count("SELECT COUNT(DISTINCT question_id) FROM attempts"), ExamQuestions);
     QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1"), QuestionsPerKind);
@@ -262,6 +271,7 @@ void TestStudyRecording::logEmptiedAtAResultAndWhenAWindowCloses()
         Practice practice;
         practice.Chapter(1);
         practice.Start();
+        practice.Choose(0);
         practice.Next();
         QVERIFY(logSize() > 0);
     }

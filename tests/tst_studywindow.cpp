@@ -11,6 +11,7 @@
 #include "support/WindowDriver.h"
 
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
@@ -22,7 +23,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 const QString Bank = QStringLiteral("beijing.dat");
 
 struct StudyWindow : WindowDriver<FormStudy> {
@@ -33,7 +35,12 @@ struct StudyWindow : WindowDriver<FormStudy> {
     }
     QProgressBar* Bar(int row) const
     {
-        return qobject_cast<QProgressBar*>(Table("tblChapters")->cellWidget(row, 5));
+        return Table("tblChapters")->cellWidget(row, 5)->findChild<QProgressBar*>();
+    }
+    // The figure beside the bar.
+    QString Percent(int row) const
+    {
+        return Table("tblChapters")->cellWidget(row, 5)->findChild<QLabel*>()->text();
     }
     QLabel* Label(const char* name) const { return Get<QLabel>(name); }
     bool Shown(const char* name) const { return !Get<QWidget>(name)->isHidden(); }
@@ -80,7 +87,8 @@ void Practise(const QString& id, int chapter, bool right)
 }
 } // namespace
 
-class TestStudyWindow : public QObject {
+class TestStudyWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -96,6 +104,8 @@ private slots:
     void mostMissedQuestions();
     void mostMissedShowsTwenty();
     void favourites();
+    void refreshedWhenShown();
+    void chartDays();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -149,14 +159,20 @@ void TestStudyWindow::progressPerChapter()
     const QStringList chapter2 = {QStringLiteral("道路交通安全法规概述"), "6", "1", "1", "0"};
     const QStringList chapter3 = {QStringLiteral("驾驶证和机动车管理"), "0", "0", "0", "0"};
     const QStringList total = {QStringLiteral("合计"), "10", "4", "3", "2"};
-    const QList<std::pair<int, QStringList>> rows = {{0, chapter1}, {1, chapter2}, {2, chapter3},
-                                                     {10, total}};
+    const QList<std::pair<int, QStringList>> rows = {
+        {0, chapter1}, {1, chapter2}, {2, chapter3}, {10, total}};
     for (const auto& [row, cells] : rows) {
         for (int column = 0; column < cells.size(); ++column)
             QCOMPARE(s.Cell("tblChapters", row, column), cells[column]);
         QCOMPARE(s.Bar(row)->value(), cells[2].toInt());
     }
     QCOMPARE(s.Bar(0)->maximum(), 4);
+    // One colour for the figure: beside the bar, not across the edge of its fill.
+    QVERIFY(!s.Bar(0)->isTextVisible());
+    QCOMPARE(s.Percent(0), "75%");
+    QCOMPARE(s.Percent(1), "16%");
+    QCOMPARE(s.Percent(2), "0%");
+    QCOMPARE(s.Percent(10), "40%");
     QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 2 题"));
     QVERIFY(s.Enabled("cmdWrong"));
     QVERIFY(s.Shown("lblNoExams"));
@@ -240,8 +256,8 @@ void TestStudyWindow::wrongQuestionPractice()
     next(); // x3 right twice in a row now
 
     QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"p2", "gone"}));
-    s.window.ShowRecord();
-    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+    // The study window follows without being touched.
+    QTRY_COMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
 }
 
 void TestStudyWindow::clearAsksFirst_data()
@@ -371,6 +387,53 @@ void TestStudyWindow::favourites()
     QCOMPARE(window->windowTitle(), QStringLiteral("收藏练习"));
     QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 2 题"));
     QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("判断题 3"));
+}
+
+// Written by another program (a second copy of this one): no word reaches this window until
+// it is shown again.
+void TestStudyWindow::refreshedWhenShown()
+{
+    StudyWindow s;
+    QVERIFY(s.Shown("lblEmpty"));
+    s.window.hide();
+    {
+        StudyStore other(StudyFixture::Folder());
+        other.PracticeAnswered(Bank, {"x1", 1, "A", false});
+    }
+    s.window.show();
+    QVERIFY(!s.Shown("lblEmpty"));
+    QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+}
+
+// Exams on three days, two of them on one day: a label at each day, every point inside the axis
+// and the two of one day apart.
+void TestStudyWindow::chartDays()
+{
+    for (int i = 0; i < 3; ++i)
+        RecordExam(i + 1, 100);
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto finished = [](const QDateTime& at) { return at.toUTC().toString(Qt::ISODate); };
+    const QString format = QStringLiteral("UPDATE exams SET finished_at = '%1' WHERE score = %2");
+    StudyFixture::Scalar(format.arg(finished(now.addDays(-3)), "1"));
+    StudyFixture::Scalar(format.arg(finished(now.addDays(-3).addSecs(60)), "2"));
+    StudyWindow s;
+    const QList<QAbstractSeries*> series = s.Get<QChartView>("chartScores")->chart()->series();
+    const auto* scores = static_cast<QLineSeries*>(series[1]);
+    QCOMPARE(scores->count(), 3);
+    QVERIFY(scores->at(0).x() < scores->at(1).x());
+    QVERIFY(qAbs(scores->at(1).x() - scores->at(0).x()) < 1);
+    QCOMPARE(qRound(scores->at(2).x()), 3);
+    auto* days = qobject_cast<QCategoryAxis*>(
+        s.Get<QChartView>("chartScores")->chart()->axes(Qt::Horizontal)[0]);
+    QVERIFY(days);
+    const QDate first = now.addDays(-3).date();
+    QCOMPARE(days->categoriesLabels(),
+             (QStringList{first.toString("MM-dd"), first.addDays(1).toString("MM-dd"),
+                          first.addDays(2).toString("MM-dd"), first.addDays(3).toString("MM-dd")}));
+    for (int i = 0; i < scores->count(); ++i) {
+        QVERIFY(scores->at(i).x() > days->min());
+        QVERIFY(scores->at(i).x() < days->max());
+    }
 }
 
 QTEST_MAIN(TestStudyWindow)
