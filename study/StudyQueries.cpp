@@ -20,7 +20,8 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
     // SQLite takes the bare column "correct" from the row holding MAX(id).
     QSqlQuery query = Run(db,
                           QStringLiteral("SELECT question_id, correct, MAX(id) FROM attempts "
-                                         "WHERE bank = ? GROUP BY question_id"),
+                                         "WHERE bank = ? AND %1 GROUP BY question_id")
+                              .arg(IsAnswer),
                           bank);
     QHash<QString, bool> latest;
     while (query.next())
