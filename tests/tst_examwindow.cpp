@@ -99,7 +99,7 @@ void TestExamWindow::initTestCase()
 
 void TestExamWindow::init()
 {
-    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
+    AppSettings().clear();
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(FixtureBank::ExamLines(PoolSize, PoolSize));
     fixture->Use();

@@ -6,6 +6,7 @@
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
 #include "support/StudyFixture.h"
+#include "support/TopLevelWindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,9 +64,7 @@ void TestFavourites::init()
 
 void TestFavourites::cleanup()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseAllWindows();
     fixture.reset();
     study.reset();
 }

@@ -9,6 +9,7 @@
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/UrlCatcher.h"
+#include "support/TopLevelWindows.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -37,13 +38,6 @@ void Click(QWidget* window, const char* name)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void CloseAll()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class TestMainWindow : public QObject
@@ -52,7 +46,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init();
-    void cleanup() { CloseAll(); }
+    void cleanup() { CloseAllWindows(); }
     void startsWithNoBankChosen();
     void refusesWithoutBank_data();
     void refusesWithoutBank();
@@ -215,7 +209,7 @@ void TestMainWindow::remembersTheBankUsedLast()
     QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), -1);
     main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
     Click(main, "Command2");
-    CloseAll();
+    CloseAllWindows();
     main = new FormMain();
     QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), 0);
     Click(main, "Command1"); // opens at once, no "请先选择题库"
@@ -244,7 +238,7 @@ void TestMainWindow::backgroundKeptForTheNextStart()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(kept);
     }
-    CloseAll();
+    CloseAllWindows();
     main = new FormMain();
     main->resize(size);
     main->show();

@@ -130,7 +130,7 @@ void TestPracticeWindow::initTestCase()
 
 void TestPracticeWindow::init()
 {
-    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
+    AppSettings().clear();
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(PracticeBank());
     fixture->AddPicture("x.png");

@@ -1,10 +1,12 @@
 #include "app/FormMain.h"
+#include "common/Platform.h"
 #include "common/Study.h"
 #include "progress/FormStudy.h"
 #include "study/StudyStore.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
 #include "support/StudyFixture.h"
+#include "support/TopLevelWindows.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -55,7 +57,7 @@ private:
 void TestReviewWindow::init()
 {
     study = std::make_unique<StudyFixture>();
-    QSettings(QCoreApplication::applicationName(), QCoreApplication::applicationName()).clear();
+    AppSettings().clear();
     fixture = std::make_unique<FixtureBank>();
     // Chapter 1: x1 (A), x2 (B), x3 (C); chapter 2: p1 (对), p2 (错), p3 (对).
     fixture->Write(FixtureBank::ExamLines(3, 3));
@@ -64,9 +66,7 @@ void TestReviewWindow::init()
 
 void TestReviewWindow::cleanup()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseAllWindows();
     fixture.reset();
     study.reset();
 }

@@ -5,6 +5,7 @@
 #include "search/SearchResults.h"
 #include "support/FixtureBank.h"
 #include "support/WindowDriver.h"
+#include "support/TopLevelWindows.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -37,15 +38,6 @@ const QStringList Texts = {
     QStringLiteral("饮酒后驾驶机动车的，处暂扣六个月机动车驾驶证。\r\n饮酒后不得驾驶。"),
     QStringLiteral("ETC 车道：不停车收费。"),
 };
-
-FormLen* OpenPracticeWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* practice = qobject_cast<FormLen*>(widget); practice && practice->isVisible())
-            return practice;
-    }
-    return nullptr;
-}
 
 struct SearchWindow : WindowDriver<FormSearch> {
     QListView* List() const { return Get<QListView>("lstResults"); }
@@ -253,7 +245,7 @@ void TestSearch::window()
     QTest::keyClick(s.Get<QLineEdit>("txtSearch"), Qt::Key_Down); // the field keeps the focus
     QCOMPARE(s.List()->currentIndex().row(), 1);
     QTest::keyClick(s.Get<QLineEdit>("txtSearch"), Qt::Key_Return);
-    FormLen* practice = OpenPracticeWindow();
+    FormLen* practice = ShownWindow<FormLen>();
     QVERIFY(practice);
     QCOMPARE(practice->windowTitle(), QStringLiteral("搜题：机动车驾驶证"));
     QVERIFY(practice->findChild<QPlainTextEdit*>("txt")->toPlainText().startsWith(
@@ -268,9 +260,7 @@ void TestSearch::window()
 
 void TestSearch::cleanup()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseAllWindows();
     fixture.reset();
 }
 

@@ -9,6 +9,7 @@
 #include "support/Looks.h"
 #include "support/StudyFixture.h"
 #include "support/WindowDriver.h"
+#include "support/TopLevelWindows.h"
 
 #include <QApplication>
 #include <QCategoryAxis>
@@ -58,15 +59,6 @@ void AnswerNextQuestion(const QString& answer)
                 button->click();
         }
     });
-}
-
-FormLen* OpenPracticeWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* practice = qobject_cast<FormLen*>(widget); practice && practice->isVisible())
-            return practice;
-    }
-    return nullptr;
 }
 
 // An exam result with the given score: the first `score` questions right, the rest wrong.
@@ -123,9 +115,7 @@ void TestStudyWindow::init()
 
 void TestStudyWindow::cleanup()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseAllWindows();
     fixture.reset();
     study.reset();
 }
@@ -219,7 +209,7 @@ void TestStudyWindow::wrongQuestionPractice()
     QCOMPARE(s.window.mbook, (QStringList{"p2", "x3", "gone"}));
     QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 2 题"));
     s.Click("cmdWrong");
-    FormLen* window = OpenPracticeWindow();
+    FormLen* window = ShownWindow<FormLen>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("错题练习"));
     QCOMPARE(window->parentWidget(), nullptr);
@@ -343,7 +333,7 @@ void TestStudyWindow::mostMissedQuestions()
     // A double-click: the first click, then the second, which the view sees as the double one.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    FormLen* window = OpenPracticeWindow();
+    FormLen* window = ShownWindow<FormLen>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("常错题"));
     QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 3 题"));
@@ -352,7 +342,7 @@ void TestStudyWindow::mostMissedQuestions()
     window->close();
 
     s.Click("cmdMissed");
-    window = OpenPracticeWindow();
+    window = ShownWindow<FormLen>();
     QVERIFY(window);
     QCOMPARE(window->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 1 题"));
     QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("选择题 1"));
@@ -382,7 +372,7 @@ void TestStudyWindow::favourites()
     QVERIFY(s.Shown("lblEmpty")); // still no answers to show
     QCOMPARE(s.Label("lblFavourites")->text(), QStringLiteral("收藏 2 题"));
     s.Click("cmdFavourites");
-    FormLen* window = OpenPracticeWindow();
+    FormLen* window = ShownWindow<FormLen>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("收藏练习"));
     QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 2 题"));

@@ -6,6 +6,7 @@
 #include "support/FixtureBank.h"
 #include "support/StudyFixture.h"
 #include "support/WindowDriver.h"
+#include "support/TopLevelWindows.h"
 #include "topics/FormTopics.h"
 #include "topics/TopicIndex.h"
 
@@ -34,15 +35,6 @@ QStringList Listed(const QList<QStringList>& byTopic)
             listed.append(Topics::Names[i] + ": " + byTopic[i].join(u' '));
     }
     return listed;
-}
-
-FormLen* OpenPracticeWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* practice = qobject_cast<FormLen*>(widget); practice && practice->isVisible())
-            return practice;
-    }
-    return nullptr;
 }
 
 struct TopicsWindow : WindowDriver<FormTopics> {
@@ -153,7 +145,7 @@ void TestTopics::window()
 
     t.List()->setCurrentItem(t.Row("记分"));
     QTest::keyClick(t.List(), Qt::Key_Return);
-    FormLen* practice = OpenPracticeWindow();
+    FormLen* practice = ShownWindow<FormLen>();
     QVERIFY(practice);
     QCOMPARE(practice->windowTitle(), QStringLiteral("记分"));
     QCOMPARE(practice->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 3 题"));
@@ -179,9 +171,7 @@ void TestTopics::bankWithoutTopics()
 
 void TestTopics::cleanup()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseAllWindows();
     fixture.reset();
     study.reset();
 }
