@@ -4,7 +4,6 @@
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
 #include "common/Study.h"
-#include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "exam/FormEx.h"
 #include "links/FormNet.h"
