@@ -221,7 +221,8 @@ void FormStudy::ShowRecord()
     const QSqlDatabase db = store.Database();
     // Marks need no answers: they count even before there is a record to show.
     ShowFavourites(Favourites(db, BankFile));
-    const QHash<QString, bool> latest = LatestAnswers(db, BankFile);
+    const QHash<QString, QList<TimedAnswer>> answers = AnswersByQuestion(db, BankFile);
+    const QHash<QString, bool> latest = LatestAnswers(answers);
     const QList<FinishedExam> exams = FinishedExams(db, BankFile);
     mbook = WrongBook(db, BankFile);
     if (latest.isEmpty() && exams.isEmpty()) {
@@ -238,7 +239,7 @@ void FormStudy::ShowRecord()
     ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
     ui->cmdWrong->setEnabled(bookSize > 0);
     ShowExams(exams);
-    ShowForecast(AnswersByQuestion(db, BankFile), exams);
+    ShowForecast(answers, exams);
     ShowMissed(MostMissed(db, BankFile));
 }
 
@@ -307,6 +308,9 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
     ui->lblNoExams->setVisible(exams.isEmpty());
     ui->tblExams->setVisible(!exams.isEmpty());
     QTableWidget* table = ui->tblExams;
+    // Columns that fit their contents are measured again after every cell set; with a thousand
+    // exams that took most of the window's opening. Filled with fixed columns, measured once.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->setRowCount(static_cast<int>(exams.size()));
     // The latest exam on top.
     for (int row = 0; row < exams.size(); ++row) {
@@ -318,6 +322,7 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
         table->setItem(row, Verdict, verdict);
         table->setItem(row, TimeUsed, Cell(TimeUsedText(exam.secondsUsed)));
     }
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history)

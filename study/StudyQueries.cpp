@@ -29,6 +29,15 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
     return latest;
 }
 
+QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& answers)
+{
+    QHash<QString, bool> latest;
+    latest.reserve(answers.size());
+    for (auto question = answers.begin(); question != answers.end(); ++question)
+        latest.insert(question.key(), question.value().last().right);
+    return latest;
+}
+
 QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank)
 {
     // Days from SQLite, cheaper than a QDateTime for every row; the local clock's offset now

@@ -23,6 +23,8 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
 
 // Every question answered at least once, with whether its latest attempt was right.
 QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank);
+// The same, from answers already read: the study window reads the record once, not twice.
+QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& answers);
 
 struct FinishedExam {
     QDateTime finished; // local time
