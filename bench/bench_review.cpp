@@ -1,5 +1,6 @@
 // The memory model, today's review and the pass forecast on a record of 100,000 answers from
-// 1,000 exams over 100 days, against the shipped bank; and the study window opening on it.
+// 1,000 exams over 100 days, against the shipped bank; and the study window opening on it and
+// following it.
 
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
@@ -134,6 +135,22 @@ void OpenStudyWindow(benchmark::State& state)
     }
 }
 BENCHMARK(OpenStudyWindow)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The window left open while the learner practises: it shows the record again after each
+// answer. Last, since it adds to the record.
+void RefreshStudyWindowAfterAnAnswer(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    FormStudy window;
+    window.show();
+    QCoreApplication::processEvents();
+    int n = 0;
+    for (auto _ : state) {
+        Study().PracticeAnswered(Bank, {f.ids[n++ % f.ids.size()], 1, "A", n % 4 != 0});
+        window.ShowRecord();
+    }
+}
+BENCHMARK(RefreshStudyWindowAfterAnAnswer)->Unit(benchmark::kMillisecond)->Repetitions(5);
 } // namespace
 
 int main(int argc, char** argv)

@@ -219,6 +219,8 @@ void FormStudy::ShowRecord()
         return;
     }
     const QSqlDatabase db = store.Database();
+    shownVersion = VersionOf(db);
+    shownDay = QDate::currentDate();
     // Marks need no answers: they count even before there is a record to show.
     ShowFavourites(Favourites(db, BankFile));
     const QHash<QString, QList<TimedAnswer>> answers = AnswersByQuestion(db, BankFile);
@@ -251,9 +253,11 @@ void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
     const std::optional<double> chance = ForecastAt(mexam, ReplayEach(answers), now);
     ui->lblForecast->setText(ForecastText(chance));
     ui->lblForecast->setToolTip(ForecastToolTip);
-    if (answers != historyAnswers || history.isEmpty()) {
-        history = ForecastHistory(mexam, answers);
-        historyAnswers = answers;
+    // Today's answers move only today's point, which is the forecast now.
+    const QHash<QString, QList<TimedAnswer>> settled = AnswersBefore(answers, CalendarDay(now));
+    if (settled != historyAnswers) {
+        history = ForecastHistory(mexam, settled);
+        historyAnswers = settled;
     }
     QList<ForecastPoint> points = history;
     if (chance)
@@ -464,6 +468,14 @@ void FormStudy::showEvent(QShowEvent* event)
 void FormStudy::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && RecordMayHaveChanged())
         ShowRecord();
+}
+
+// A window just shown is activated at once: without this it read a large record twice.
+bool FormStudy::RecordMayHaveChanged() const
+{
+    const StudyStore& store = Study();
+    return !store.IsRecording() || VersionOf(store.Database()) != shownVersion ||
+           QDate::currentDate() != shownDay;
 }

@@ -70,16 +70,21 @@ private:
     void ShowFavourites(const QStringList& marked);
     void ShowMissed(const QList<MissedQuestion>& missed);
     QString TextStart(const NumberedQuestion& question);
+    bool RecordMayHaveChanged() const;
 
     std::unique_ptr<Ui::FormStudy> ui;
     QLineSeries* scores = nullptr;
     QLineSeries* passLine = nullptr;
     QLineSeries* forecasts = nullptr;
-    // The forecast over time for these answers: worked out again only when they change.
+    // The forecast over the days before today, for these answers: worked out again only when
+    // they change.
     QHash<QString, QList<TimedAnswer>> historyAnswers;
     QList<ForecastPoint> history;
     ::Cipher cipher;
     QCategoryAxis* dayAxis = nullptr;
     QScrollArea* recordScroll = nullptr;
     QTimer recordChanged; // one refresh for the many rows of one write
+    // The record as last shown, and the day it was shown on: the forecast looks at today.
+    RecordVersion shownVersion;
+    QDate shownDay;
 };

@@ -120,3 +120,19 @@ QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
     }
     return history;
 }
+
+QHash<QString, QList<TimedAnswer>> AnswersBefore(const QHash<QString, QList<TimedAnswer>>& answers,
+                                                 int day)
+{
+    QHash<QString, QList<TimedAnswer>> before;
+    for (auto question = answers.begin(); question != answers.end(); ++question) {
+        QList<TimedAnswer> earlier;
+        for (const TimedAnswer& answer : question.value()) {
+            if (CalendarDay(answer.day) < day)
+                earlier.append(answer);
+        }
+        if (!earlier.isEmpty())
+            before.insert(question.key(), earlier);
+    }
+    return before;
+}

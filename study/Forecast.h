@@ -37,3 +37,7 @@ struct ForecastPoint {
 // each question (in the order given).
 QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
                                      const QHash<QString, QList<TimedAnswer>>& answers);
+// The answers given before calendar day `day` began: the history up to then does not change
+// with the answers of that day, so it need not be worked out again for each of them.
+QHash<QString, QList<TimedAnswer>> AnswersBefore(const QHash<QString, QList<TimedAnswer>>& answers,
+                                                 int day);

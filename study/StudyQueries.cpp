@@ -58,6 +58,18 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
     return answers;
 }
 
+static qint64 Number(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery query(db);
+    return query.exec(statement) && query.next() ? query.value(0).toLongLong() : -1;
+}
+
+RecordVersion VersionOf(const QSqlDatabase& db)
+{
+    return {Number(db, QStringLiteral("SELECT total_changes()")),
+            Number(db, QStringLiteral("PRAGMA data_version"))};
+}
+
 QList<FinishedExam> FinishedExams(const QSqlDatabase& db, const QString& bank)
 {
     QSqlQuery query = Run(db,

@@ -26,6 +26,15 @@ QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank);
 // The same, from answers already read: the study window reads the record once, not twice.
 QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& answers);
 
+// Two readings differ whenever the record may have changed in between: rows changed through
+// this connection, or a commit by another (another copy of the program).
+struct RecordVersion {
+    qint64 ownChanges = -1;
+    qint64 othersCommits = -1;
+    bool operator==(const RecordVersion&) const = default;
+};
+RecordVersion VersionOf(const QSqlDatabase& db);
+
 struct FinishedExam {
     QDateTime finished; // local time
     int score = 0;

@@ -166,6 +166,14 @@ void TestForecast::forecastOfAStore()
     QCOMPARE(history[0].day, 1.3);
     QCOMPARE(history[2].day, 3.6);
     QCOMPARE(history[2].chance, *ForecastAt(exam, memories, 3.6));
+    // Before day 3 began: t0 had no answer yet, and the first two days' points stand.
+    const auto beforeDay3 = AnswersBefore(answers, 3);
+    QCOMPARE(beforeDay3.keys().size(), 3);
+    QVERIFY(!beforeDay3.contains("t0"));
+    const QList<ForecastPoint> earlier = ForecastHistory(exam, beforeDay3);
+    QCOMPARE(earlier.size(), 2);
+    QCOMPARE(earlier[1].day, history[1].day);
+    QCOMPARE(earlier[1].chance, history[1].chance);
 
     exam.perKind = 4;
     QVERIFY(!ForecastAt(exam, memories, now));

@@ -77,6 +77,14 @@ void Practise(const QString& id, int chapter, bool right)
 {
     Study().PracticeAnswered(Bank, {id, chapter, "A", right});
 }
+
+// The learner comes back to the window from another.
+void Activate(QWidget& window)
+{
+    QApplication::setActiveWindow(&window);
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&window, &activation);
+}
 } // namespace
 
 class TestStudyWindow : public QObject
@@ -93,6 +101,7 @@ private slots:
     void clearAsksFirst_data();
     void clearAsksFirst();
     void refreshedWhenComingBack();
+    void comingBackReadsOnlyAChangedRecord();
     void mostMissedQuestions();
     void mostMissedShowsTwenty();
     void favourites();
@@ -279,11 +288,25 @@ void TestStudyWindow::refreshedWhenComingBack()
     StudyWindow s;
     QVERIFY(s.Shown("lblEmpty"));
     Practise("x1", 1, false);
-    QApplication::setActiveWindow(&s.window);
-    QEvent activation(QEvent::ActivationChange);
-    QApplication::sendEvent(&s.window, &activation);
+    Activate(s.window);
     QVERIFY(!s.Shown("lblEmpty"));
     QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 1 题"));
+}
+
+// Coming back to an unchanged record reads nothing; an answer given in another copy of the
+// program is read.
+void TestStudyWindow::comingBackReadsOnlyAChangedRecord()
+{
+    Practise("x1", 1, false);
+    StudyWindow s;
+    QLabel* book = s.Label("lblWrong");
+    book->setText(QStringLiteral("not read again"));
+    Activate(s.window);
+    QCOMPARE(book->text(), QStringLiteral("not read again"));
+    StudyStore otherCopy(StudyFixture::Folder());
+    otherCopy.PracticeAnswered(Bank, {"x2", 1, "B", false});
+    Activate(s.window);
+    QCOMPARE(book->text(), QStringLiteral("错题本：共 2 题"));
 }
 
 // 合格 in green, 不合格 in red, as drawn in the history.
