@@ -68,6 +68,11 @@ FormLen::FormLen(QWidget* parent)
     ui->t->hide();
     ui->img->hide();
     ui->lblDone->hide();
+    // The note keeps its room while hidden, so the options do not move when it comes and goes.
+    ui->lblRight->setText(QStringLiteral("回答正确"));
+    QSizePolicy keepRoom = ui->lblRight->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    ui->lblRight->setSizePolicy(keepRoom);
     HideRightNote();
     rightNote.setSingleShot(true);
     rightNote.setInterval(RightNoteMilliseconds);
@@ -256,7 +261,6 @@ void FormLen::Reveal(const QString& chosen)
 // Said beside the options, and gone by itself: the learner is already on the next question.
 void FormLen::ShowRightNote()
 {
-    ui->lblRight->setText(QStringLiteral("回答正确"));
     ui->lblRight->show();
     rightNote.start();
 }
@@ -264,7 +268,6 @@ void FormLen::ShowRightNote()
 void FormLen::HideRightNote()
 {
     rightNote.stop();
-    ui->lblRight->clear();
     ui->lblRight->hide();
 }
 

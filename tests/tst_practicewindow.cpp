@@ -97,6 +97,7 @@ private slots:
     void chapterChangeLeavesNothingBehind();
     void verdictInTheOptions_data();
     void verdictInTheOptions();
+    void rightNoteMovesNoOption();
     void goesOnWhereItStopped();
     void pictureGrowsWithItsRoom();
     void fittedPictureSize_data();
@@ -362,6 +363,24 @@ void TestPracticeWindow::verdictInTheOptions()
     }
     QCOMPARE(note->text(), QStringLiteral("回答正确"));
     QTRY_VERIFY(note->isHidden()); // brief
+}
+
+// The note keeps its room while hidden: the options of a true/false question do not move when it
+// comes and goes.
+void TestPracticeWindow::rightNoteMovesNoOption()
+{
+    Practice p;
+    p.Chapter(1);
+    p.Start();
+    p.Choose(2); // right; question 2 is a true/false one
+    p.Next();
+    const auto* note = p.Get<QLabel>("lblRight");
+    QTest::qWait(100); // laid out
+    QVERIFY(!note->isHidden());
+    const QRect withNote = p.Option(1)->geometry();
+    QTRY_VERIFY(note->isHidden());
+    QTest::qWait(100);
+    QCOMPARE(p.Option(1)->geometry(), withNote);
 }
 
 void TestPracticeWindow::goesOnWhereItStopped()
