@@ -69,7 +69,6 @@ FormLen::FormLen(QWidget* parent)
     ui->img->hide();
     ui->lblDone->hide();
     // The note keeps its room while hidden, so the options do not move when it comes and goes.
-    ui->lblRight->setText(QStringLiteral("回答正确"));
     QSizePolicy keepRoom = ui->lblRight->sizePolicy();
     keepRoom.setRetainSizeWhenHidden(true);
     ui->lblRight->setSizePolicy(keepRoom);

@@ -15,20 +15,6 @@ QSqlQuery Run(const QSqlDatabase& db, const QString& statement, const QString& b
 }
 } // namespace
 
-QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
-{
-    // SQLite takes the bare column "correct" from the row holding MAX(id).
-    QSqlQuery query = Run(db,
-                          QStringLiteral("SELECT question_id, correct, MAX(id) FROM attempts "
-                                         "WHERE bank = ? AND %1 GROUP BY question_id")
-                              .arg(IsAnswer),
-                          bank);
-    QHash<QString, bool> latest;
-    while (query.next())
-        latest.insert(query.value(0).toString(), query.value(1).toBool());
-    return latest;
-}
-
 QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& answers)
 {
     QHash<QString, bool> latest;
@@ -36,6 +22,11 @@ QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& ans
     for (auto question = answers.begin(); question != answers.end(); ++question)
         latest.insert(question.key(), question.value().last().right);
     return latest;
+}
+
+QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank)
+{
+    return LatestAnswers(AnswersByQuestion(db, bank));
 }
 
 QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank)

@@ -21,9 +21,9 @@ inline const QString IsAnswer = QStringLiteral("NOT (mode = 'exam' AND letter IS
 // Every answered question's answers in the order they were given, at local time.
 QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, const QString& bank);
 
-// Every question answered at least once, with whether its latest attempt was right.
+// Every question answered at least once, with whether its latest answer was right: from the
+// record, or from its answers already read (the study window reads the record once, not twice).
 QHash<QString, bool> LatestAnswers(const QSqlDatabase& db, const QString& bank);
-// The same, from answers already read: the study window reads the record once, not twice.
 QHash<QString, bool> LatestAnswers(const QHash<QString, QList<TimedAnswer>>& answers);
 
 // Two readings differ whenever the record may have changed in between: rows changed through

@@ -115,8 +115,6 @@ void TestWrongBook::examQuestionLeftWithoutAChoice()
     const QHash<QString, bool> latest = LatestAnswers(db, Bank);
     QVERIFY(!latest.contains("unseen"));
     QCOMPARE(latest.value("held"), true);
-    // The study window takes them from the answers it reads for the memory model.
-    QCOMPARE(LatestAnswers(AnswersByQuestion(db, Bank)), latest);
 }
 
 QTEST_MAIN(TestWrongBook)
