@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
 
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 #include "common/Platform.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ QIcon WindowIcon()
 }
 } // namespace
 
-FormMain* ShowMainWindow()
+MainWindow* ShowMainWindow()
 {
     // Names the folder of the study record (~/.local/share/jiaogui on Linux) and the settings.
     QApplication::setApplicationName(QStringLiteral("jiaogui"));
@@ -39,7 +39,7 @@ FormMain* ShowMainWindow()
     QGuiApplication::setDesktopFileName(QStringLiteral(JIAOGUI_APP_ID));
     QApplication::setWindowIcon(WindowIcon());
     InstallQtTranslation();
-    auto* main = new FormMain();
+    auto* main = new MainWindow();
     main->setAttribute(Qt::WA_DeleteOnClose);
     PlaceOnScreen(main);
     main->show();

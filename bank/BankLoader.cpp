@@ -27,7 +27,7 @@ std::optional<Unwrapped> Unwrap(QByteArrayView line, Cipher& cipher)
         const qsizetype dropped = bytes->size() - text.size();
         return Unwrapped{std::move(text), dropped};
     }
-    const auto text = cipher.b64StrDec(line);
+    const auto text = cipher.Decode(line);
     if (!text)
         return std::nullopt;
     QString record = DecodeText(*text, BankKey);

@@ -66,17 +66,17 @@ Cipher::Cipher()
     gbk.emplace(CodePage, QStringDecoder::Flag::Stateless);
 }
 
-std::optional<QString> Cipher::b64StrDec(const QString& text)
+std::optional<QString> Cipher::Decode(const QString& text)
 {
     // Anything outside Latin-1 is no base64 anyway; keep it from turning into '?'.
     for (const QChar c : text) {
         if (c.unicode() > 0x7F)
             return std::nullopt;
     }
-    return b64StrDec(QByteArrayView(text.toLatin1()));
+    return Decode(QByteArrayView(text.toLatin1()));
 }
 
-std::optional<QString> Cipher::b64StrDec(QByteArrayView text)
+std::optional<QString> Cipher::Decode(QByteArrayView text)
 {
     const auto decoded = FromBase64(text);
     if (!decoded)
@@ -136,7 +136,7 @@ std::optional<QString> Cipher::FromGbk(QByteArrayView bytes)
     return result;
 }
 
-std::optional<QString> Cipher::b64StrEnc(const QString& text)
+std::optional<QString> Cipher::Encode(const QString& text)
 {
     QStringEncoder encoder(CodePage, QStringEncoder::Flag::Stateless);
     if (!encoder.isValid())

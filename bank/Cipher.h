@@ -16,9 +16,9 @@ public:
     Q_DISABLE_COPY_MOVE(Cipher)
 
     // The decoded text, or nothing when the input is not valid base64 or its bytes are not GBK.
-    std::optional<QString> b64StrDec(const QString& text);
+    std::optional<QString> Decode(const QString& text);
     // The same for text held as bytes, as a bank line is read.
-    std::optional<QString> b64StrDec(QByteArrayView text);
+    std::optional<QString> Decode(QByteArrayView text);
 
     // The first step of that: the bytes, held by the cipher until its next call, or nothing
     // when text is not strict base64 (its length a multiple of 4, '=' only as padding).
@@ -28,7 +28,7 @@ public:
     std::optional<QString> FromGbk(QByteArrayView bytes);
 
     // The inverse, for the bank tool and test fixtures; nothing when text has no GBK encoding.
-    static std::optional<QString> b64StrEnc(const QString& text);
+    static std::optional<QString> Encode(const QString& text);
 
 private:
     std::optional<QStringDecoder> gbk;

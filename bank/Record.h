@@ -94,7 +94,7 @@ inline QString FieldOf(const QStringList& fields, Field i)
 // then base64 over GBK. Nothing when it does not decode.
 inline std::optional<QString> ProtectedText(const QString& field, Cipher& cipher)
 {
-    return cipher.b64StrDec(DecodeText(field, BankKey));
+    return cipher.Decode(DecodeText(field, BankKey));
 }
 
 // The explanation of a record as the learner reads it: empty when the record has none,

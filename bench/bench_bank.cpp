@@ -1,10 +1,10 @@
 // Loading speed of the bank and the exam window's start and moves.
 
-#include "common/Platform.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Record.h"
-#include "exam/FormEx.h"
+#include "common/Platform.h"
+#include "exam/ExamWindow.h"
 #include "tools/BankSource.h"
 
 #include <QApplication>
@@ -108,9 +108,9 @@ void ExamStart(benchmark::State& state, const QString& bankDir)
 {
     SetAppPath(bankDir);
     BankFile = QStringLiteral("beijing.dat");
-    FormEx exam;
+    ExamWindow exam;
     for (auto _ : state)
-        exam.cmdStart_Click();
+        exam.StartExam();
 }
 
 void ExamStartShippedBank(benchmark::State& state)
@@ -131,10 +131,10 @@ void ExamMove(benchmark::State& state)
 {
     SetAppPath(QStringLiteral(JIAOGUI_BUILD_DIR));
     BankFile = QStringLiteral("beijing.dat");
-    FormEx exam;
-    exam.cmdStart_Click();
+    ExamWindow exam;
+    exam.StartExam();
     for (auto _ : state)
-        exam.Command1_Click();
+        exam.NextQuestion();
 }
 BENCHMARK(ExamMove)->Unit(benchmark::kMicrosecond);
 } // namespace

@@ -7,8 +7,8 @@
 #include "bank/Record.h"
 #include "common/Platform.h"
 #include "common/Study.h"
-#include "progress/FormStudy.h"
 #include "progress/PassForecast.h"
+#include "progress/StudyWindow.h"
 #include "study/Review.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
@@ -128,10 +128,10 @@ void OpenStudyWindow(benchmark::State& state)
 {
     Data();
     for (auto _ : state) {
-        FormStudy window;
+        StudyWindow window;
         window.show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(window.mbook.size());
+        benchmark::DoNotOptimize(window.wrongBook.size());
     }
 }
 BENCHMARK(OpenStudyWindow)->Unit(benchmark::kMillisecond)->Repetitions(5);
@@ -141,7 +141,7 @@ BENCHMARK(OpenStudyWindow)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void RefreshStudyWindowAfterAnAnswer(benchmark::State& state)
 {
     const Fixture& f = Data();
-    FormStudy window;
+    StudyWindow window;
     window.show();
     QCoreApplication::processEvents();
     int n = 0;

@@ -5,7 +5,7 @@
 // Run it with the platform the learner has (QT_QPA_PLATFORM, DISPLAY); the figure to watch is
 // the median of `ratio`, the main window's cpu time over the bare window's.
 
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 #include "app/StartUp.h"
 
 #include <QApplication>

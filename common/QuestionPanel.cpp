@@ -32,9 +32,10 @@ void SetTextColour(QWidget* widget, const QColor& colour)
 }
 } // namespace
 
-QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
-                             QPlainTextEdit* explanation)
-    : txt(txt), t(t), op(op), img(img), picture(new FittedPicture(img)), explanation(explanation)
+QuestionPanel::QuestionPanel(QPlainTextEdit* questionBox, QLineEdit* encodedBox, Options options,
+                             QLabel* pictureLabel, QPlainTextEdit* explanation)
+    : questionBox(questionBox), encodedBox(encodedBox), options(options),
+      pictureLabel(pictureLabel), picture(new FittedPicture(pictureLabel)), explanation(explanation)
 {
     HideExplanation();
 }
@@ -42,9 +43,9 @@ QuestionPanel::QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLab
 void QuestionPanel::Show(const QStringList& fields, Cipher& cipher, bool choiceLayout)
 {
     // The question text is scrambled first and base64 second, the reverse of a whole line.
-    t->setText(DecodeText(Record::FieldOf(fields, Record::QuestionText), BankKey));
-    txt->setPlainText(cipher.b64StrDec(t->text()).value_or(QString()));
-    SetTag(txt, Record::FieldOf(fields, Record::Answer));
+    encodedBox->setText(DecodeText(Record::FieldOf(fields, Record::QuestionText), BankKey));
+    questionBox->setPlainText(cipher.Decode(encodedBox->text()).value_or(QString()));
+    SetTag(questionBox, Record::FieldOf(fields, Record::Answer));
     ClearVerdict();
     LayOutOptions(choiceLayout);
     ShowPicture(Record::FieldOf(fields, Record::Picture));
@@ -60,14 +61,14 @@ void QuestionPanel::ShowVerdict(const QString& chosen)
     const auto right = Letters.indexOf(RightAnswer());
     const auto wrong = Letters.indexOf(chosen);
     if (wrong >= 0 && wrong != right)
-        SetTextColour(op[wrong], WrongColour);
+        SetTextColour(options[wrong], WrongColour);
     if (right >= 0)
-        SetTextColour(op[right], RightColour);
+        SetTextColour(options[right], RightColour);
 }
 
 void QuestionPanel::ClearVerdict()
 {
-    for (QRadioButton* button : op)
+    for (QRadioButton* button : options)
         button->setPalette(QPalette());
 }
 
@@ -85,18 +86,18 @@ void QuestionPanel::HideExplanation()
 
 void QuestionPanel::Clear()
 {
-    txt->clear();
+    questionBox->clear();
     Shown({});
 }
 
 void QuestionPanel::ShowNothing()
 {
-    txt->clear();
+    questionBox->clear();
     explanationText.clear();
     HideExplanation();
-    SetTag(txt, QString());
+    SetTag(questionBox, QString());
     ClearVerdict();
-    for (QRadioButton* button : op)
+    for (QRadioButton* button : options)
         button->hide();
     ShowPicture(QString());
     Shown({});
@@ -110,17 +111,17 @@ void QuestionPanel::Shown(const QString& questionId)
 
 bool QuestionPanel::IsOnDisplay() const
 {
-    return !txt->toPlainText().isEmpty();
+    return !questionBox->toPlainText().isEmpty();
 }
 
 QString QuestionPanel::RightAnswer() const
 {
-    return Tag(txt);
+    return Tag(questionBox);
 }
 
 bool QuestionPanel::IsChoiceLayout() const
 {
-    return !op[2]->isHidden();
+    return !options[2]->isHidden();
 }
 
 QString QuestionPanel::CaptionOf(const QString& letter) const
@@ -133,7 +134,7 @@ QString QuestionPanel::ChosenLetter() const
 {
     QString chosen = NoChoice;
     for (int i = 0; i < 3; ++i) {
-        if (op[i]->isChecked())
+        if (options[i]->isChecked())
             chosen = Letters[i];
     }
     return chosen;
@@ -143,13 +144,13 @@ void QuestionPanel::Select(const QString& letter)
 {
     const auto i = Letters.indexOf(letter);
     if (i >= 0)
-        op[i]->setChecked(true);
+        options[i]->setChecked(true);
 }
 
 void QuestionPanel::ClearSelection()
 {
     // Auto-exclusive radio buttons refuse to leave the group with none checked.
-    for (QRadioButton* button : op) {
+    for (QRadioButton* button : options) {
         button->setAutoExclusive(false);
         button->setChecked(false);
         button->setAutoExclusive(true);
@@ -158,7 +159,7 @@ void QuestionPanel::ClearSelection()
 
 void QuestionPanel::SetOptionsEnabled(bool enabled)
 {
-    for (QRadioButton* button : op)
+    for (QRadioButton* button : options)
         button->setEnabled(enabled);
 }
 
@@ -166,10 +167,10 @@ void QuestionPanel::LayOutOptions(bool choiceLayout)
 {
     const QStringList& captions = choiceLayout ? ChoiceCaptions : JudgeCaptions;
     for (int i = 0; i < 3; ++i)
-        op[i]->setText(captions[i]);
-    op[0]->show();
-    op[1]->show();
-    op[2]->setVisible(choiceLayout);
+        options[i]->setText(captions[i]);
+    options[0]->show();
+    options[1]->show();
+    options[2]->setVisible(choiceLayout);
 }
 
 QPixmap SharpestPicture(const QString& path, qreal ratio)
@@ -238,5 +239,5 @@ void QuestionPanel::ShowPicture(const QString& reference)
     // The high-density twin wherever there is one: the picture may grow to twice its size.
     const QPixmap loaded = path ? SharpestPicture(*path, LargestPictureScale) : QPixmap();
     picture->Set(loaded);
-    img->setVisible(!loaded.isNull());
+    pictureLabel->setVisible(!loaded.isNull());
 }

@@ -51,8 +51,8 @@ public:
     // The letter read while no option is selected; never equal to a right answer.
     static inline const QString NoChoice = QStringLiteral("asasas");
 
-    QuestionPanel(QPlainTextEdit* txt, QLineEdit* t, Options op, QLabel* img,
-                  QPlainTextEdit* explanation);
+    QuestionPanel(QPlainTextEdit* questionBox, QLineEdit* encodedBox, Options options,
+                  QLabel* pictureLabel, QPlainTextEdit* explanation);
 
     // Shows a record: decoded question text, its right answer in the tag, the options laid out
     // for a choice (A, B, C) or a true/false question (对, 错), and its picture. Its explanation
@@ -93,11 +93,11 @@ private:
     void Shown(const QString& questionId);
     void ClearVerdict();
 
-    QPlainTextEdit* txt;
-    QLineEdit* t;
-    Options op;
-    QLabel* img;
-    FittedPicture* picture; // owned by img
+    QPlainTextEdit* questionBox;
+    QLineEdit* encodedBox;
+    Options options;
+    QLabel* pictureLabel;
+    FittedPicture* picture; // owned by pictureLabel
     QPlainTextEdit* explanation;
     QString explanationText; // of the question on display
     ShownHandler shown;

@@ -2,17 +2,17 @@
 
 #include "bank/OrderedDict.h"
 
-// The answers of one exam. Every recorded question is in mdictan with its latest letter and in
-// exactly one of mdictgd (right) and mdicterr (wrong); re-recording moves it to the end of
+// The answers of one exam. Every recorded question is in Letters() with its latest letter and
+// in exactly one of Right() and Wrong(); re-recording moves it to the end of
 // each, so the key order is the order of latest recording.
 class AnswerBook {
 public:
     void Record(const QString& id, const QString& letter, const QString& rightLetter);
     void Clear();
 
-    const OrderedDict& mdictan() const { return answers; }
-    const OrderedDict& mdictgd() const { return right; }
-    const OrderedDict& mdicterr() const { return wrong; }
+    const OrderedDict& Letters() const { return answers; }
+    const OrderedDict& Right() const { return right; }
+    const OrderedDict& Wrong() const { return wrong; }
 
     int Score() const { return static_cast<int>(right.Count()); }
 

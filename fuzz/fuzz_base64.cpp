@@ -45,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static Cipher cipher;
     const QByteArray input = Fuzz::Bytes(data, size);
-    const auto decoded = cipher.b64StrDec(QByteArrayView(input));
+    const auto decoded = cipher.Decode(QByteArrayView(input));
     Fuzz::Expect(decoded == Expected(input), "decodes as Qt's decoder and a fresh converter do");
-    const auto fromText = cipher.b64StrDec(QString::fromLatin1(input));
+    const auto fromText = cipher.Decode(QString::fromLatin1(input));
     Fuzz::Expect(IsAscii(input) ? fromText == decoded : !fromText,
                  "a text decodes as its bytes, and nothing past ASCII is base64");
     return 0;

@@ -78,7 +78,7 @@ void LoadingMatchesThePlainWay(const QByteArray& input)
             break;
         }
         const auto unwrapped =
-            line.tooLong ? std::nullopt : plain.b64StrDec(QByteArrayView(line.text));
+            line.tooLong ? std::nullopt : plain.Decode(QByteArrayView(line.text));
         const QString text = unwrapped ? DecodeText(*unwrapped, BankKey) : QString();
         if (line.tooLong || !unwrapped || Record::FieldsIn(text) < Record::MinimumFields) {
             if (skipped < bank.skipped.size())

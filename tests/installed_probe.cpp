@@ -4,7 +4,7 @@
 
 #include "common/Platform.h"
 #include "exam/ExamRules.h"
-#include "exam/FormEx.h"
+#include "exam/ExamWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,17 +34,17 @@ int main(int argc, char* argv[])
     watch.start(10);
 
     BankFile = QStringLiteral("beijing.dat");
-    FormEx exam;
+    ExamWindow exam;
     exam.show();
     exam.findChild<QPushButton*>("cmdStart")->click();
     int pictures = 0;
     for (int position = 1; position <= ExamQuestions; ++position) {
-        if (exam.findChild<QPlainTextEdit*>("txt")->toPlainText().isEmpty()) {
+        if (exam.findChild<QPlainTextEdit*>("txtQuestion")->toPlainText().isEmpty()) {
             std::fprintf(stderr, "no question text at position %d\n", position);
             return 1;
         }
-        pictures += !exam.findChild<QLabel*>("img")->pixmap().isNull();
-        exam.findChild<QPushButton*>("Command1")->click();
+        pictures += !exam.findChild<QLabel*>("lblPicture")->pixmap().isNull();
+        exam.findChild<QPushButton*>("cmdNext")->click();
     }
     std::printf("%s\n%d questions, %d with a picture\n", qPrintable(AppPath()), ExamQuestions,
                 pictures);

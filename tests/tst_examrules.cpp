@@ -164,18 +164,18 @@ void TestExamRules::answerBookKeepsOneVerdict()
 {
     AnswerBook book;
     book.Record("0_17", "B", "B");
-    QCOMPARE(book.mdictan().Item("0_17"), "B");
-    QVERIFY(book.mdictgd().Exists("0_17"));
-    QVERIFY(!book.mdicterr().Exists("0_17"));
+    QCOMPARE(book.Letters().Item("0_17"), "B");
+    QVERIFY(book.Right().Exists("0_17"));
+    QVERIFY(!book.Wrong().Exists("0_17"));
 
     book.Record("0_17", "A", "B");
-    QCOMPARE(book.mdictan().Count(), 1);
-    QCOMPARE(book.mdictan().Item("0_17"), "A");
-    QVERIFY(!book.mdictgd().Exists("0_17"));
-    QCOMPARE(book.mdicterr().Item("0_17"), "0_17");
+    QCOMPARE(book.Letters().Count(), 1);
+    QCOMPARE(book.Letters().Item("0_17"), "A");
+    QVERIFY(!book.Right().Exists("0_17"));
+    QCOMPARE(book.Wrong().Item("0_17"), "0_17");
 
     book.Record("1_3", "B", "b"); // case matters
-    QVERIFY(book.mdicterr().Exists("1_3"));
+    QVERIFY(book.Wrong().Exists("1_3"));
     QCOMPARE(book.Score(), 0);
 }
 
@@ -187,8 +187,8 @@ void TestExamRules::answerBookOrderIsLatestRecording()
     book.Record("0_12", "C", "B");
     book.Record("1_40", "A", "B"); // passed through again: moves to the end
     book.Record("0_7", "B", "B");  // corrected: no longer wrong
-    QCOMPARE(book.mdicterr().Keys(), QStringList({"0_12", "1_40"}));
-    QCOMPARE(book.mdictan().Keys(), QStringList({"0_12", "1_40", "0_7"}));
+    QCOMPARE(book.Wrong().Keys(), QStringList({"0_12", "1_40"}));
+    QCOMPARE(book.Letters().Keys(), QStringList({"0_12", "1_40", "0_7"}));
     QCOMPARE(book.Score(), 1);
 }
 

@@ -1,7 +1,7 @@
 #include "bank/Record.h"
 #include "common/Platform.h"
 #include "exam/ExamRules.h"
-#include "exam/FormEx.h"
+#include "exam/ExamWindow.h"
 #include "support/FixtureBank.h"
 #include "support/Looks.h"
 #include "support/MessageBoxCatcher.h"
@@ -25,7 +25,9 @@ constexpr int PoolSize = 60;
 
 // Every exam here draws in a known order unless a case asks for the clock.
 struct Exam : ExamDriver {
-    explicit Exam(FormEx::DrawSource source = InOrder(PoolSize)) : ExamDriver(std::move(source)) {}
+    explicit Exam(ExamWindow::DrawSource source = InOrder(PoolSize)) : ExamDriver(std::move(source))
+    {
+    }
 };
 
 QSet<int> FirstFifty(const QStringList& list)
@@ -109,38 +111,38 @@ void TestExamWindow::opensWaitingForStart()
 {
     Exam exam;
     QVERIFY(exam.Button("cmdStart")->isEnabled());
-    for (const char* name : {"Command1", "Command2", "Command3", "Command4"})
+    for (const char* name : {"cmdNext", "cmdPrevious", "cmdResult", "cmdReview"})
         QVERIFY(!exam.Button(name)->isEnabled());
-    QVERIFY(!exam.window.Timer1->isActive());
-    QCOMPARE(exam.window.Timer1->interval(), 1000);
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 100 题"));
-    QCOMPARE(exam.Text("txtsy"), "100");
-    QCOMPARE(exam.Text("txtsj"), QString());
-    QCOMPARE(exam.Text("txtts"), QString());
-    QCOMPARE(exam.Button("Command3")->text(), QStringLiteral("结    果"));
-    QCOMPARE(exam.window.mts, 1);
+    QVERIFY(!exam.window.clockTimer->isActive());
+    QCOMPARE(exam.window.clockTimer->interval(), 1000);
+    QCOMPARE(exam.Text("txtTotal"), QStringLiteral("共 100 题"));
+    QCOMPARE(exam.Text("txtRemaining"), "100");
+    QCOMPARE(exam.Text("txtClock"), QString());
+    QCOMPARE(exam.Text("txtPosition"), QString());
+    QCOMPARE(exam.Button("cmdResult")->text(), QStringLiteral("结    果"));
+    QCOMPARE(exam.window.position, 1);
 }
 
 void TestExamWindow::startDrawsAndShowsTheFirstQuestion()
 {
     Exam exam;
     exam.Start();
-    QCOMPARE(exam.Text("txtsj"), "45:00");
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
-    QCOMPARE(exam.Text("txtsy"), "100");
-    QVERIFY(exam.window.Timer1->isActive());
-    for (const char* name : {"Command1", "Command2", "Command3"})
+    QCOMPARE(exam.Text("txtClock"), "45:00");
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtRemaining"), "100");
+    QVERIFY(exam.window.clockTimer->isActive());
+    for (const char* name : {"cmdNext", "cmdPrevious", "cmdResult"})
         QVERIFY(exam.Button(name)->isEnabled());
-    QVERIFY(!exam.Button("Command4")->isEnabled());
+    QVERIFY(!exam.Button("cmdReview")->isEnabled());
 
-    for (const QStringList* list : {&exam.window.maryxz, &exam.window.marypd}) {
+    for (const QStringList* list : {&exam.window.choiceDraw, &exam.window.trueFalseDraw}) {
         QCOMPARE(list->first(), QString());
         const QSet<int> numbers = FirstFifty(*list);
         QCOMPARE(numbers.size(), QuestionsPerKind);
         QVERIFY(!numbers.contains(0));
         QVERIFY(*std::max_element(numbers.begin(), numbers.end()) <= PoolSize);
     }
-    QVERIFY(exam.window.mstrxz.startsWith(',') && exam.window.mstrxz.endsWith(','));
+    QVERIFY(exam.window.choiceDrawText.startsWith(',') && exam.window.choiceDrawText.endsWith(','));
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
     QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden()); // never during the exam
@@ -152,20 +154,20 @@ void TestExamWindow::aSecondStartBeginsAfresh()
     exam.Start();
     exam.Choose(0);
     exam.Next();
-    exam.window.Timer1_Timer();
-    const QString firstDraw = exam.window.mstrxz;
+    exam.window.Tick();
+    const QString firstDraw = exam.window.choiceDrawText;
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("重新开始")};
     exam.Start();
     QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
-    QCOMPARE(exam.Text("txtsy"), "100");
-    QCOMPARE(exam.Text("txtsj"), "45:00");
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
-    QVERIFY(exam.window.mstrxz != firstDraw);
+    QCOMPARE(exam.window.answers.Letters().Count(), 0);
+    QCOMPARE(exam.Text("txtRemaining"), "100");
+    QCOMPARE(exam.Text("txtClock"), "45:00");
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
+    QVERIFY(exam.window.choiceDrawText != firstDraw);
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     // Nothing of the first exam was recorded on the way out.
-    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
+    QCOMPARE(exam.window.answers.Letters().Count(), 0);
 }
 
 void TestExamWindow::poolOfExactlyFifty()
@@ -176,8 +178,8 @@ void TestExamWindow::poolOfExactlyFifty()
     QSet<int> all;
     for (int i = 1; i <= QuestionsPerKind; ++i)
         all.insert(i);
-    QCOMPARE(FirstFifty(exam.window.maryxz), all);
-    QCOMPARE(FirstFifty(exam.window.marypd), all);
+    QCOMPARE(FirstFifty(exam.window.choiceDraw), all);
+    QCOMPARE(FirstFifty(exam.window.trueFalseDraw), all);
 }
 
 void TestExamWindow::positionsAndLayouts()
@@ -188,11 +190,11 @@ void TestExamWindow::positionsAndLayouts()
     QCOMPARE(exam.Question(), exam.ExpectedText(50));
     QVERIFY(exam.OptionsShown({"A", "B", "C"}));
     exam.Next();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 51 题"));
-    QCOMPARE(exam.Question(), QStringLiteral("判断题 %1").arg(exam.window.marypd[1]));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 51 题"));
+    QCOMPARE(exam.Question(), QStringLiteral("判断题 %1").arg(exam.window.trueFalseDraw[1]));
     QVERIFY(exam.OptionsShown({QStringLiteral("对"), QStringLiteral("错")}));
     exam.Previous();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 50 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 50 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(50));
 }
 
@@ -201,11 +203,11 @@ void TestExamWindow::movesWrapAround()
     Exam exam;
     exam.Start();
     exam.Previous();
-    QCOMPARE(exam.window.mts, 100);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+    QCOMPARE(exam.window.position, 100);
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 100 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(100));
     exam.Next();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }
 
@@ -213,32 +215,32 @@ void TestExamWindow::recordsTheChoiceWhenLeaving()
 {
     Exam exam;
     exam.Start();
-    const QString id = "0_" + exam.window.maryxz[1];
+    const QString id = "0_" + exam.window.choiceDraw[1];
     exam.Next(); // left without a choice: nothing recorded
-    QCOMPARE(exam.window.answers.mdictan().Count(), 0);
-    QCOMPARE(exam.Text("txtsy"), "100");
+    QCOMPARE(exam.window.answers.Letters().Count(), 0);
+    QCOMPARE(exam.Text("txtRemaining"), "100");
 
     exam.Previous();
     exam.Choose(exam.RightOption(1));
     exam.Next();
-    QCOMPARE(exam.window.answers.mdictan().Item(id), QString(QChar(u'A' + exam.RightOption(1))));
-    QVERIFY(exam.window.answers.mdictgd().Exists(id));
-    QCOMPARE(exam.Text("txtsy"), "99");
+    QCOMPARE(exam.window.answers.Letters().Item(id), QString(QChar(u'A' + exam.RightOption(1))));
+    QVERIFY(exam.window.answers.Right().Exists(id));
+    QCOMPARE(exam.Text("txtRemaining"), "99");
     QVERIFY(!exam.Option(0)->isChecked() && !exam.Option(1)->isChecked() && !exam.Option(2)->isChecked());
 
     exam.Previous(); // the recorded choice comes back
     QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
     exam.Choose(exam.WrongOption(1));
     exam.Next();
-    QCOMPARE(exam.window.answers.mdictan().Count(), 1);
-    QVERIFY(exam.window.answers.mdicterr().Exists(id));
-    QVERIFY(!exam.window.answers.mdictgd().Exists(id));
+    QCOMPARE(exam.window.answers.Letters().Count(), 1);
+    QVERIFY(exam.window.answers.Wrong().Exists(id));
+    QVERIFY(!exam.window.answers.Right().Exists(id));
 
     // A true/false question records 对 as A and 错 as B, never C.
     exam.GoTo(51);
     exam.Choose(1);
     exam.Next();
-    QCOMPARE(exam.window.answers.mdictan().Item("1_" + exam.window.marypd[1]), "B");
+    QCOMPARE(exam.window.answers.Letters().Item("1_" + exam.window.trueFalseDraw[1]), "B");
 }
 
 void TestExamWindow::remainingCountsEveryAnswer_data()
@@ -260,7 +262,7 @@ void TestExamWindow::remainingCountsEveryAnswer()
     exam.GoTo(position);
     exam.Choose(right ? exam.RightOption(position) : exam.WrongOption(position));
     exam.Next();
-    QCOMPARE(exam.Text("txtsy"), "99");
+    QCOMPARE(exam.Text("txtRemaining"), "99");
 }
 
 void TestExamWindow::result()
@@ -279,10 +281,10 @@ void TestExamWindow::result()
     QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 1分"));
     QCOMPARE(boxes.seen[1].caption, QStringLiteral("测试结果"));
     QCOMPARE(boxes.seen[1].icon, QMessageBox::Information);
-    for (const char* name : {"Command1", "Command2", "Command3"})
+    for (const char* name : {"cmdNext", "cmdPrevious", "cmdResult"})
         QVERIFY(!exam.Button(name)->isEnabled());
-    QVERIFY(exam.Button("Command4")->isEnabled());
-    QVERIFY(!exam.window.Timer1->isActive());
+    QVERIFY(exam.Button("cmdReview")->isEnabled());
+    QVERIFY(!exam.window.clockTimer->isActive());
     // The score of a handed-in exam never changes: its key does nothing either.
     QTest::keyClick(&exam.window, Qt::Key_J, Qt::ControlModifier);
     QTest::qWait(300);
@@ -290,7 +292,7 @@ void TestExamWindow::result()
 
     // A new exam has nothing to review until it is handed in; one without wrong answers never.
     exam.Start();
-    QVERIFY(!exam.Button("Command4")->isEnabled());
+    QVERIFY(!exam.Button("cmdReview")->isEnabled());
     for (int p = 1; p <= ExamQuestions; ++p) {
         exam.Choose(exam.RightOption(p));
         exam.Next();
@@ -298,7 +300,7 @@ void TestExamWindow::result()
     exam.Result(); // all answered: no question
     QCOMPARE(boxes.seen.size(), 3);
     QCOMPARE(boxes.seen[2].text, QStringLiteral("您的得分为： 100分"));
-    QVERIFY(!exam.Button("Command4")->isEnabled());
+    QVERIFY(!exam.Button("cmdReview")->isEnabled());
 }
 
 void TestExamWindow::handInAsksWhileQuestionsAreOpen_data()
@@ -342,13 +344,13 @@ void TestExamWindow::handInAsksWhileQuestionsAreOpen()
         QCOMPARE(boxes.seen[0].defaultButton, QStringLiteral("继续考试"));
     }
     QCOMPARE(boxes.seen.size(), (question.isEmpty() ? 0 : 1) + (handedIn ? 1 : 0));
-    QCOMPARE(exam.window.Timer1->isActive(), !handedIn);
-    QCOMPARE(exam.Button("Command3")->isEnabled(), !handedIn);
+    QCOMPARE(exam.window.clockTimer->isActive(), !handedIn);
+    QCOMPARE(exam.Button("cmdResult")->isEnabled(), !handedIn);
     if (handedIn) {
         QCOMPARE(boxes.seen.last().text, QStringLiteral("您的得分为： %1分").arg(answered));
-        QCOMPARE(exam.Text("txtsy"), QString::number(ExamQuestions - answered));
+        QCOMPARE(exam.Text("txtRemaining"), QString::number(ExamQuestions - answered));
     } else { // the exam goes on where it was, the choice on display kept
-        QCOMPARE(exam.window.mts, answered);
+        QCOMPARE(exam.window.position, answered);
         QVERIFY(exam.Option(exam.RightOption(answered))->isChecked());
         QVERIFY(exam.Option(0)->isEnabled());
     }
@@ -408,13 +410,13 @@ void TestExamWindow::leavingARunningExamAsks()
     if (close) {
         QCOMPARE(exam.window.isVisible(), !left);
     } else if (left) {
-        QVERIFY(exam.window.Timer1->isActive());
+        QVERIFY(exam.window.clockTimer->isActive());
         QVERIFY(!exam.Option(0)->isChecked() && !exam.Option(1)->isChecked());
     }
     if (!left) {
-        QVERIFY(exam.window.Timer1->isActive());
+        QVERIFY(exam.window.clockTimer->isActive());
         QVERIFY(exam.Option(exam.RightOption(1))->isChecked());
-        QCOMPARE(exam.Text("txtsy"), "99");
+        QCOMPARE(exam.Text("txtRemaining"), "99");
     }
 }
 
@@ -425,13 +427,13 @@ void TestExamWindow::timeUpWhileAskedToHandIn()
     Exam exam;
     exam.Start();
     exam.Choose(exam.RightOption(1));
-    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    exam.Get<QLineEdit>("txtClock")->setText("00:00");
     std::unique_ptr<MessageBoxCatcher> boxes;
     // Runs inside the question: the tick hands in, then the learner answers.
     QTimer::singleShot(0, this, [&] {
         boxes = std::make_unique<MessageBoxCatcher>();
         boxes->answers = {QStringLiteral("确定交卷")};
-        exam.window.Timer1_Timer();
+        exam.window.Tick();
     });
     exam.Result();
     QVERIFY(boxes);
@@ -439,7 +441,7 @@ void TestExamWindow::timeUpWhileAskedToHandIn()
     QCOMPARE(boxes->seen[0].text, QStringLiteral("考试时间到\n您的得分为： 1分"));
     QCOMPARE(boxes->seen[1].text, QStringLiteral("还有 99 题未答，确定交卷吗？"));
     QVERIFY(boxes->answers.isEmpty());
-    QVERIFY(!exam.Button("Command3")->isEnabled());
+    QVERIFY(!exam.Button("cmdResult")->isEnabled());
 }
 
 void TestExamWindow::resultRecordsTheChoiceOnDisplay()
@@ -447,14 +449,14 @@ void TestExamWindow::resultRecordsTheChoiceOnDisplay()
     Exam exam;
     exam.Start();
     exam.Choose(exam.RightOption(1));
-    QCOMPARE(exam.Text("txtsy"), "99"); // counted as soon as it is chosen
+    QCOMPARE(exam.Text("txtRemaining"), "99"); // counted as soon as it is chosen
     QCOMPARE(exam.Mark(1), "answered");
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
     QCOMPARE(boxes.seen[1].text, QStringLiteral("您的得分为： 1分"));
-    QVERIFY(exam.window.answers.mdictgd().Exists("0_" + exam.window.maryxz[1]));
-    QCOMPARE(exam.Text("txtsy"), "99");
+    QVERIFY(exam.window.answers.Right().Exists("0_" + exam.window.choiceDraw[1]));
+    QCOMPARE(exam.Text("txtRemaining"), "99");
     // The question stays, now with its answer; its options are shut.
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     QVERIFY(!exam.Option(0)->isEnabled());
@@ -466,33 +468,33 @@ void TestExamWindow::clockCountsDownAndEndsTheExam()
 {
     Exam exam;
     exam.Start();
-    exam.window.Timer1_Timer();
-    QCOMPARE(exam.Text("txtsj"), "44:59");
+    exam.window.Tick();
+    QCOMPARE(exam.Text("txtClock"), "44:59");
     exam.Choose(exam.RightOption(1));
     exam.Next();
     exam.Choose(exam.WrongOption(2));
     exam.Next();
     exam.Choose(exam.RightOption(3)); // on display at time-up: counted as a hand-in counts it
 
-    exam.Get<QLineEdit>("txtsj")->setText("00:01");
+    exam.Get<QLineEdit>("txtClock")->setText("00:01");
     MessageBoxCatcher boxes;
-    exam.window.Timer1_Timer();
-    QCOMPARE(exam.Text("txtsj"), "00:00");
+    exam.window.Tick();
+    QCOMPARE(exam.Text("txtClock"), "00:00");
     QCOMPARE(boxes.seen.size(), 0);
-    exam.window.Timer1_Timer(); // time-up hands in without asking
+    exam.window.Tick(); // time-up hands in without asking
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].text, QStringLiteral("考试时间到\n您的得分为： 2分"));
-    QCOMPARE(exam.Text("txtsj"), "00:00");
-    QCOMPARE(exam.Text("txtsy"), "97");
+    QCOMPARE(exam.Text("txtClock"), "00:00");
+    QCOMPARE(exam.Text("txtRemaining"), "97");
     QCOMPARE(exam.Get<QLabel>("lblScore")->text(), QStringLiteral("2分"));
-    QVERIFY(!exam.window.Timer1->isActive());
-    for (const char* name : {"Command1", "Command2", "Command3"})
+    QVERIFY(!exam.window.clockTimer->isActive());
+    for (const char* name : {"cmdNext", "cmdPrevious", "cmdResult"})
         QVERIFY(!exam.Button(name)->isEnabled());
-    QVERIFY(exam.Button("Command4")->isEnabled());
+    QVERIFY(exam.Button("cmdReview")->isEnabled());
     exam.Result(); // shut for good
     QCOMPARE(boxes.seen.size(), 1);
     exam.Review();
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 1 题"));
+    QCOMPARE(exam.Text("txtTotal"), QStringLiteral("共 1 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(2));
 }
 
@@ -512,20 +514,20 @@ void TestExamWindow::clockStopsAtTheResult()
     exam.Next();
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
-    exam.Get<QLineEdit>("txtsj")->setText(timeUp ? "00:00" : "31:07");
+    exam.Get<QLineEdit>("txtClock")->setText(timeUp ? "00:00" : "31:07");
     if (timeUp)
-        exam.window.Timer1_Timer();
+        exam.window.Tick();
     else
         exam.Result();
     const auto results = boxes.seen.size();
     exam.Review();
     // Ticks as fast as the event loop allows: none may come after the result.
-    exam.window.Timer1->setInterval(1);
+    exam.window.clockTimer->setInterval(1);
     QTest::qWait(50);
     QCOMPARE(boxes.seen.size(), results);
-    QCOMPARE(exam.Text("txtsj"), timeUp ? "00:00" : "31:07");
-    QVERIFY(exam.Button("Command1")->isEnabled());
-    QVERIFY(exam.Button("Command2")->isEnabled());
+    QCOMPARE(exam.Text("txtClock"), timeUp ? "00:00" : "31:07");
+    QVERIFY(exam.Button("cmdNext")->isEnabled());
+    QVERIFY(exam.Button("cmdPrevious")->isEnabled());
     QCOMPARE(exam.Question(), exam.ExpectedText(1)); // the reviewed question stays
 }
 
@@ -545,19 +547,19 @@ void TestExamWindow::reviewReplaysWrongAnswers()
     exam.Next();
     exam.Choose(exam.RightOption(4));
     exam.Next();
-    QCOMPARE(exam.window.mts, 5);
+    QCOMPARE(exam.window.position, 5);
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
     QCOMPARE(exam.Yours(), QStringLiteral("你的答案：未作答")); // position 5, left open
 
     exam.Review();
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 3 题"));
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
-    QCOMPARE(exam.Text("txtsy"), QString());
-    QVERIFY(!exam.Button("Command3")->isEnabled());
-    QVERIFY(exam.Button("Command1")->isEnabled());
-    QVERIFY(exam.window.mblnreview);
+    QCOMPARE(exam.Text("txtTotal"), QStringLiteral("共 3 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtRemaining"), QString());
+    QVERIFY(!exam.Button("cmdResult")->isEnabled());
+    QVERIFY(exam.Button("cmdNext")->isEnabled());
+    QVERIFY(exam.window.reviewing);
 
     const QStringList expected = {exam.ExpectedText(51), exam.ExpectedText(2), exam.ExpectedText(3)};
     const QList<int> rightOptions = {exam.RightOption(51), exam.RightOption(2), exam.RightOption(3)};
@@ -579,18 +581,18 @@ void TestExamWindow::reviewReplaysWrongAnswers()
              FixtureBank::ChoiceExplanation(exam.NumberAt(2)));
     exam.Next();
     exam.Next();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
     exam.Previous();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 3 题"));
     QCOMPARE(exam.Question(), expected[2]);
-    QCOMPARE(exam.window.answers.mdictan().Count(), 4); // the review records nothing
+    QCOMPARE(exam.window.answers.Letters().Count(), 4); // the review records nothing
 
     exam.Review(); // again: back to position 1
-    QCOMPARE(exam.window.mts, 1);
+    QCOMPARE(exam.window.position, 1);
     QCOMPARE(exam.Question(), expected[0]);
 
     exam.Start(); // leaves review mode, options usable again
-    QVERIFY(!exam.window.mblnreview);
+    QVERIFY(!exam.window.reviewing);
     QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
     QVERIFY(exam.Get<QLabel>("lblYours")->isHidden());
     QVERIFY(exam.Option(0)->isEnabled());
@@ -610,8 +612,8 @@ void TestExamWindow::noReviewDuringAnExam()
     exam.GoTo(2);
     exam.Choose(exam.WrongOption(2));
     exam.Review();
-    QVERIFY(!exam.window.mblnreview);
-    QVERIFY(exam.window.Timer1->isActive());
+    QVERIFY(!exam.window.reviewing);
+    QVERIFY(exam.window.clockTimer->isActive());
     QCOMPARE(exam.Question(), exam.ExpectedText(2));
     QVERIFY(exam.Option(exam.WrongOption(2))->isChecked());
     QVERIFY(exam.Get<QPlainTextEdit>("txtExplain")->isHidden());
@@ -638,7 +640,7 @@ void TestExamWindow::cardShowsAnyQuestionOfAHandedInExam()
     QVERIFY(exam.Cell(3)->isEnabled());
 
     QTest::mouseClick(exam.Cell(3), Qt::LeftButton);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 3 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(3));
     QVERIFY(exam.Option(exam.RightOption(3))->isChecked());
     QCOMPARE(exam.Right(), QStringLiteral("正确答案：") + letter(exam.RightOption(3)));
@@ -652,20 +654,20 @@ void TestExamWindow::cardShowsAnyQuestionOfAHandedInExam()
     QCOMPARE(exam.Right(),
              QStringLiteral("正确答案：") +
                  (exam.RightOption(51) == 0 ? QStringLiteral("对") : QStringLiteral("错")));
-    QCOMPARE(exam.window.answers.mdictan().Count(), 3); // looking records nothing
+    QCOMPARE(exam.window.answers.Letters().Count(), 3); // looking records nothing
 
     exam.Review(); // wrong at 1, then 4
     QTest::mouseClick(exam.Cell(4), Qt::LeftButton);
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 2 题"));
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(exam.Text("txtTotal"), QStringLiteral("共 2 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 2 题"));
     QCOMPARE(exam.Yours(), QStringLiteral("你的答案：") + letter(exam.WrongOption(4)));
     exam.Next();
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
     QTest::mouseClick(exam.Cell(60), Qt::LeftButton); // not wrong: out of the review's order
-    QCOMPARE(exam.Text("txtzs"), QStringLiteral("共 100 题"));
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 60 题"));
+    QCOMPARE(exam.Text("txtTotal"), QStringLiteral("共 100 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 60 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(60));
-    QVERIFY(!exam.Button("Command1")->isEnabled());
+    QVERIFY(!exam.Button("cmdNext")->isEnabled());
     exam.Review(); // the wrong answers from the first again
     QCOMPARE(exam.Question(), exam.ExpectedText(1));
 }
@@ -692,10 +694,10 @@ void TestExamWindow::shortPoolEndsTheStartInOrder()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("题库题目不足，无法开始考试"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
-    QVERIFY(!exam.window.Timer1->isActive());
-    for (const char* name : {"Command1", "Command2", "Command3"})
+    QVERIFY(!exam.window.clockTimer->isActive());
+    for (const char* name : {"cmdNext", "cmdPrevious", "cmdResult"})
         QVERIFY(!exam.Button(name)->isEnabled());
-    QCOMPARE(exam.Text("txtsj"), QString());
+    QCOMPARE(exam.Text("txtClock"), QString());
     QCOMPARE(exam.Question(), QString());
 }
 
@@ -772,17 +774,17 @@ void TestExamWindow::keysAnswerAndStep()
     QVERIFY(exam.Option(2)->isChecked());
     exam.Option(2)->setFocus(); // an option's own arrow keys would move within the options
     QTest::keyClick(exam.Option(2), Qt::Key_Right);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
-    QCOMPARE(exam.window.answers.mdictan().Item("0_" + exam.window.maryxz[1]), "C");
-    exam.Get<QPlainTextEdit>("txt")->setFocus();
-    QTest::keyClick(exam.Get<QPlainTextEdit>("txt"), Qt::Key_PageUp);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 2 题"));
+    QCOMPARE(exam.window.answers.Letters().Item("0_" + exam.window.choiceDraw[1]), "C");
+    exam.Get<QPlainTextEdit>("txtQuestion")->setFocus();
+    QTest::keyClick(exam.Get<QPlainTextEdit>("txtQuestion"), Qt::Key_PageUp);
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 1 题"));
     QVERIFY(exam.Option(2)->isChecked());
     QTest::keyClick(&exam.window, Qt::Key_Left); // wraps as the button does
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 100 题"));
     QTest::keyClick(&exam.window, Qt::Key_Return);
     QTest::keyClick(&exam.window, Qt::Key_PageDown);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 2 题"));
 
     exam.GoTo(51); // true/false: A/1 is 对, B/2 is 错, C/3 nothing
     QTest::keyClick(&exam.window, Qt::Key_3);
@@ -792,8 +794,8 @@ void TestExamWindow::keysAnswerAndStep()
     QVERIFY(exam.Option(1)->isChecked());
     QTest::keyClick(&exam.window, Qt::Key_1);
     QVERIFY(exam.Option(0)->isChecked());
-    QVERIFY(exam.Button("Command1")->toolTip().contains(QStringLiteral("→")));
-    QVERIFY(exam.Button("Command2")->toolTip().contains(QStringLiteral("←")));
+    QVERIFY(exam.Button("cmdNext")->toolTip().contains(QStringLiteral("→")));
+    QVERIFY(exam.Button("cmdPrevious")->toolTip().contains(QStringLiteral("←")));
 }
 
 void TestExamWindow::keysOnlyWhereAClickWould()
@@ -801,15 +803,15 @@ void TestExamWindow::keysOnlyWhereAClickWould()
     Exam exam;
     QVERIFY(QTest::qWaitForWindowActive(&exam.window));
     QTest::keyClick(&exam.window, Qt::Key_Right); // before a start: nothing to step
-    QCOMPARE(exam.window.mts, 1);
-    QCOMPARE(exam.Text("txtts"), QString());
+    QCOMPARE(exam.window.position, 1);
+    QCOMPARE(exam.Text("txtPosition"), QString());
     exam.Start();
     exam.Choose(exam.WrongOption(1));
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
     QTest::keyClick(&exam.window, Qt::Key_Right); // stepping ended with the result
-    QCOMPARE(exam.window.mts, 1);
+    QCOMPARE(exam.window.position, 1);
     exam.Review();
     const int right = exam.RightOption(1);
     QTest::keyClick(&exam.window, right == 0 ? Qt::Key_B : Qt::Key_A); // review options are shut
@@ -826,8 +828,8 @@ void TestExamWindow::holdingTheNextKeyRecordsEveryAnswer()
         QTest::keyClick(&exam.window, p % 2 ? Qt::Key_1 : Qt::Key_2);
         QTest::keyPress(&exam.window, Qt::Key_Right);
     }
-    QCOMPARE(exam.window.answers.mdictan().Count(), ExamQuestions);
-    QCOMPARE(exam.Text("txtsy"), "0");
+    QCOMPARE(exam.window.answers.Letters().Count(), ExamQuestions);
+    QCOMPARE(exam.Text("txtRemaining"), "0");
 }
 
 void TestExamWindow::answerCardFollowsTheExam()
@@ -835,7 +837,7 @@ void TestExamWindow::answerCardFollowsTheExam()
     Exam exam;
     const auto cell = [&](int p) { return exam.Get<QToolButton>(qPrintable(QStringLiteral("card_%1").arg(p))); };
     const auto mark = [&](int p) { return cell(p)->property("mark").toString(); };
-    QVERIFY(exam.Get<QWidget>("answerCard"));
+    QVERIFY(exam.Get<QWidget>("cardAnswers"));
     QVERIFY(!cell(1)->isEnabled() && !cell(100)->isEnabled());
     exam.Start();
     QVERIFY(cell(1)->isEnabled() && cell(100)->isEnabled());
@@ -867,13 +869,13 @@ void TestExamWindow::answerCardClickRecordsFirst()
     exam.Start();
     exam.Choose(exam.RightOption(1));
     QTest::mouseClick(exam.Get<QToolButton>("card_87"), Qt::LeftButton);
-    QCOMPARE(exam.window.mts, 87);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 87 题"));
+    QCOMPARE(exam.window.position, 87);
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 87 题"));
     QCOMPARE(exam.Question(), exam.ExpectedText(87));
-    QCOMPARE(exam.Text("txtsy"), "99");
-    QVERIFY(exam.window.answers.mdictgd().Exists("0_" + exam.window.maryxz[1]));
+    QCOMPARE(exam.Text("txtRemaining"), "99");
+    QVERIFY(exam.window.answers.Right().Exists("0_" + exam.window.choiceDraw[1]));
     exam.Next();
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 88 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 88 题"));
 }
 
 void TestExamWindow::verdict_data()
@@ -902,8 +904,8 @@ void TestExamWindow::verdict()
     }
     MessageBoxCatcher boxes;
     if (timeUp) {
-        exam.Get<QLineEdit>("txtsj")->setText("00:00");
-        exam.window.Timer1_Timer();
+        exam.Get<QLineEdit>("txtClock")->setText("00:00");
+        exam.window.Tick();
     } else {
         exam.Result();
     }
@@ -942,7 +944,7 @@ void TestExamWindow::resultInTheWindow()
         exam.Choose(p <= right ? exam.RightOption(p) : exam.WrongOption(p));
         exam.Next();
     }
-    exam.Get<QLineEdit>("txtsj")->setText(clock);
+    exam.Get<QLineEdit>("txtClock")->setText(clock);
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
     exam.Result();
@@ -981,9 +983,9 @@ void TestExamWindow::clockTurnsRedInTheLastMinutes()
     QFETCH(bool, red);
     Exam exam;
     exam.Start();
-    auto* clock = exam.Get<QLineEdit>("txtsj");
+    auto* clock = exam.Get<QLineEdit>("txtClock");
     clock->setText(before);
-    exam.window.Timer1_Timer();
+    exam.window.Tick();
     QCOMPARE(PixelsOf(clock, WrongColour) > 0, red);
     QCOMPARE(PixelsOf(clock, Qt::black, 60) > 0, !red);
     exam.Start(); // a new exam starts black
@@ -1020,7 +1022,7 @@ void TestExamWindow::reviewShowsTheRightAnswerInGreen()
     // The explanation has room: at least as tall as the question box.
     auto* explanation = exam.Get<QPlainTextEdit>("txtExplain");
     QVERIFY(!explanation->isHidden());
-    QVERIFY(explanation->height() >= exam.Get<QPlainTextEdit>("txt")->height() * 2 / 3);
+    QVERIFY(explanation->height() >= exam.Get<QPlainTextEdit>("txtQuestion")->height() * 2 / 3);
 }
 
 void TestExamWindow::answerCardByKeys()
@@ -1039,10 +1041,11 @@ void TestExamWindow::answerCardByKeys()
     press(Qt::Key_Right);
     press(Qt::Key_Down);
     QCOMPARE(exam.window.focusWidget(), exam.Cell(12));
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 1 题")); // the arrows moved on the card only
+    QCOMPARE(exam.Text("txtPosition"),
+             QStringLiteral("第 1 题")); // the arrows moved on the card only
     press(Qt::Key_Return);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 12 题"));
-    QCOMPARE(exam.Text("txtsy"), "99");
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 12 题"));
+    QCOMPARE(exam.Text("txtRemaining"), "99");
     QCOMPARE(exam.window.focusWidget(), exam.Cell(12));
     press(Qt::Key_Up);
     press(Qt::Key_Left);
@@ -1051,7 +1054,7 @@ void TestExamWindow::answerCardByKeys()
     press(Qt::Key_End);
     QCOMPARE(exam.window.focusWidget(), exam.Cell(100));
     press(Qt::Key_Space);
-    QCOMPARE(exam.Text("txtts"), QStringLiteral("第 100 题"));
+    QCOMPARE(exam.Text("txtPosition"), QStringLiteral("第 100 题"));
 
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
@@ -1069,18 +1072,18 @@ void TestExamWindow::buttonKeys()
     // A button's key presses it visibly: the click comes a moment later.
     const auto ctrl = [&](Qt::Key key) { QTest::keyClick(&exam.window, key, Qt::ControlModifier); };
     ctrl(Qt::Key_N);
-    QTRY_VERIFY(exam.window.Timer1->isActive());
+    QTRY_VERIFY(exam.window.clockTimer->isActive());
     exam.Choose(exam.WrongOption(1));
     MessageBoxCatcher boxes;
     boxes.answers = {QStringLiteral("确定交卷")};
     ctrl(Qt::Key_J);
-    QTRY_VERIFY(!exam.window.Timer1->isActive());
+    QTRY_VERIFY(!exam.window.clockTimer->isActive());
     exam.window.activateWindow(); // the offscreen platform leaves that to the learner
     QVERIFY(QTest::qWaitForWindowActive(&exam.window));
     ctrl(Qt::Key_R);
-    QTRY_VERIFY(exam.window.mblnreview);
+    QTRY_VERIFY(exam.window.reviewing);
     for (const auto& [name, key] :
-         {std::pair{"cmdStart", "Ctrl+N"}, {"Command3", "Ctrl+J"}, {"Command4", "Ctrl+R"}})
+         {std::pair{"cmdStart", "Ctrl+N"}, {"cmdResult", "Ctrl+J"}, {"cmdReview", "Ctrl+R"}})
         QVERIFY2(exam.Button(name)->toolTip().contains(QLatin1String(key)), name);
 }
 

@@ -1,4 +1,4 @@
-#include "links/FormNet.h"
+#include "links/LinksWindow.h"
 
 #include "support/MessageBoxCatcher.h"
 #include "support/UrlCatcher.h"
@@ -12,7 +12,7 @@
 namespace {
 QLabel* Site(const QWidget& window, int i)
 {
-    return window.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
+    return window.findChild<QLabel*>(QStringLiteral("lblSite%1").arg(i));
 }
 } // namespace
 
@@ -29,14 +29,14 @@ private slots:
 
 void TestLinksWindow::everyLabelOpensItsOwnAddress()
 {
-    FormNet window;
+    LinksWindow window;
     window.show();
     QCOMPARE(window.windowTitle(), QStringLiteral("常用网址"));
     QCOMPARE(Site(window, 0)->text(), QStringLiteral("中国驾校网"));
     QCOMPARE(Site(window, 14)->text(), QStringLiteral("汽车之家"));
     UrlCatcher urls;
     QSet<QString> addresses;
-    for (int i = 0; i < FormNet::SiteCount; ++i) {
+    for (int i = 0; i < LinksWindow::SiteCount; ++i) {
         QLabel* label = Site(window, i);
         QVERIFY(label);
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
@@ -48,28 +48,28 @@ void TestLinksWindow::everyLabelOpensItsOwnAddress()
         QVERIFY(tag.startsWith("https://"));
         addresses.insert(tag);
     }
-    QCOMPARE(addresses.size(), FormNet::SiteCount);
+    QCOMPARE(addresses.size(), LinksWindow::SiteCount);
 }
 
 void TestLinksWindow::onlyWebAddressesOpen()
 {
-    FormNet window;
+    LinksWindow window;
     UrlCatcher urls;
     Site(window, 3)->setProperty("tag", "file:///etc/passwd");
-    window.Label1_Click(3);
+    window.OpenSite(3);
     Site(window, 3)->setProperty("tag", "ftp://example.org/");
-    window.Label1_Click(3);
+    window.OpenSite(3);
     QCOMPARE(urls.opened.size(), 0);
 }
 
 void TestLinksWindow::severalWindowsAtOnce()
 {
-    auto* first = new FormNet();
-    auto* second = new FormNet();
+    auto* first = new LinksWindow();
+    auto* second = new LinksWindow();
     first->setAttribute(Qt::WA_DeleteOnClose);
     first->show();
     second->show();
-    QTest::mouseClick(first->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(first->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
     QVERIFY(!first->isVisible() || first->isHidden());
     QVERIFY(second->isVisible());
     UrlCatcher urls;
@@ -80,24 +80,24 @@ void TestLinksWindow::severalWindowsAtOnce()
 
 void TestLinksWindow::keyboardReachesEverySite()
 {
-    FormNet window;
+    LinksWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     UrlCatcher urls;
     Site(window, 0)->setFocus();
-    for (int i = 0; i < FormNet::SiteCount; ++i) {
+    for (int i = 0; i < LinksWindow::SiteCount; ++i) {
         QCOMPARE(QApplication::focusWidget(), Site(window, i));
         QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Space : Qt::Key_Return);
         QCOMPARE(urls.opened.size(), i + 1);
         QCOMPARE(urls.opened.last(), QUrl(Site(window, i)->property("tag").toString()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    QCOMPARE(QApplication::focusWidget(), window.findChild<QPushButton*>("Command1"));
+    QCOMPARE(QApplication::focusWidget(), window.findChild<QPushButton*>("cmdClose"));
 }
 
 void TestLinksWindow::escapeCloses()
 {
-    FormNet window;
+    LinksWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(Site(window, 4), Qt::Key_Escape);
@@ -106,11 +106,11 @@ void TestLinksWindow::escapeCloses()
 
 void TestLinksWindow::anAddressNothingOpensIsShown()
 {
-    FormNet window;
+    LinksWindow window;
     UrlCatcher refusing(UrlCatcher::Refuse);
     MessageBoxCatcher boxes;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
-    window.Label1_Click(6);
+    window.OpenSite(6);
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QVERIFY(boxes.seen[0].text.contains(QStringLiteral("https://jtgl.beijing.gov.cn")));

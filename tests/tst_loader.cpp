@@ -1,4 +1,4 @@
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
@@ -7,9 +7,9 @@
 #include "bank/Record.h"
 #include "bank/Topics.h"
 #include "common/Platform.h"
-#include "exam/FormEx.h"
-#include "practice/FormLen.h"
-#include "progress/FormStudy.h"
+#include "exam/ExamWindow.h"
+#include "practice/PracticeWindow.h"
+#include "progress/StudyWindow.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "tools/BankSource.h"
@@ -375,12 +375,12 @@ void TestLoader::examFilesByKind()
     fixture.Write({Judge("j1"), Choice("c1"), Judge("j2"), Choice("c2"), Judge("j3")});
     fixture.Use();
     MessageBoxCatcher boxes;
-    FormEx exam;
+    ExamWindow exam;
     QVERIFY(!exam.ReadData()); // too few questions for an exam, but the pools are filled
-    QCOMPARE(exam.mdictpd.Keys(), QStringList({"k_1", "k_2", "k_3"}));
-    QCOMPARE(exam.mdictxz.Keys(), QStringList({"k_1", "k_2"}));
-    QVERIFY(exam.mdictpd.Item("k_2").startsWith("j2(::)1(::)0(::)B(::)"));
-    QVERIFY(exam.mdictxz.Item("k_2").startsWith("c2(::)"));
+    QCOMPARE(exam.trueFalsePool.Keys(), QStringList({"k_1", "k_2", "k_3"}));
+    QCOMPARE(exam.choicePool.Keys(), QStringList({"k_1", "k_2"}));
+    QVERIFY(exam.trueFalsePool.Item("k_2").startsWith("j2(::)1(::)0(::)B(::)"));
+    QVERIFY(exam.choicePool.Item("k_2").startsWith("c2(::)"));
 }
 
 void TestLoader::practiceFilesByChapter()
@@ -390,12 +390,12 @@ void TestLoader::practiceFilesByChapter()
                    Choice("zero", "0"), Choice("word", "x"), Choice("signed", "+2"),
                    Choice("padded", "01"), Choice("ten", "10")});
     fixture.Use();
-    FormLen practice;
-    QCOMPARE(practice.maryzs, (std::array<int, 10>{2, 0, 2, 0, 0, 0, 0, 0, 0, 1}));
-    QCOMPARE(practice.mdictzj[2].Keys(), QStringList({"k_1", "k_2"}));
-    QVERIFY(practice.mdictzj[2].Item("k_2").startsWith("b(::)"));
-    QVERIFY(practice.mdictzj[0].Item("k_2").startsWith("padded(::)"));
-    QVERIFY(practice.mdictzj[9].Item("k_1").startsWith("ten(::)"));
+    PracticeWindow practice;
+    QCOMPARE(practice.chapterSizes, (std::array<int, 10>{2, 0, 2, 0, 0, 0, 0, 0, 0, 1}));
+    QCOMPARE(practice.chapterPools[2].Keys(), QStringList({"k_1", "k_2"}));
+    QVERIFY(practice.chapterPools[2].Item("k_2").startsWith("b(::)"));
+    QVERIFY(practice.chapterPools[0].Item("k_2").startsWith("padded(::)"));
+    QVERIFY(practice.chapterPools[9].Item("k_1").startsWith("ten(::)"));
 }
 
 void TestLoader::windowsTellWhyTheBankCannotBeRead_data()
@@ -426,21 +426,21 @@ void TestLoader::windowsTellWhyTheBankCannotBeRead()
     }
     fixture.Use();
     MessageBoxCatcher boxes;
-    FormLen practice;
-    FormEx exam;
-    exam.cmdStart_Click();
-    FormStudy study;
-    FormMain main; // its pass forecast reads the bank chosen
-    main.findChild<QComboBox*>(QStringLiteral("cbl"))->setCurrentIndex(0);
-    main.cbl_Change(); // told once, not at every return to the main window
+    PracticeWindow practice;
+    ExamWindow exam;
+    exam.StartExam();
+    StudyWindow study;
+    MainWindow main; // its pass forecast reads the bank chosen
+    main.findChild<QComboBox*>(QStringLiteral("cboBank"))->setCurrentIndex(0);
+    main.BankChanged(); // told once, not at every return to the main window
     QCOMPARE(boxes.seen.size(), 4);
     for (const auto& box : boxes.seen) {
         QVERIFY2(box.text.startsWith(notice), qPrintable(box.text));
         QCOMPARE(box.caption, QStringLiteral("提示信息"));
         QCOMPARE(box.icon, QMessageBox::Warning);
     }
-    QCOMPARE(practice.maryzs, (std::array<int, 10>{}));
-    QCOMPARE(exam.mdictxz.Count(), 0);
+    QCOMPARE(practice.chapterSizes, (std::array<int, 10>{}));
+    QCOMPARE(exam.choicePool.Count(), 0);
 }
 
 void TestLoader::poolsKeepInsertionOrder()

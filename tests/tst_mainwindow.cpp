@@ -1,15 +1,15 @@
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 #include "common/Platform.h"
-#include "exam/FormEx.h"
-#include "links/FormNet.h"
-#include "practice/FormLen.h"
-#include "progress/FormStudy.h"
-#include "search/FormSearch.h"
-#include "topics/FormTopics.h"
+#include "exam/ExamWindow.h"
+#include "links/LinksWindow.h"
+#include "practice/PracticeWindow.h"
+#include "progress/StudyWindow.h"
+#include "search/SearchWindow.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
-#include "support/UrlCatcher.h"
 #include "support/TopLevelWindows.h"
+#include "support/UrlCatcher.h"
+#include "topics/TopicsWindow.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -66,7 +66,7 @@ private slots:
 
 private:
     FixtureBank fixture;
-    FormMain* main = nullptr;
+    MainWindow* main = nullptr;
 };
 
 void TestMainWindow::init()
@@ -75,25 +75,25 @@ void TestMainWindow::init()
     fixture.Use();
     BankFile.clear();
     AppSettings().clear();
-    main = new FormMain();
+    main = new MainWindow();
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
 }
 
 void TestMainWindow::startsWithNoBankChosen()
 {
-    auto* cbl = main->findChild<QComboBox*>("cbl");
-    QCOMPARE(cbl->count(), 1);
-    QCOMPARE(cbl->itemText(0), QStringLiteral("北京"));
-    QCOMPARE(cbl->currentIndex(), -1);
+    auto* bankList = main->findChild<QComboBox*>("cboBank");
+    QCOMPARE(bankList->count(), 1);
+    QCOMPARE(bankList->itemText(0), QStringLiteral("北京"));
+    QCOMPARE(bankList->currentIndex(), -1);
     QCOMPARE(main->windowTitle(), QStringLiteral("交规练习与模拟考试"));
 }
 
 void TestMainWindow::refusesWithoutBank_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("exam") << "Command1";
-    QTest::newRow("practice") << "Command2";
+    QTest::newRow("exam") << "cmdExam";
+    QTest::newRow("practice") << "cmdPractice";
     QTest::newRow("study record") << "cmdStudy";
     QTest::newRow("today's review") << "cmdReview";
     QTest::newRow("topics") << "cmdTopics";
@@ -109,30 +109,31 @@ void TestMainWindow::refusesWithoutBank()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请先选择题库"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(OpenWindows<FormEx>() + OpenWindows<FormLen>() + OpenWindows<FormStudy>() +
-                 OpenWindows<FormTopics>() + OpenWindows<FormSearch>(),
+    QCOMPARE(OpenWindows<ExamWindow>() + OpenWindows<PracticeWindow>() +
+                 OpenWindows<StudyWindow>() + OpenWindows<TopicsWindow>() +
+                 OpenWindows<SearchWindow>(),
              0);
     QCOMPARE(BankFile, QString());
 }
 
 void TestMainWindow::opensIndependentWindows()
 {
-    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
-    Click(main, "Command1");
+    main->findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
+    Click(main, "cmdExam");
     QCOMPARE(BankFile, QStringLiteral("beijing.dat"));
-    Click(main, "Command1");
-    Click(main, "Command2");
+    Click(main, "cmdExam");
+    Click(main, "cmdPractice");
     Click(main, "cmdStudy");
     Click(main, "cmdTopics");
     Click(main, "cmdSearch");
     main->activateWindow(); // Ctrl+F is the main window's own
     QVERIFY(QTest::qWaitForWindowActive(main));
     QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(OpenWindows<FormTopics>(), 1);
-    QCOMPARE(OpenWindows<FormSearch>(), 2);
-    QCOMPARE(OpenWindows<FormEx>(), 2);
-    QCOMPARE(OpenWindows<FormLen>(), 1);
-    QCOMPARE(OpenWindows<FormStudy>(), 1);
+    QCOMPARE(OpenWindows<TopicsWindow>(), 1);
+    QCOMPARE(OpenWindows<SearchWindow>(), 2);
+    QCOMPARE(OpenWindows<ExamWindow>(), 2);
+    QCOMPARE(OpenWindows<PracticeWindow>(), 1);
+    QCOMPARE(OpenWindows<StudyWindow>(), 1);
     QCOMPARE(main->findChild<QPushButton*>("cmdStudy")->text(), QStringLiteral("学习记录"));
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget != main)
@@ -143,27 +144,27 @@ void TestMainWindow::opensIndependentWindows()
 void TestMainWindow::linksNeedNoBank()
 {
     MessageBoxCatcher boxes;
-    Click(main, "Command4");
-    Click(main, "Command4");
-    QCOMPARE(OpenWindows<FormNet>(), 2);
+    Click(main, "cmdLinks");
+    Click(main, "cmdLinks");
+    QCOMPARE(OpenWindows<LinksWindow>(), 2);
     QCOMPARE(boxes.seen.size(), 0);
 }
 
 void TestMainWindow::exitClosesOnlyTheMainWindow()
 {
-    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
-    Click(main, "Command1");
-    Click(main, "Command4");
-    Click(main, "Command5");
-    QCOMPARE(OpenWindows<FormMain>(), 0);
-    QCOMPARE(OpenWindows<FormEx>(), 1);
-    QCOMPARE(OpenWindows<FormNet>(), 1);
+    main->findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
+    Click(main, "cmdExam");
+    Click(main, "cmdLinks");
+    Click(main, "cmdQuit");
+    QCOMPARE(OpenWindows<MainWindow>(), 0);
+    QCOMPARE(OpenWindows<ExamWindow>(), 1);
+    QCOMPARE(OpenWindows<LinksWindow>(), 1);
 }
 
 void TestMainWindow::addressLabelOpensItsAddress()
 {
     UrlCatcher urls;
-    auto* label = main->findChild<QLabel*>("Label3");
+    auto* label = main->findChild<QLabel*>("lblPublisher");
     QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(label->text())});
@@ -175,7 +176,7 @@ void TestMainWindow::addressNothingOpensIsShown()
     UrlCatcher refusing(UrlCatcher::Refuse);
     MessageBoxCatcher boxes;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
-    QTest::mouseClick(main->findChild<QLabel*>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(main->findChild<QLabel*>("lblPublisher"), Qt::LeftButton);
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QVERIFY(boxes.seen[0].text.contains(QStringLiteral("https://www.122.gov.cn")));
@@ -190,7 +191,7 @@ void TestMainWindow::messageBoxesSpeakChinese()
 
 void TestMainWindow::backgroundCoversTheWindow()
 {
-    const auto* background = main->findChild<QLabel*>("Image1");
+    const auto* background = main->findChild<QLabel*>("lblBackground");
     for (const QSize size : {QSize(540, 400), QSize(900, 500), QSize(600, 700)}) {
         main->resize(size);
         QTRY_COMPARE(background->geometry(), main->rect());
@@ -202,18 +203,18 @@ void TestMainWindow::backgroundCoversTheWindow()
 
 void TestMainWindow::remembersTheBankUsedLast()
 {
-    auto* cbl = main->findChild<QComboBox*>("cbl");
-    cbl->setCurrentIndex(0); // chosen but not used: not remembered
+    auto* bankList = main->findChild<QComboBox*>("cboBank");
+    bankList->setCurrentIndex(0); // chosen but not used: not remembered
     main->close();
-    main = new FormMain();
-    QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), -1);
-    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
-    Click(main, "Command2");
+    main = new MainWindow();
+    QCOMPARE(main->findChild<QComboBox*>("cboBank")->currentIndex(), -1);
+    main->findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
+    Click(main, "cmdPractice");
     CloseAllWindows();
-    main = new FormMain();
-    QCOMPARE(main->findChild<QComboBox*>("cbl")->currentIndex(), 0);
-    Click(main, "Command1"); // opens at once, no "请先选择题库"
-    QCOMPARE(OpenWindows<FormEx>(), 1);
+    main = new MainWindow();
+    QCOMPARE(main->findChild<QComboBox*>("cboBank")->currentIndex(), 0);
+    Click(main, "cmdExam"); // opens at once, no "请先选择题库"
+    QCOMPARE(OpenWindows<ExamWindow>(), 1);
 }
 
 void TestMainWindow::backgroundKeptForTheNextStart_data()
@@ -229,7 +230,7 @@ void TestMainWindow::backgroundKeptForTheNextStart()
     const QSize size(540, 400);
     main->resize(size);
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    const QImage first = main->findChild<QLabel*>("Image1")->pixmap().toImage();
+    const QImage first = main->findChild<QLabel*>("lblBackground")->pixmap().toImage();
     const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
     const QStringList files = cache.entryList({"background-*"}, QDir::Files);
     QCOMPARE(files.size(), 1);
@@ -239,11 +240,11 @@ void TestMainWindow::backgroundKeptForTheNextStart()
         file.write(kept);
     }
     CloseAllWindows();
-    main = new FormMain();
+    main = new MainWindow();
     main->resize(size);
     main->show();
     QVERIFY(QTest::qWaitForWindowExposed(main));
-    QCOMPARE(main->findChild<QLabel*>("Image1")->pixmap().toImage(), first);
+    QCOMPARE(main->findChild<QLabel*>("lblBackground")->pixmap().toImage(), first);
 }
 
 void TestMainWindow::placedWithinTheScreen_data()
@@ -279,9 +280,9 @@ void TestMainWindow::placedWithinTheScreen()
 // The offscreen screen is 800x600: smaller than the study window's own size.
 void TestMainWindow::windowsOpenWithinTheScreen()
 {
-    main->findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    main->findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
     const QRect available = main->screen()->availableGeometry();
-    for (const char* button : {"Command2", "cmdStudy", "Command4"}) {
+    for (const char* button : {"cmdPractice", "cmdStudy", "cmdLinks"}) {
         Click(main, button);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (widget == main || !widget->isVisible())

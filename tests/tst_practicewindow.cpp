@@ -1,6 +1,6 @@
 #include "common/Platform.h"
 #include "common/QuestionPanel.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
@@ -142,17 +142,17 @@ void TestPracticeWindow::init()
 void TestPracticeWindow::opensWithTenChapters()
 {
     Practice p;
-    auto* list = p.Get<QComboBox>("cbl");
+    auto* list = p.Get<QComboBox>("cboChapter");
     QCOMPARE(list->count(), 10);
     QCOMPARE(list->itemText(0), QStringLiteral("北京道路交通状况"));
     QCOMPARE(list->itemText(9), QStringLiteral("05年补充题"));
     QCOMPARE(list->currentIndex(), -1);
     QVERIFY(!list->isEditable());
-    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
-    QCOMPARE(p.window.maryzs, (std::array<int, 10>{3, 0, 2, 0, 5, 0, 0, 0, 0, 0}));
+    QVERIFY(!p.Enabled("cmdNext") && !p.Enabled("cmdPrevious"));
+    QCOMPARE(p.window.chapterSizes, (std::array<int, 10>{3, 0, 2, 0, 5, 0, 0, 0, 0, 0}));
     QCOMPARE(p.window.windowTitle(), QStringLiteral("章节练习"));
     p.Chapter(1);
-    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 3 题"));
+    QCOMPARE(p.Text("txtTotal"), QStringLiteral("共 3 题"));
 }
 
 void TestPracticeWindow::startNeedsAChapter()
@@ -164,7 +164,7 @@ void TestPracticeWindow::startNeedsAChapter()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("请您先选择要练习的章节"));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
-    QVERIFY(!p.Enabled("Command1"));
+    QVERIFY(!p.Enabled("cmdNext"));
     QCOMPARE(p.Question(), QString());
 }
 
@@ -174,8 +174,8 @@ void TestPracticeWindow::startShowsQuestionOne()
     p.Chapter(1);
     p.Start();
     QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
-    QVERIFY(p.Enabled("Command1") && p.Enabled("Command2"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
+    QVERIFY(p.Enabled("cmdNext") && p.Enabled("cmdPrevious"));
     QVERIFY(!p.Option(2)->isHidden());
     QCOMPARE(p.Option(0)->text(), "A");
 }
@@ -188,7 +188,7 @@ void TestPracticeWindow::rightChoiceMoves()
     p.Choose(2);
     p.Next();
     QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     QCOMPARE(p.Option(0)->text(), QStringLiteral("对"));
     QCOMPARE(p.Option(1)->text(), QStringLiteral("错"));
     QVERIFY(p.Option(2)->isHidden());
@@ -227,8 +227,8 @@ void TestPracticeWindow::wrongOrNoChoiceReveals()
     p.Next();
     QCOMPARE(p.Revealed(), revealed);
     QCOMPARE(p.Question(), shown);
-    QCOMPARE(p.Text("txtts"), positionText);
-    QCOMPARE(p.window.mts, position);
+    QCOMPARE(p.Text("txtPosition"), positionText);
+    QCOMPARE(p.window.position, position);
     p.Previous(); // the other direction is refused the same way
     QCOMPARE(p.Question(), shown);
 }
@@ -241,11 +241,11 @@ void TestPracticeWindow::wrapsBothWays()
     p.Choose(2);
     p.Previous();
     QCOMPARE(p.Question(), QStringLiteral("一章 判断错"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 3 题"));
     p.Choose(1);
     p.Next();
     QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
 }
 
 void TestPracticeWindow::wrongChoiceAtTheLastQuestion()
@@ -257,15 +257,15 @@ void TestPracticeWindow::wrongChoiceAtTheLastQuestion()
     p.Previous(); // question 3, 错
     p.Choose(0);
     p.Next();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 3 题"));
     p.Choose(1);
     p.Previous();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     p.Choose(0);
     p.Next();
     p.Choose(1);
     p.Next();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
 }
 
 void TestPracticeWindow::eachQuestionStartsClear()
@@ -277,13 +277,13 @@ void TestPracticeWindow::eachQuestionStartsClear()
     p.Next(); // wrong: C revealed
     p.Choose(2);
     p.Next(); // a true/false question: nothing carried over from the choice question
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     for (int i = 0; i < 3; ++i)
         QVERIFY(!p.Option(i)->isChecked());
     QCOMPARE(p.Revealed(), QString());
     p.Next(); // no choice of its own: its own answer is revealed
     QCOMPARE(p.Revealed(), QStringLiteral("对"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
 }
 
 void TestPracticeWindow::chapterChangeMidPractice()
@@ -295,10 +295,10 @@ void TestPracticeWindow::chapterChangeMidPractice()
     p.Next(); // wrong: C revealed
     p.Chapter(3);
     QCOMPARE(p.Question(), QString());
-    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
+    QVERIFY(!p.Enabled("cmdNext") && !p.Enabled("cmdPrevious"));
     QCOMPARE(p.Revealed(), QString());
     QVERIFY(!p.Option(0)->isChecked());
-    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 2 题"));
+    QCOMPARE(p.Text("txtTotal"), QStringLiteral("共 2 题"));
     p.Start();
     QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
     p.Next(); // nothing chosen in this chapter yet
@@ -313,14 +313,14 @@ void TestPracticeWindow::chapterChangeLeavesNothingBehind()
     p.Start();
     p.Choose(0);
     p.Next();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
-    QVERIFY(!p.Get<QLabel>("img")->isHidden());
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
+    QVERIFY(!p.Get<QLabel>("lblPicture")->isHidden());
     p.Chapter(1);
-    QCOMPARE(p.Text("txtts"), QString());
+    QCOMPARE(p.Text("txtPosition"), QString());
     QCOMPARE(p.Question(), QString());
-    QVERIFY(p.Get<QLabel>("img")->isHidden());
+    QVERIFY(p.Get<QLabel>("lblPicture")->isHidden());
     p.Start();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
     QVERIFY(!p.Option(0)->isHidden());
 }
 
@@ -354,8 +354,8 @@ void TestPracticeWindow::verdictInTheOptions()
                                                : QColor(192, 0, 0);
         QCOMPARE(shown, expected);
     }
-    const auto* note = p.Get<QLabel>("lblRight");
-    QCOMPARE(p.window.mts, moved ? 2 : 1);
+    const auto* note = p.Get<QLabel>("lblRightNote");
+    QCOMPARE(p.window.position, moved ? 2 : 1);
     QCOMPARE(!note->isHidden(), moved);
     if (!moved) {
         QCOMPARE(p.Revealed(), "C"); // the side panel still says it too
@@ -374,7 +374,7 @@ void TestPracticeWindow::rightNoteMovesNoOption()
     p.Start();
     p.Choose(2); // right; question 2 is a true/false one
     p.Next();
-    const auto* note = p.Get<QLabel>("lblRight");
+    const auto* note = p.Get<QLabel>("lblRightNote");
     QTest::qWait(100); // laid out
     QVERIFY(!note->isHidden());
     const QRect withNote = p.Option(1)->geometry();
@@ -392,12 +392,12 @@ void TestPracticeWindow::goesOnWhereItStopped()
         p.Start();
         p.Choose(0);
         p.Next();
-        QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+        QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     }
     Practice p;
     auto* resume = p.Get<QPushButton>("cmdResume");
-    QCOMPARE(p.Get<QComboBox>("cbl")->currentIndex(), 2);
-    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 2 题"));
+    QCOMPARE(p.Get<QComboBox>("cboChapter")->currentIndex(), 2);
+    QCOMPARE(p.Text("txtTotal"), QStringLiteral("共 2 题"));
     QVERIFY(!resume->isHidden());
     QCOMPARE(resume->text(), QStringLiteral("继续上次：第 2 题"));
     p.Chapter(1); // only for the chapter it was
@@ -406,14 +406,14 @@ void TestPracticeWindow::goesOnWhereItStopped()
     QVERIFY(!resume->isHidden());
     p.Click("cmdResume");
     QCOMPARE(p.Question(), QStringLiteral("三章 第二"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     QVERIFY(resume->isHidden());
-    QVERIFY(p.Enabled("Command1"));
+    QVERIFY(p.Enabled("cmdNext"));
     p.Choose(0);
     p.Next(); // on from the last question: the round done as from a start
     QCOMPARE(p.Question(), QStringLiteral("三章 第一"));
     Practice again; // stopped at question 1: nothing to go on with
-    QCOMPARE(again.Get<QComboBox>("cbl")->currentIndex(), 2);
+    QCOMPARE(again.Get<QComboBox>("cboChapter")->currentIndex(), 2);
     QVERIFY(again.Get<QPushButton>("cmdResume")->isHidden());
 }
 
@@ -422,12 +422,13 @@ void TestPracticeWindow::pictureGrowsWithItsRoom()
     Practice p;
     p.Chapter(5);
     p.Start();
-    const auto* img = p.Get<QLabel>("img");
+    const auto* img = p.Get<QLabel>("lblPicture");
     p.window.resize(1200, 900);
     QVERIFY(QTest::qWaitForWindowExposed(&p.window));
     // The fixture's picture is 40x20: twice that, and no more, in a large room.
     QTRY_COMPARE(img->pixmap().deviceIndependentSize().toSize(), QSize(80, 40));
-    QCOMPARE(p.Get<QPlainTextEdit>("txt")->font().pointSize(), 9); // the text keeps its chosen size
+    QCOMPARE(p.Get<QPlainTextEdit>("txtQuestion")->font().pointSize(),
+             9); // the text keeps its chosen size
 }
 
 void TestPracticeWindow::fittedPictureSize_data()
@@ -473,13 +474,13 @@ void TestPracticeWindow::startAlwaysShowsQuestionOne()
         p.Choose(choice);
     p.Start();
     QCOMPARE(p.Question(), QStringLiteral("一章 选择"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
-    QCOMPARE(p.window.mts, 1);
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.window.position, 1);
     QCOMPARE(p.Revealed(), QString());
     p.Choose(2);
     p.Next();
     QCOMPARE(p.Question(), QStringLiteral("一章 判断对"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
 }
 
 void TestPracticeWindow::chapterDoneLine()
@@ -498,7 +499,7 @@ void TestPracticeWindow::chapterDoneLine()
     QCOMPARE(done(), QString());
     p.Choose(1);
     p.Next(); // on from the last question
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
     QCOMPARE(done(), QStringLiteral("本章 3 题已全部练完，本轮第一次就答对 2 题。"));
     p.Choose(2);
     p.Next();
@@ -507,7 +508,7 @@ void TestPracticeWindow::chapterDoneLine()
     p.Previous(); // backwards over the end is no round
     p.Choose(2);
     p.Previous();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 3 题"));
     QCOMPARE(done(), QString());
     p.Choose(1);
     p.Next(); // the second round: every question right at its first try in this round
@@ -525,12 +526,12 @@ void TestPracticeWindow::chapterDoneLine()
 void TestPracticeWindow::labelsSayWhatTheyShow()
 {
     Practice p;
-    QCOMPARE(p.Get<QLabel>("Label1")->text(), QStringLiteral("选择章节"));
-    QCOMPARE(p.Get<QGroupBox>("Frame1")->title(), QStringLiteral("练习信息"));
-    QCOMPARE(p.Get<QLabel>("Label3")->text(), QStringLiteral("题目总数"));
-    QCOMPARE(p.Get<QLabel>("Label3")->buddy(), p.Get<QLineEdit>("txtzs"));
-    QCOMPARE(p.Get<QLabel>("Label4")->text(), QStringLiteral("当前题号"));
-    QCOMPARE(p.Get<QLabel>("Label4")->buddy(), p.Get<QLineEdit>("txtts"));
+    QCOMPARE(p.Get<QLabel>("lblChapter")->text(), QStringLiteral("选择章节"));
+    QCOMPARE(p.Get<QGroupBox>("frameInfo")->title(), QStringLiteral("练习信息"));
+    QCOMPARE(p.Get<QLabel>("lblTotal")->text(), QStringLiteral("题目总数"));
+    QCOMPARE(p.Get<QLabel>("lblTotal")->buddy(), p.Get<QLineEdit>("txtTotal"));
+    QCOMPARE(p.Get<QLabel>("lblPosition")->text(), QStringLiteral("当前题号"));
+    QCOMPARE(p.Get<QLabel>("lblPosition")->buddy(), p.Get<QLineEdit>("txtPosition"));
 }
 
 void TestPracticeWindow::questionAreaGrowsWithTheWindow()
@@ -539,27 +540,27 @@ void TestPracticeWindow::questionAreaGrowsWithTheWindow()
     p.Chapter(5);
     p.Start(); // a picture question
     QVERIFY(QTest::qWaitForWindowExposed(&p.window));
-    const QSize text = p.Get<QPlainTextEdit>("txt")->size();
-    const QSize info = p.Get<QGroupBox>("Frame1")->size();
+    const QSize text = p.Get<QPlainTextEdit>("txtQuestion")->size();
+    const QSize info = p.Get<QGroupBox>("frameInfo")->size();
     p.window.resize(p.window.size() + QSize(400, 300));
-    QTRY_VERIFY(p.Get<QPlainTextEdit>("txt")->width() >= text.width() + 350);
-    QVERIFY(p.Get<QPlainTextEdit>("txt")->height() > text.height() + 100);
-    QCOMPARE(p.Get<QGroupBox>("Frame1")->width(), info.width());
-    QVERIFY(!p.Get<QLabel>("img")->isHidden());
+    QTRY_VERIFY(p.Get<QPlainTextEdit>("txtQuestion")->width() >= text.width() + 350);
+    QVERIFY(p.Get<QPlainTextEdit>("txtQuestion")->height() > text.height() + 100);
+    QCOMPARE(p.Get<QGroupBox>("frameInfo")->width(), info.width());
+    QVERIFY(!p.Get<QLabel>("lblPicture")->isHidden());
 }
 
 void TestPracticeWindow::emptyChapter()
 {
     Practice p;
     p.Chapter(2);
-    QCOMPARE(p.Text("txtzs"), QStringLiteral("共 0 题"));
+    QCOMPARE(p.Text("txtTotal"), QStringLiteral("共 0 题"));
     p.Start();
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 1 题"));
     QCOMPARE(p.Question(), QString());
     for (int i = 0; i < 3; ++i)
         QVERIFY(p.Option(i)->isHidden());
-    QVERIFY(p.Get<QLabel>("img")->isHidden());
-    QVERIFY(!p.Enabled("Command1") && !p.Enabled("Command2"));
+    QVERIFY(p.Get<QLabel>("lblPicture")->isHidden());
+    QVERIFY(!p.Enabled("cmdNext") && !p.Enabled("cmdPrevious"));
 }
 
 void TestPracticeWindow::pictures()
@@ -569,8 +570,8 @@ void TestPracticeWindow::pictures()
     p.Start();
     const QList<bool> shown = {true, true, true, false, false};
     for (int i = 0; i < shown.size(); ++i) {
-        QVERIFY2(p.Get<QLabel>("img")->isHidden() != shown[i], qPrintable(p.Question()));
-        QCOMPARE(p.Get<QLabel>("img")->pixmap().isNull(), !shown[i]);
+        QVERIFY2(p.Get<QLabel>("lblPicture")->isHidden() != shown[i], qPrintable(p.Question()));
+        QCOMPARE(p.Get<QLabel>("lblPicture")->pixmap().isNull(), !shown[i]);
         p.Choose(0);
         p.Next();
     }
@@ -580,7 +581,7 @@ void TestPracticeWindow::textSizeKeysAndMemory()
 {
     const auto sizes = [](const Practice& p) {
         QList<int> points;
-        for (const char* name : {"txt", "txtExplain", "op_0", "op_1", "op_2"})
+        for (const char* name : {"txtQuestion", "txtExplain", "optA", "optB", "optC"})
             points.append(p.Get<QWidget>(name)->font().pointSize());
         return points;
     };
@@ -595,7 +596,7 @@ void TestPracticeWindow::textSizeKeysAndMemory()
         QTest::keyClick(&p.window, Qt::Key_Equal, Qt::ControlModifier);
         QTest::keyClick(p.Option(0), Qt::Key_Equal, Qt::ControlModifier);
         QCOMPARE(sizes(p), all(11));
-        QCOMPARE(p.Get<QWidget>("Label1")->font().pointSize(), 9); // only the question grows
+        QCOMPARE(p.Get<QWidget>("lblChapter")->font().pointSize(), 9); // only the question grows
     }
     {
         Practice p; // remembered
@@ -617,7 +618,7 @@ void TestPracticeWindow::keysFollowTheMoveOnRule()
     QVERIFY(QTest::qWaitForWindowActive(&p.window));
     p.Chapter(1);
     QTest::keyClick(&p.window, Qt::Key_Right); // not started: the buttons are disabled
-    QCOMPARE(p.Text("txtts"), QString());
+    QCOMPARE(p.Text("txtPosition"), QString());
     p.Start();
     QTest::keyClick(&p.window, Qt::Key_3);
     p.Option(2)->setFocus();
@@ -626,16 +627,16 @@ void TestPracticeWindow::keysFollowTheMoveOnRule()
     QTest::keyClick(&p.window, Qt::Key_C); // no third option on a true/false question
     QTest::keyClick(&p.window, Qt::Key_Return);
     QCOMPARE(p.Revealed(), QStringLiteral("对"));
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
     QTest::keyClick(&p.window, Qt::Key_A);
     QTest::keyClick(&p.window, Qt::Key_PageDown);
     QCOMPARE(p.Question(), QStringLiteral("一章 判断错"));
     QTest::keyClick(&p.window, Qt::Key_1);
     QTest::keyClick(&p.window, Qt::Key_Left); // wrong: refused either way
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 3 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 3 题"));
     QTest::keyClick(&p.window, Qt::Key_B);
     QTest::keyClick(&p.window, Qt::Key_PageUp);
-    QCOMPARE(p.Text("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(p.Text("txtPosition"), QStringLiteral("第 2 题"));
 }
 
 void TestPracticeWindow::explanationAfterAWrongChoice()

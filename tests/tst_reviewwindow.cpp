@@ -1,7 +1,7 @@
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 #include "common/Platform.h"
 #include "common/Study.h"
-#include "progress/FormStudy.h"
+#include "progress/StudyWindow.h"
 #include "study/StudyStore.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
@@ -74,7 +74,7 @@ void TestReviewWindow::cleanup()
 // The least remembered first, then new ones; a second opening the same day has nothing left.
 void TestReviewWindow::dueThenNewCountedDown()
 {
-    FormLen::SetNewPerDay(2);
+    PracticeWindow::SetNewPerDay(2);
     AnsweredDaysAgo("x1", 1, true, 10);
     AnsweredDaysAgo("p1", 2, false, 3);
     AnsweredDaysAgo("p2", 2, true, 1); // remembered well enough
@@ -82,7 +82,7 @@ void TestReviewWindow::dueThenNewCountedDown()
     {
         ReviewDriver r;
         QCOMPARE(r.window.windowTitle(), QStringLiteral("今日复习"));
-        QCOMPARE(r.Text("txtzs"), QStringLiteral("共 3 题"));
+        QCOMPARE(r.Text("txtTotal"), QStringLiteral("共 3 题"));
         QCOMPARE(r.Counts(), QStringLiteral("到期 2 题 · 新题 1 题"));
         QVERIFY(r.Question().contains(QStringLiteral("判断题 1")));
         r.Choose(0);
@@ -105,7 +105,7 @@ void TestReviewWindow::dueThenNewCountedDown()
     QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 7);
     ReviewDriver again;
     QCOMPARE(again.Counts(), QStringLiteral("到期 0 题 · 新题 0 题"));
-    QCOMPARE(again.Text("txtzs"), QStringLiteral("共 0 题"));
+    QCOMPARE(again.Text("txtTotal"), QStringLiteral("共 0 题"));
     QVERIFY(again.Done().startsWith(QStringLiteral("今日复习已完成，下一题在 ")));
 }
 
@@ -120,7 +120,7 @@ void TestReviewWindow::theNewQuestionAllowance()
         QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 6 题"));
         allowance->setValue(4);
     }
-    QCOMPARE(FormLen::NewPerDay(), 4);
+    QCOMPARE(PracticeWindow::NewPerDay(), 4);
     ReviewDriver r;
     QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 4 题"));
     PracticeDriver chapters;
@@ -133,21 +133,21 @@ void TestReviewWindow::theNewQuestionAllowance()
 void TestReviewWindow::forecastOnBothWindows()
 {
     fixture->Write(FixtureBank::ExamLines(50, 50));
-    FormMain main;
+    MainWindow main;
     main.show();
     auto* forecast = main.findChild<QLabel*>("lblForecast");
     QCOMPARE(forecast->text(), QString());
-    main.findChild<QComboBox*>("cbl")->setCurrentIndex(0);
+    main.findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
     QCOMPARE(forecast->text(), QStringLiteral("通过把握：0%")); // one half each: no chance
     QVERIFY(forecast->toolTip().contains(QStringLiteral("90 分")));
     for (int n = 1; n <= 50; ++n) {
         Study().PracticeAnswered(Bank, {QStringLiteral("x%1").arg(n), 1, "A", true});
         Study().PracticeAnswered(Bank, {QStringLiteral("p%1").arg(n), 2, "A", true});
     }
-    main.cbl_Change();
+    main.BankChanged();
     QCOMPARE(forecast->text(), QStringLiteral("通过把握：100%"));
 
-    FormStudy record;
+    StudyWindow record;
     record.show();
     QCOMPARE(record.findChild<QLabel*>("lblForecast")->text(), QStringLiteral("通过把握：100%"));
 }

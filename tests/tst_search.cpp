@@ -1,11 +1,11 @@
 #include "common/Platform.h"
-#include "practice/FormLen.h"
-#include "search/FormSearch.h"
+#include "practice/PracticeWindow.h"
 #include "search/SearchIndex.h"
 #include "search/SearchResults.h"
+#include "search/SearchWindow.h"
 #include "support/FixtureBank.h"
-#include "support/WindowDriver.h"
 #include "support/TopLevelWindows.h"
+#include "support/WindowDriver.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -39,7 +39,7 @@ const QStringList Texts = {
     QStringLiteral("ETC 车道：不停车收费。"),
 };
 
-struct SearchWindow : WindowDriver<FormSearch> {
+struct SearchDriver : WindowDriver<SearchWindow> {
     QListView* List() const { return Get<QListView>("lstResults"); }
     int Rows() const { return List()->model()->rowCount(); }
     QString Row(int i) const { return List()->model()->index(i, 0).data().toString(); }
@@ -231,7 +231,7 @@ void TestSearch::window()
         QuestionLine(Question("d", "2", "0", "A", Texts[2])),
     });
     fixture->Use();
-    SearchWindow s;
+    SearchDriver s;
     QCOMPARE(s.window.windowTitle(), QStringLiteral("搜题"));
     QCOMPARE(s.Count(), QStringLiteral("在 4 题的题目、选项和解释中查找"));
     s.Type(QStringLiteral("机动"));
@@ -245,13 +245,14 @@ void TestSearch::window()
     QTest::keyClick(s.Get<QLineEdit>("txtSearch"), Qt::Key_Down); // the field keeps the focus
     QCOMPARE(s.List()->currentIndex().row(), 1);
     QTest::keyClick(s.Get<QLineEdit>("txtSearch"), Qt::Key_Return);
-    FormLen* practice = ShownWindow<FormLen>();
+    PracticeWindow* practice = ShownWindow<PracticeWindow>();
     QVERIFY(practice);
     QCOMPARE(practice->windowTitle(), QStringLiteral("搜题：机动车驾驶证"));
-    QVERIFY(practice->findChild<QPlainTextEdit*>("txt")->toPlainText().startsWith(
-        QStringLiteral("饮酒后驾驶机动车的")));
-    QCOMPARE(practice->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 2 题"));
-    QCOMPARE(practice->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 2 题"));
+    QVERIFY(practice->findChild<QPlainTextEdit*>("txtQuestion")
+                ->toPlainText()
+                .startsWith(QStringLiteral("饮酒后驾驶机动车的")));
+    QCOMPARE(practice->findChild<QLineEdit*>("txtPosition")->text(), QStringLiteral("第 2 题"));
+    QCOMPARE(practice->findChild<QLineEdit*>("txtTotal")->text(), QStringLiteral("共 2 题"));
 
     s.Type(QStringLiteral("吗"));
     QCOMPARE(s.Rows(), 0);

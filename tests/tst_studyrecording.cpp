@@ -1,8 +1,8 @@
 #include "common/Platform.h"
 #include "common/Study.h"
 #include "exam/ExamRules.h"
-#include "exam/FormEx.h"
-#include "practice/FormLen.h"
+#include "exam/ExamWindow.h"
+#include "practice/PracticeWindow.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
@@ -204,9 +204,9 @@ void TestStudyRecording::examAtTimeUp()
     exam.Choose(exam.RightOption(1));
     exam.Next();
     exam.Choose(exam.RightOption(2)); // on display at time-up: counted
-    exam.Get<QLineEdit>("txtsj")->setText("00:00");
+    exam.Get<QLineEdit>("txtClock")->setText("00:00");
     MessageBoxCatcher boxes;
-    exam.window.Timer1_Timer();
+    exam.window.Tick();
     QCOMPARE(ShownScore(boxes), 2);
     QCOMPARE(StudyFixture::Scalar("SELECT score || ' ' || answered || ' ' || seconds_used FROM exams")
                  .toString(),

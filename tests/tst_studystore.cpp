@@ -1,12 +1,12 @@
 #include "common/Platform.h"
 #include "common/Study.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
-#include "support/StudyFixture.h"
 #include "support/QuestionWindows.h"
+#include "support/StudyFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -622,7 +622,7 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
         practice.Choose(2);
         practice.Next();
         QCOMPARE(practice.Question(), QStringLiteral("一章 判断"));
-        QCOMPARE(practice.Text("txtts"), QStringLiteral("第 2 题"));
+        QCOMPARE(practice.Text("txtPosition"), QStringLiteral("第 2 题"));
     }
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));

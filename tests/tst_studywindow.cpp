@@ -1,15 +1,15 @@
 #include "common/Platform.h"
 #include "common/Study.h"
 #include "exam/ExamRules.h"
-#include "practice/FormLen.h"
-#include "progress/FormStudy.h"
+#include "practice/PracticeWindow.h"
+#include "progress/StudyWindow.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
 #include "support/Looks.h"
 #include "support/StudyFixture.h"
-#include "support/WindowDriver.h"
 #include "support/TopLevelWindows.h"
+#include "support/WindowDriver.h"
 
 #include <QApplication>
 #include <QCategoryAxis>
@@ -28,7 +28,7 @@ namespace
 {
 const QString Bank = QStringLiteral("beijing.dat");
 
-struct StudyWindow : WindowDriver<FormStudy> {
+struct StudyDriver : WindowDriver<StudyWindow> {
     QTableWidget* Table(const char* name) const { return Get<QTableWidget>(name); }
     QString Cell(const char* table, int row, int column) const
     {
@@ -133,7 +133,7 @@ void TestStudyWindow::withoutRecordSaysSo()
 {
     const qint64 abandoned = Study().ExamStarted(Bank); // no result: nothing to show
     Study().ExamAbandoned(abandoned);
-    StudyWindow s;
+    StudyDriver s;
     QCOMPARE(s.window.windowTitle(), QStringLiteral("学习记录"));
     QVERIFY(s.Shown("lblEmpty"));
     QVERIFY(s.Label("lblEmpty")->text().startsWith(QStringLiteral("还没有学习记录")));
@@ -150,7 +150,7 @@ void TestStudyWindow::progressPerChapter()
     Practise("x3", 1, false);
     Practise("p1", 2, true);
     Practise("gone", 1, false); // no longer in the bank: not counted anywhere
-    StudyWindow s;
+    StudyDriver s;
     QVERIFY(!s.Shown("lblEmpty"));
     QVERIFY(s.Shown("areaRecord"));
     QCOMPARE(s.Table("tblChapters")->rowCount(), 11);
@@ -182,7 +182,7 @@ void TestStudyWindow::examHistoryAndChart()
 {
     RecordExam(3, 754);
     RecordExam(1, 2700);
-    StudyWindow s;
+    StudyDriver s;
     QVERIFY(!s.Shown("lblNoExams"));
     QVERIFY(s.Shown("chartScores"));
     QCOMPARE(s.Table("tblExams")->rowCount(), 2);
@@ -214,38 +214,41 @@ void TestStudyWindow::wrongQuestionPractice()
     Practise("p2", 2, false);
     Practise("x3", 1, false);
     Practise("gone", 1, false);
-    StudyWindow s;
-    QCOMPARE(s.window.mbook, (QStringList{"p2", "x3", "gone"}));
+    StudyDriver s;
+    QCOMPARE(s.window.wrongBook, (QStringList{"p2", "x3", "gone"}));
     QCOMPARE(s.Label("lblWrong")->text(), QStringLiteral("错题本：共 2 题"));
     s.Click("cmdWrong");
-    FormLen* window = ShownWindow<FormLen>();
+    PracticeWindow* window = ShownWindow<PracticeWindow>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("错题练习"));
     QCOMPARE(window->parentWidget(), nullptr);
     QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
-    for (const char* hidden : {"cbl", "cmdStart", "Label1"})
+    for (const char* hidden : {"cboChapter", "cmdStart", "lblChapter"})
         QVERIFY(window->findChild<QWidget*>(hidden)->isHidden());
 
-    auto text = [window] { return window->findChild<QPlainTextEdit*>("txt")->toPlainText(); };
+    auto text = [window] {
+        return window->findChild<QPlainTextEdit*>("txtQuestion")->toPlainText();
+    };
     auto field = [window](const char* name) { return window->findChild<QLineEdit*>(name)->text(); };
     auto choose = [window](int i) {
-        auto* option = window->findChild<QRadioButton*>(QStringLiteral("op_%1").arg(i));
+        auto* option =
+            window->findChild<QRadioButton*>(QStringLiteral("opt%1").arg(QChar(u'A' + i)));
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
     };
     auto next = [window] {
-        QTest::mouseClick(window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdNext"), Qt::LeftButton);
     };
-    QCOMPARE(field("txtzs"), QStringLiteral("共 2 题"));
-    QCOMPARE(field("txtts"), QStringLiteral("第 1 题"));
+    QCOMPARE(field("txtTotal"), QStringLiteral("共 2 题"));
+    QCOMPARE(field("txtPosition"), QStringLiteral("第 1 题"));
     QCOMPARE(text(), QStringLiteral("判断题 2"));
     choose(0);
     next(); // wrong: the right answer revealed in red, no move
-    QCOMPARE(window->findChild<QLabel*>("lbl")->text(), QStringLiteral("错"));
+    QCOMPARE(window->findChild<QLabel*>("lblAnswer")->text(), QStringLiteral("错"));
     QCOMPARE(text(), QStringLiteral("判断题 2"));
     choose(1);
     next();
     QCOMPARE(text(), QStringLiteral("选择题 3"));
-    QCOMPARE(field("txtts"), QStringLiteral("第 2 题"));
+    QCOMPARE(field("txtPosition"), QStringLiteral("第 2 题"));
     choose(2);
     next(); // right: wraps around to the first
     QCOMPARE(text(), QStringLiteral("判断题 2"));
@@ -274,7 +277,7 @@ void TestStudyWindow::clearAsksFirst()
     Practise("x1", 1, false);
     RecordExam(2, 100);
     Study().PracticeAnswered(QStringLiteral("other.dat"), {"x1", 1, "A", false});
-    StudyWindow s;
+    StudyDriver s;
     AnswerNextQuestion(answer);
     s.Click("cmdClear");
     QCOMPARE(s.Shown("lblEmpty"), cleared);
@@ -285,7 +288,7 @@ void TestStudyWindow::clearAsksFirst()
 
 void TestStudyWindow::refreshedWhenComingBack()
 {
-    StudyWindow s;
+    StudyDriver s;
     QVERIFY(s.Shown("lblEmpty"));
     Practise("x1", 1, false);
     Activate(s.window);
@@ -298,7 +301,7 @@ void TestStudyWindow::refreshedWhenComingBack()
 void TestStudyWindow::comingBackReadsOnlyAChangedRecord()
 {
     Practise("x1", 1, false);
-    StudyWindow s;
+    StudyDriver s;
     QLabel* book = s.Label("lblWrong");
     book->setText(QStringLiteral("not read again"));
     Activate(s.window);
@@ -314,7 +317,7 @@ void TestStudyWindow::historyColoursTheVerdict()
 {
     RecordExam(3, 600);
     RecordExam(95, 600);
-    StudyWindow s;
+    StudyDriver s;
     s.window.resize(900, 700);
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     QTableWidget* table = s.Table("tblExams");
@@ -338,10 +341,10 @@ void TestStudyWindow::mostMissedQuestions()
     Practise("x3", 1, true);
     for (int i = 0; i < 3; ++i)
         Practise("gone", 1, false);
-    StudyWindow s;
+    StudyDriver s;
     auto* tabs = s.Get<QTabWidget>("tabRecords");
-    QVERIFY(tabs->isTabVisible(tabs->indexOf(s.Get<QWidget>("Frame3"))));
-    QCOMPARE(s.window.mmissed, (QStringList{"x1", "x3", "p2"}));
+    QVERIFY(tabs->isTabVisible(tabs->indexOf(s.Get<QWidget>("frameMissed"))));
+    QCOMPARE(s.window.missedRows, (QStringList{"x1", "x3", "p2"}));
     QCOMPARE(s.Table("tblMissed")->rowCount(), 3);
     QStringList row;
     for (int column = 0; column < 6; ++column)
@@ -356,19 +359,21 @@ void TestStudyWindow::mostMissedQuestions()
     // A double-click: the first click, then the second, which the view sees as the double one.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    FormLen* window = ShownWindow<FormLen>();
+    PracticeWindow* window = ShownWindow<PracticeWindow>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("常错题"));
-    QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 3 题"));
-    QCOMPARE(window->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 2 题"));
-    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("选择题 3"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtTotal")->text(), QStringLiteral("共 3 题"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtPosition")->text(), QStringLiteral("第 2 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txtQuestion")->toPlainText(),
+             QStringLiteral("选择题 3"));
     window->close();
 
     s.Click("cmdMissed");
-    window = ShownWindow<FormLen>();
+    window = ShownWindow<PracticeWindow>();
     QVERIFY(window);
-    QCOMPARE(window->findChild<QLineEdit*>("txtts")->text(), QStringLiteral("第 1 题"));
-    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("选择题 1"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtPosition")->text(), QStringLiteral("第 1 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txtQuestion")->toPlainText(),
+             QStringLiteral("选择题 1"));
 }
 
 void TestStudyWindow::mostMissedShowsTwenty()
@@ -377,16 +382,16 @@ void TestStudyWindow::mostMissedShowsTwenty()
     for (int i = 1; i <= 30; ++i)
         Practise(QStringLiteral("x%1").arg(i), 1, false);
     Practise("x30", 1, false);
-    StudyWindow s;
-    QCOMPARE(s.Table("tblMissed")->rowCount(), FormStudy::MissedShown);
-    QCOMPARE(s.window.mmissed.first(), "x30");
-    QCOMPARE(s.window.mmissed.last(), "x11"); // then the latest wrong first
+    StudyDriver s;
+    QCOMPARE(s.Table("tblMissed")->rowCount(), StudyWindow::MissedShown);
+    QCOMPARE(s.window.missedRows.first(), "x30");
+    QCOMPARE(s.window.missedRows.last(), "x11"); // then the latest wrong first
 }
 
 // Marks count without any answers; those the bank no longer has are left out.
 void TestStudyWindow::favourites()
 {
-    StudyWindow s;
+    StudyDriver s;
     QCOMPARE(s.Label("lblFavourites")->text(), QStringLiteral("收藏 0 题"));
     QVERIFY(!s.Enabled("cmdFavourites"));
     for (const char* id : {"p3", "gone", "x2"})
@@ -395,18 +400,19 @@ void TestStudyWindow::favourites()
     QVERIFY(s.Shown("lblEmpty")); // still no answers to show
     QCOMPARE(s.Label("lblFavourites")->text(), QStringLiteral("收藏 2 题"));
     s.Click("cmdFavourites");
-    FormLen* window = ShownWindow<FormLen>();
+    PracticeWindow* window = ShownWindow<PracticeWindow>();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("收藏练习"));
-    QCOMPARE(window->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 2 题"));
-    QCOMPARE(window->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("判断题 3"));
+    QCOMPARE(window->findChild<QLineEdit*>("txtTotal")->text(), QStringLiteral("共 2 题"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("txtQuestion")->toPlainText(),
+             QStringLiteral("判断题 3"));
 }
 
 // Written by another program (a second copy of this one): no word reaches this window until
 // it is shown again.
 void TestStudyWindow::refreshedWhenShown()
 {
-    StudyWindow s;
+    StudyDriver s;
     QVERIFY(s.Shown("lblEmpty"));
     s.window.hide();
     {
@@ -429,7 +435,7 @@ void TestStudyWindow::chartDays()
     const QString format = QStringLiteral("UPDATE exams SET finished_at = '%1' WHERE score = %2");
     StudyFixture::Scalar(format.arg(finished(now.addDays(-3)), "1"));
     StudyFixture::Scalar(format.arg(finished(now.addDays(-3).addSecs(60)), "2"));
-    StudyWindow s;
+    StudyDriver s;
     const QList<QAbstractSeries*> series = s.Get<QChartView>("chartScores")->chart()->series();
     const auto* scores = static_cast<QLineSeries*>(series[1]);
     QCOMPARE(scores->count(), 3);

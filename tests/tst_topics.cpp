@@ -1,14 +1,14 @@
 #include "bank/Topics.h"
 #include "common/Platform.h"
 #include "common/Study.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "study/StudyStore.h"
 #include "support/FixtureBank.h"
 #include "support/StudyFixture.h"
-#include "support/WindowDriver.h"
 #include "support/TopLevelWindows.h"
-#include "topics/FormTopics.h"
+#include "support/WindowDriver.h"
 #include "topics/TopicIndex.h"
+#include "topics/TopicsWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,7 +37,7 @@ QStringList Listed(const QList<QStringList>& byTopic)
     return listed;
 }
 
-struct TopicsWindow : WindowDriver<FormTopics> {
+struct TopicsDriver : WindowDriver<TopicsWindow> {
     QTreeWidget* List() const { return Get<QTreeWidget>("lstTopics"); }
     QTreeWidgetItem* Row(const QString& topic) const
     {
@@ -133,7 +133,7 @@ void TestTopics::window()
     Study().PracticeAnswered(Bank, {"b", 2, "B", true});
     Study().PracticeAnswered(Bank, {"b", 2, "B", false}); // the latest counts
 
-    TopicsWindow t;
+    TopicsDriver t;
     QCOMPARE(t.window.windowTitle(), QStringLiteral("专项练习"));
     QCOMPARE(t.List()->topLevelItemCount(), Topics::Names.size());
     QCOMPARE(t.Figures("记分"), QStringLiteral("3 题|2 题|50%"));
@@ -145,11 +145,12 @@ void TestTopics::window()
 
     t.List()->setCurrentItem(t.Row("记分"));
     QTest::keyClick(t.List(), Qt::Key_Return);
-    FormLen* practice = ShownWindow<FormLen>();
+    PracticeWindow* practice = ShownWindow<PracticeWindow>();
     QVERIFY(practice);
     QCOMPARE(practice->windowTitle(), QStringLiteral("记分"));
-    QCOMPARE(practice->findChild<QLineEdit*>("txtzs")->text(), QStringLiteral("共 3 题"));
-    QCOMPARE(practice->findChild<QPlainTextEdit*>("txt")->toPlainText(), QStringLiteral("题 a"));
+    QCOMPARE(practice->findChild<QLineEdit*>("txtTotal")->text(), QStringLiteral("共 3 题"));
+    QCOMPARE(practice->findChild<QPlainTextEdit*>("txtQuestion")->toPlainText(),
+             QStringLiteral("题 a"));
 
     Study().PracticeAnswered(Bank, {"c", 1, "A", true});
     t.window.ShowTopics(); // as on coming back to the window
@@ -163,7 +164,7 @@ void TestTopics::bankWithoutTopics()
     fixture = std::make_unique<FixtureBank>();
     fixture->Write(FixtureBank::ExamLines(2, 2));
     fixture->Use();
-    TopicsWindow t;
+    TopicsDriver t;
     QCOMPARE(t.Get<QLabel>("lblHint")->text(), QStringLiteral("本题库的题目没有标注专项，无法专项练习。"));
     for (int i = 0; i < t.List()->topLevelItemCount(); ++i)
         QVERIFY(t.List()->topLevelItem(i)->isDisabled());

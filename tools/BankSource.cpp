@@ -234,7 +234,7 @@ QString DisplayText(const SourceQuestion& question)
 
 std::optional<QString> EncodeQuestionText(const QString& text)
 {
-    const auto wrapped = Cipher::b64StrEnc(text);
+    const auto wrapped = Cipher::Encode(text);
     if (!wrapped)
         return std::nullopt;
     return EncodeText(*wrapped, BankKey);

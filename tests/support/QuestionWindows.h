@@ -1,8 +1,8 @@
 #pragma once
 
 #include "exam/ExamRules.h"
-#include "exam/FormEx.h"
-#include "practice/FormLen.h"
+#include "exam/ExamWindow.h"
+#include "practice/PracticeWindow.h"
 #include "support/FixtureBank.h"
 #include "support/WindowDriver.h"
 
@@ -12,11 +12,11 @@
 #include <QToolButton>
 
 // Chapter practice as a learner drives it.
-struct PracticeDriver : WindowDriver<FormLen> {
-    QString Revealed() const { return Get<QLabel>("lbl")->text(); }
+struct PracticeDriver : WindowDriver<PracticeWindow> {
+    QString Revealed() const { return Get<QLabel>("lblAnswer")->text(); }
     void Chapter(int k)
     {
-        auto* list = Get<QComboBox>("cbl");
+        auto* list = Get<QComboBox>("cboChapter");
         list->setCurrentIndex(k - 1);
         emit list->activated(k - 1);
     }
@@ -25,7 +25,7 @@ struct PracticeDriver : WindowDriver<FormLen> {
 // Draws pool numbers 1, 2, 3, ... in turn, wrapping around, the same in every run, so that every
 // position shows a question whose answer FixtureBank knows (the true/false draw comes first: its
 // position 51 is question 1, answered A).
-inline FormEx::DrawSource InOrder(int poolSize)
+inline ExamWindow::DrawSource InOrder(int poolSize)
 {
     return [poolSize, n = 0]() mutable {
         n = n % poolSize + 1;
@@ -34,16 +34,16 @@ inline FormEx::DrawSource InOrder(int poolSize)
 }
 
 // The mock exam as a learner drives it, on a bank of FixtureBank::ExamLines.
-struct ExamDriver : WindowDriver<FormEx> {
-    explicit ExamDriver(FormEx::DrawSource source = ClockSeededValue)
+struct ExamDriver : WindowDriver<ExamWindow> {
+    explicit ExamDriver(ExamWindow::DrawSource source = ClockSeededValue)
         : WindowDriver(nullptr, std::move(source))
     {
     }
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
-    QLabel* Picture() const { return Get<QLabel>("img"); }
+    QLabel* Picture() const { return Get<QLabel>("lblPicture"); }
     // Hands in; the learner is asked first while questions are open.
-    void Result() { Click("Command3"); }
-    void Review() { Click("Command4"); }
+    void Result() { Click("cmdResult"); }
+    void Review() { Click("cmdReview"); }
     // "你的答案：…", or nothing while the label is hidden.
     QString Yours() const
     {
@@ -68,7 +68,7 @@ struct ExamDriver : WindowDriver<FormEx> {
     int NumberAt(int p) const
     {
         const ExamSlot slot = SlotOf(p);
-        return (slot.kind == 0 ? window.maryxz : window.marypd)[slot.n].toInt();
+        return (slot.kind == 0 ? window.choiceDraw : window.trueFalseDraw)[slot.n].toInt();
     }
     // The fixture's id of the question at position p: "x7" for a choice, "p7" for a true/false.
     QString IdAt(int p) const
@@ -91,7 +91,7 @@ struct ExamDriver : WindowDriver<FormEx> {
     int WrongOption(int p) const { return (RightOption(p) + 1) % 2; }
     void GoTo(int p)
     {
-        while (window.mts != p)
+        while (window.position != p)
             Next();
     }
     bool OptionsShown(const QStringList& captions) const

@@ -23,10 +23,10 @@ template <typename Window> struct WindowDriver {
     }
     QRadioButton* Option(int i) const
     {
-        return Get<QRadioButton>(qPrintable(QStringLiteral("op_%1").arg(i)));
+        return Get<QRadioButton>(qPrintable(QStringLiteral("opt%1").arg(QChar(u'A' + i))));
     }
     QString Text(const char* name) const { return Get<QLineEdit>(name)->text(); }
-    QString Question() const { return Get<QPlainTextEdit>("txt")->toPlainText(); }
+    QString Question() const { return Get<QPlainTextEdit>("txtQuestion")->toPlainText(); }
     bool Enabled(const char* name) const { return Get<QPushButton>(name)->isEnabled(); }
 
     void Click(const char* name) { QTest::mouseClick(Get<QPushButton>(name), Qt::LeftButton); }
@@ -35,7 +35,7 @@ template <typename Window> struct WindowDriver {
     {
         QTest::mouseClick(Option(i), Qt::LeftButton, {}, QPoint(6, Option(i)->height() / 2));
     }
-    void Next() { Click("Command1"); }
-    void Previous() { Click("Command2"); }
+    void Next() { Click("cmdNext"); }
+    void Previous() { Click("cmdPrevious"); }
     void Start() { Click("cmdStart"); }
 };

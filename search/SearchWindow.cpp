@@ -1,4 +1,4 @@
-#include "search/FormSearch.h"
+#include "search/SearchWindow.h"
 
 #include "bank/BankLoader.h"
 #include "bank/Numbering.h"
@@ -6,49 +6,49 @@
 #include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "search/SearchResults.h"
-#include "ui_FormSearch.h"
+#include "ui_SearchWindow.h"
 
 #include <QKeyEvent>
 
-FormSearch::FormSearch(QWidget* parent)
-    : QWidget(parent), ui(SetUpUi<Ui::FormSearch>(this)), results(new SearchResults(index, this))
+SearchWindow::SearchWindow(QWidget* parent)
+    : QWidget(parent), ui(SetUpUi<Ui::SearchWindow>(this)), results(new SearchResults(index, this))
 {
     ui->lstResults->setModel(results);
     ui->lstResults->setItemDelegate(new MatchDelegate(ui->lstResults));
-    connect(ui->txtSearch, &QLineEdit::textChanged, this, &FormSearch::txtSearch_Change);
-    connect(ui->txtSearch, &QLineEdit::returnPressed, this, &FormSearch::txtSearch_Enter);
-    connect(ui->lstResults, &QListView::activated, this, &FormSearch::lstResults_Activated);
+    connect(ui->txtSearch, &QLineEdit::textChanged, this, &SearchWindow::QueryChanged);
+    connect(ui->txtSearch, &QLineEdit::returnPressed, this, &SearchWindow::OpenCurrentResult);
+    connect(ui->lstResults, &QListView::activated, this, &SearchWindow::OpenResult);
     ui->txtSearch->installEventFilter(this);
-    Form_Load();
+    LoadIndex();
 }
 
-FormSearch::~FormSearch() = default;
+SearchWindow::~SearchWindow() = default;
 
-void FormSearch::Form_Load()
+void SearchWindow::LoadIndex()
 {
     ReadData();
     ShowCount(0);
     ui->txtSearch->setFocus();
 }
 
-void FormSearch::ReadData()
+void SearchWindow::ReadData()
 {
-    const auto bank = LoadChosenBank(this, Cipher);
+    const auto bank = LoadChosenBank(this, cipher);
     if (!bank)
         return;
     for (NumberedQuestion& question : NumberQuestions(bank->records)) {
         const QStringList fields = Record::Split(question.record);
         const QString text =
-            Record::ProtectedText(fields[Record::QuestionText], Cipher).value_or(QString());
-        const QString explanation = Record::ExplanationText(fields, Cipher).value_or(QString());
+            Record::ProtectedText(fields[Record::QuestionText], cipher).value_or(QString());
+        const QString explanation = Record::ExplanationText(fields, cipher).value_or(QString());
         index.Add({question.id, question.chapter, question.position,
                    explanation.isEmpty() ? text : text + Record::LineBreak + explanation});
     }
 }
 
-void FormSearch::txtSearch_Change()
+void SearchWindow::QueryChanged()
 {
     results->Show(search.Update(ui->txtSearch->text()), search.Key());
     ShowCount(search.Matches().size());
@@ -57,23 +57,23 @@ void FormSearch::txtSearch_Change()
 }
 
 // Enter in the field opens the result chosen in the list, the first unless another was chosen.
-void FormSearch::txtSearch_Enter()
+void SearchWindow::OpenCurrentResult()
 {
-    lstResults_Activated(ui->lstResults->currentIndex());
+    OpenResult(ui->lstResults->currentIndex());
 }
 
-void FormSearch::lstResults_Activated(const QModelIndex& row)
+void SearchWindow::OpenResult(const QModelIndex& row)
 {
     if (!row.isValid())
         return;
-    auto* practice = new FormLen();
+    auto* practice = new PracticeWindow();
     practice->PracticeQuestions(results->Ids(),
                                 QStringLiteral("搜题：%1").arg(ui->txtSearch->text()),
                                 row.data(SearchResults::IdRole).toString());
     ShowIndependent(practice);
 }
 
-bool FormSearch::eventFilter(QObject* watched, QEvent* event)
+bool SearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->txtSearch && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
@@ -90,7 +90,7 @@ bool FormSearch::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FormSearch::ShowCount(qsizetype count)
+void SearchWindow::ShowCount(qsizetype count)
 {
     if (search.Key().isEmpty())
         ui->lblCount->setText(QStringLiteral("在 %1 题的题目、选项和解释中查找").arg(index.Size()));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "study/Forecast.h"
 #include "bank/Cipher.h"
 #include "bank/Numbering.h"
+#include "study/Forecast.h"
 #include "study/StudyQueries.h"
 
 #include <QTimer>
@@ -15,17 +15,17 @@ class QLineSeries;
 
 namespace Ui
 {
-class FormStudy;
+class StudyWindow;
 }
 
 // The study record of the chosen bank: progress per chapter, the exam history with a chart of
 // the scores, the wrong-question book and its practice, and clearing the record.
-class FormStudy : public QWidget
+class StudyWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FormStudy(QWidget* parent = nullptr);
-    ~FormStudy() override;
+    explicit StudyWindow(QWidget* parent = nullptr);
+    ~StudyWindow() override;
 
     // Reads the bank's questions: which chapter each id belongs to.
     void ReadData();
@@ -33,20 +33,20 @@ public:
     void ShowRecord();
 
     // What the window shows: written only by ReadData and ShowRecord, read by the tests.
-    ChapterOf mchapters;
-    ExamShape mexam;   // the bank's mock exam, for the forecast
-    QHash<QString, NumberedQuestion> mquestions; // by id
-    QStringList mbook;       // the wrong-question book in the order the questions entered it
-    QStringList mmissed;     // the rows of tblMissed, most often wrong first
-    QStringList mfavourites; // the marked questions the bank has, in the order they were marked
+    ChapterOf chapterOf;
+    ExamShape examShape;                        // the bank's mock exam, for the forecast
+    QHash<QString, NumberedQuestion> questions; // by id
+    QStringList wrongBook;  // the wrong-question book in the order the questions entered it
+    QStringList missedRows; // the rows of tblMissed, most often wrong first
+    QStringList favourites; // the marked questions the bank has, in the order they were marked
     static constexpr int MissedShown = 20;
 
 public slots:
-    void cmdWrong_Click();
-    void cmdClear_Click();
-    void cmdMissed_Click();
-    void cmdFavourites_Click();
-    void tblMissed_Activated(int row);
+    void PractiseWrongBook();
+    void ClearRecord();
+    void PractiseMissed();
+    void PractiseFavourites();
+    void PractiseMissedFrom(int row);
 
 protected:
     // Coming back from practice or an exam, the learner sees the record as it is now.
@@ -54,7 +54,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Form_Load();
+    void SetUpTables();
     void SetUpChart();
     void ScrollRecord();
     // Shows the record again whenever this program writes to it, from any window.
@@ -72,7 +72,7 @@ private:
     QString TextStart(const NumberedQuestion& question);
     bool RecordMayHaveChanged() const;
 
-    std::unique_ptr<Ui::FormStudy> ui;
+    std::unique_ptr<Ui::StudyWindow> ui;
     QLineSeries* scores = nullptr;
     QLineSeries* passLine = nullptr;
     QLineSeries* forecasts = nullptr;

@@ -10,31 +10,31 @@ class QSvgRenderer;
 
 namespace Ui
 {
-class FormMain;
+class MainWindow;
 }
 
 // The window the program opens: choose the bank, open the exam, practice, study record and
 // links windows.
-class FormMain : public QWidget
+class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FormMain(QWidget* parent = nullptr);
-    ~FormMain() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     void SelectBank();
 
 public slots:
-    void Command1_Click();
-    void Command2_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void cmdStudy_Click();
-    void cmdReview_Click();
-    void cbl_Change();
-    void cmdTopics_Click();
-    void cmdSearch_Click();
-    void Label3_Click();
+    void OpenExam();
+    void OpenPractice();
+    void OpenLinks();
+    void Quit();
+    void OpenStudyRecord();
+    void OpenReview();
+    void BankChanged();
+    void OpenTopics();
+    void OpenSearch();
+    void OpenPublisherSite();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -55,10 +55,10 @@ private:
     // The pass forecast for the chosen bank, or nothing while none is chosen.
     void ShowForecast();
 
-    std::unique_ptr<Ui::FormMain> ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     QSvgRenderer* background = nullptr; // read when first needed
     QImage shownBackground;
     bool backgroundUnkept = false; // drawn since it was last kept
-    QString examBank; // the bank file exam was read from
+    QString examBank;              // the bank file exam was read from
     ExamShape exam;
 };

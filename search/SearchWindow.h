@@ -8,17 +8,19 @@
 
 class SearchResults;
 
-namespace Ui {
-class FormSearch;
+namespace Ui
+{
+class SearchWindow;
 }
 
 // Finds questions of the chosen bank by any words of their text, options or explanation as
 // the learner types; a result opens in practice at that question, the other results after it.
-class FormSearch : public QWidget {
+class SearchWindow : public QWidget
+{
     Q_OBJECT
 public:
-    explicit FormSearch(QWidget* parent = nullptr);
-    ~FormSearch() override;
+    explicit SearchWindow(QWidget* parent = nullptr);
+    ~SearchWindow() override;
 
     // Reads the bank's questions into the index.
     void ReadData();
@@ -28,19 +30,19 @@ public:
     IncrementalSearch search{index};
 
 public slots:
-    void txtSearch_Change();
-    void txtSearch_Enter();
-    void lstResults_Activated(const QModelIndex& row);
+    void QueryChanged();
+    void OpenCurrentResult();
+    void OpenResult(const QModelIndex& row);
 
 protected:
     // Up, Down and the page keys in the field move through the results.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Load();
+    void LoadIndex();
     void ShowCount(qsizetype count);
 
-    std::unique_ptr<Ui::FormSearch> ui;
+    std::unique_ptr<Ui::SearchWindow> ui;
     SearchResults* results;
-    ::Cipher Cipher;
+    ::Cipher cipher;
 };

@@ -5,17 +5,19 @@
 #include <QWidget>
 #include <memory>
 
-namespace Ui {
-class FormTopics;
+namespace Ui
+{
+class TopicsWindow;
 }
 
 // The topics of the chosen bank, each with its number of questions and how the learner does
 // on it; choosing one practises its questions as chapter practice does.
-class FormTopics : public QWidget {
+class TopicsWindow : public QWidget
+{
     Q_OBJECT
 public:
-    explicit FormTopics(QWidget* parent = nullptr);
-    ~FormTopics() override;
+    explicit TopicsWindow(QWidget* parent = nullptr);
+    ~TopicsWindow() override;
 
     // Reads the bank: the questions of each topic.
     void ReadData();
@@ -23,21 +25,21 @@ public:
     void ShowTopics();
 
     // The questions of topic i of Topics::Names at index i: written by ReadData, read by tests.
-    QList<QStringList> mtopics;
+    QList<QStringList> topicQuestions;
 
 public slots:
-    void cmdStart_Click();
-    void lstTopics_Activated();
+    void PractiseTopic();
+    void TopicActivated();
 
 protected:
     // Coming back from practice, the learner sees the figures as they are now.
     void changeEvent(QEvent* event) override;
 
 private:
-    void Form_Load();
+    void SetUpList();
     // The topic of the chosen row, -1 when none with questions is chosen.
     int ChosenTopic() const;
     void ShowChoice();
 
-    std::unique_ptr<Ui::FormTopics> ui;
+    std::unique_ptr<Ui::TopicsWindow> ui;
 };

@@ -1,4 +1,4 @@
-#include "topics/FormTopics.h"
+#include "topics/TopicsWindow.h"
 
 #include "bank/BankLoader.h"
 #include "bank/Cipher.h"
@@ -7,15 +7,16 @@
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
 #include "common/Study.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "study/StudyStore.h"
 #include "topics/TopicIndex.h"
-#include "ui_FormTopics.h"
+#include "ui_TopicsWindow.h"
 
 #include <QEvent>
 #include <QHeaderView>
 
-namespace {
+namespace
+{
 enum Column { Name, Questions, Attempted, Share };
 constexpr int NumberColumnWidth = 72;
 
@@ -23,17 +24,17 @@ const QString ChooseText = QStringLiteral("选择一个专项，双击或按 Ent
 const QString NoTopicsText = QStringLiteral("本题库的题目没有标注专项，无法专项练习。");
 } // namespace
 
-FormTopics::FormTopics(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormTopics>(this))
+TopicsWindow::TopicsWindow(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::TopicsWindow>(this))
 {
-    connect(ui->cmdStart, &QPushButton::clicked, this, &FormTopics::cmdStart_Click);
-    connect(ui->lstTopics, &QTreeWidget::itemActivated, this, &FormTopics::lstTopics_Activated);
-    connect(ui->lstTopics, &QTreeWidget::currentItemChanged, this, &FormTopics::ShowChoice);
-    Form_Load();
+    connect(ui->cmdStart, &QPushButton::clicked, this, &TopicsWindow::PractiseTopic);
+    connect(ui->lstTopics, &QTreeWidget::itemActivated, this, &TopicsWindow::TopicActivated);
+    connect(ui->lstTopics, &QTreeWidget::currentItemChanged, this, &TopicsWindow::ShowChoice);
+    SetUpList();
 }
 
-FormTopics::~FormTopics() = default;
+TopicsWindow::~TopicsWindow() = default;
 
-void FormTopics::Form_Load()
+void TopicsWindow::SetUpList()
 {
     QHeaderView* header = ui->lstTopics->header();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -51,18 +52,18 @@ void FormTopics::Form_Load()
     ui->lstTopics->setFocus(); // arrows choose a topic, Enter starts it
 }
 
-void FormTopics::ReadData()
+void TopicsWindow::ReadData()
 {
     ::Cipher cipher;
     const auto bank = LoadChosenBank(this, cipher);
     if (!bank) {
-        mtopics = QList<QStringList>(Topics::Names.size());
+        topicQuestions = QList<QStringList>(Topics::Names.size());
         return;
     }
-    mtopics = QuestionsByTopic(NumberQuestions(bank->records));
+    topicQuestions = QuestionsByTopic(NumberQuestions(bank->records));
 }
 
-void FormTopics::ShowTopics()
+void TopicsWindow::ShowTopics()
 {
     const StudyStore& store = Study();
     const QHash<QString, bool> latest =
@@ -71,7 +72,7 @@ void FormTopics::ShowTopics()
     ui->lstTopics->clear();
     bool anyQuestions = false;
     for (int i = 0; i < Topics::Names.size(); ++i) {
-        const ChapterProgress progress = ProgressOf(mtopics[i], latest);
+        const ChapterProgress progress = ProgressOf(topicQuestions[i], latest);
         auto* item = new QTreeWidgetItem(ui->lstTopics);
         item->setText(Name, Topics::Names[i]);
         item->setText(Questions, QStringLiteral("%1 题").arg(progress.questions));
@@ -89,7 +90,7 @@ void FormTopics::ShowTopics()
     ShowChoice();
 }
 
-int FormTopics::ChosenTopic() const
+int TopicsWindow::ChosenTopic() const
 {
     QTreeWidgetItem* item = ui->lstTopics->currentItem();
     if (!item || item->isDisabled())
@@ -97,27 +98,27 @@ int FormTopics::ChosenTopic() const
     return ui->lstTopics->indexOfTopLevelItem(item);
 }
 
-void FormTopics::ShowChoice()
+void TopicsWindow::ShowChoice()
 {
     ui->cmdStart->setEnabled(ChosenTopic() >= 0);
 }
 
-void FormTopics::cmdStart_Click()
+void TopicsWindow::PractiseTopic()
 {
     const int topic = ChosenTopic();
     if (topic < 0)
         return;
-    auto* practice = new FormLen();
-    practice->PracticeQuestions(mtopics[topic], Topics::Names[topic]);
+    auto* practice = new PracticeWindow();
+    practice->PracticeQuestions(topicQuestions[topic], Topics::Names[topic]);
     ShowIndependent(practice);
 }
 
-void FormTopics::lstTopics_Activated()
+void TopicsWindow::TopicActivated()
 {
-    cmdStart_Click();
+    PractiseTopic();
 }
 
-void FormTopics::changeEvent(QEvent* event)
+void TopicsWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())

@@ -1,4 +1,4 @@
-#include "progress/FormStudy.h"
+#include "progress/StudyWindow.h"
 
 #include "bank/Cipher.h"
 #include "common/ChosenBank.h"
@@ -6,11 +6,11 @@
 #include "common/SetUpUi.h"
 #include "common/Study.h"
 #include "exam/ExamRules.h"
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 #include "progress/PassForecast.h"
 #include "progress/ScoreChart.h"
 #include "study/StudyStore.h"
-#include "ui_FormStudy.h"
+#include "ui_StudyWindow.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -91,19 +91,19 @@ void ShowProgressCell(QTableWidget* table, int row, int column, int done, int of
 }
 } // namespace
 
-FormStudy::FormStudy(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormStudy>(this))
+StudyWindow::StudyWindow(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::StudyWindow>(this))
 {
-    connect(ui->cmdWrong, &QPushButton::clicked, this, &FormStudy::cmdWrong_Click);
-    connect(ui->cmdClear, &QPushButton::clicked, this, &FormStudy::cmdClear_Click);
-    connect(ui->cmdMissed, &QPushButton::clicked, this, &FormStudy::cmdMissed_Click);
-    connect(ui->cmdFavourites, &QPushButton::clicked, this, &FormStudy::cmdFavourites_Click);
-    connect(ui->tblMissed, &QTableWidget::cellActivated, this, &FormStudy::tblMissed_Activated);
-    Form_Load();
+    connect(ui->cmdWrong, &QPushButton::clicked, this, &StudyWindow::PractiseWrongBook);
+    connect(ui->cmdClear, &QPushButton::clicked, this, &StudyWindow::ClearRecord);
+    connect(ui->cmdMissed, &QPushButton::clicked, this, &StudyWindow::PractiseMissed);
+    connect(ui->cmdFavourites, &QPushButton::clicked, this, &StudyWindow::PractiseFavourites);
+    connect(ui->tblMissed, &QTableWidget::cellActivated, this, &StudyWindow::PractiseMissedFrom);
+    SetUpTables();
 }
 
-FormStudy::~FormStudy() = default;
+StudyWindow::~StudyWindow() = default;
 
-void FormStudy::Form_Load()
+void StudyWindow::SetUpTables()
 {
     QTableWidget* chapters = ui->tblChapters;
     chapters->setRowCount(Record::ChapterCount + 1);
@@ -130,7 +130,7 @@ void FormStudy::Form_Load()
 }
 
 // On a small screen the record scrolls rather than pushing the window past the screen's edge.
-void FormStudy::ScrollRecord()
+void StudyWindow::ScrollRecord()
 {
     recordScroll = new QScrollArea(this);
     recordScroll->setFrameShape(QFrame::NoFrame);
@@ -140,10 +140,10 @@ void FormStudy::ScrollRecord()
     recordScroll->setWidget(ui->areaRecord);
 }
 
-void FormStudy::FollowTheRecord()
+void StudyWindow::FollowTheRecord()
 {
     recordChanged.setSingleShot(true);
-    connect(&recordChanged, &QTimer::timeout, this, &FormStudy::ShowRecord);
+    connect(&recordChanged, &QTimer::timeout, this, &StudyWindow::ShowRecord);
     const StudyStore& store = Study();
     if (!store.IsRecording())
         return;
@@ -157,7 +157,7 @@ void FormStudy::FollowTheRecord()
     connect(driver, &QSqlDriver::notification, &recordChanged, qOverload<>(&QTimer::start));
 }
 
-void FormStudy::SetUpChart()
+void StudyWindow::SetUpChart()
 {
     auto* chart = new QChart();
     scores = new QLineSeries(chart);
@@ -197,20 +197,20 @@ void FormStudy::SetUpChart()
     ui->chartScores->setRenderHint(QPainter::Antialiasing);
 }
 
-void FormStudy::ReadData()
+void StudyWindow::ReadData()
 {
     ::Cipher cipher;
     const auto bank = LoadChosenBank(this, cipher);
     if (!bank)
         return;
     for (const NumberedQuestion& question : NumberQuestions(bank->records)) {
-        mchapters.insert(question.id, question.chapter);
-        mquestions.insert(question.id, question);
+        chapterOf.insert(question.id, question.chapter);
+        questions.insert(question.id, question);
     }
-    mexam = ExamOf(*bank);
+    examShape = ExamOf(*bank);
 }
 
-void FormStudy::ShowRecord()
+void StudyWindow::ShowRecord()
 {
     const StudyStore& store = Study();
     if (!store.IsRecording()) {
@@ -226,7 +226,7 @@ void FormStudy::ShowRecord()
     const QHash<QString, QList<TimedAnswer>> answers = AnswersByQuestion(db, BankFile);
     const QHash<QString, bool> latest = LatestAnswers(answers);
     const QList<FinishedExam> exams = FinishedExams(db, BankFile);
-    mbook = WrongBook(db, BankFile);
+    wrongBook = WrongBook(db, BankFile);
     if (latest.isEmpty() && exams.isEmpty()) {
         ShowNoRecord(NoRecordText);
         return;
@@ -235,8 +235,8 @@ void FormStudy::ShowRecord()
     ui->areaRecord->show();
     recordScroll->show();
     ui->cmdClear->setEnabled(true);
-    const auto book = BookPerChapter(mchapters, mbook);
-    ShowChapters(TallyProgress(mchapters, latest), book);
+    const auto book = BookPerChapter(chapterOf, wrongBook);
+    ShowChapters(TallyProgress(chapterOf, latest), book);
     const int bookSize = std::accumulate(book.begin(), book.end(), 0);
     ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
     ui->cmdWrong->setEnabled(bookSize > 0);
@@ -246,17 +246,17 @@ void FormStudy::ShowRecord()
 }
 
 // Now on its label, and over time beside the scores.
-void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
-                             const QList<FinishedExam>& exams)
+void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
+                               const QList<FinishedExam>& exams)
 {
     const double now = LocalDays(QDateTime::currentDateTime());
-    const std::optional<double> chance = ForecastAt(mexam, ReplayEach(answers), now);
+    const std::optional<double> chance = ForecastAt(examShape, ReplayEach(answers), now);
     ui->lblForecast->setText(ForecastText(chance));
     ui->lblForecast->setToolTip(ForecastToolTip);
     // Today's answers move only today's point, which is the forecast now.
     const QHash<QString, QList<TimedAnswer>> settled = AnswersBefore(answers, CalendarDay(now));
     if (settled != historyAnswers) {
-        history = ForecastHistory(mexam, settled);
+        history = ForecastHistory(examShape, settled);
         historyAnswers = settled;
     }
     QList<ForecastPoint> points = history;
@@ -265,10 +265,10 @@ void FormStudy::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
     ShowChart(exams, points);
 }
 
-void FormStudy::ShowNoRecord(const QString& text)
+void StudyWindow::ShowNoRecord(const QString& text)
 {
-    mbook.clear();
-    mmissed.clear();
+    wrongBook.clear();
+    missedRows.clear();
     ui->lblEmpty->setText(text);
     ui->lblEmpty->show();
     ui->areaRecord->hide();
@@ -278,8 +278,8 @@ void FormStudy::ShowNoRecord(const QString& text)
     ui->cmdClear->setEnabled(false);
 }
 
-void FormStudy::ShowChapters(const PerChapter& progress,
-                             const std::array<int, Record::ChapterCount>& book)
+void StudyWindow::ShowChapters(const PerChapter& progress,
+                               const std::array<int, Record::ChapterCount>& book)
 {
     for (int i = 0; i < Record::ChapterCount; ++i)
         ShowChapterRow(i, ChapterTitle(QString::number(Record::FirstChapter + i)), progress[i],
@@ -295,8 +295,8 @@ void FormStudy::ShowChapters(const PerChapter& progress,
     }
 }
 
-void FormStudy::ShowChapterRow(int row, const QString& title, const ChapterProgress& progress,
-                               int book)
+void StudyWindow::ShowChapterRow(int row, const QString& title, const ChapterProgress& progress,
+                                 int book)
 {
     QTableWidget* table = ui->tblChapters;
     table->setItem(row, Title, Cell(title, Qt::AlignLeft));
@@ -307,7 +307,7 @@ void FormStudy::ShowChapterRow(int row, const QString& title, const ChapterProgr
     ShowProgressCell(table, row, Progress, progress.attempted, progress.questions);
 }
 
-void FormStudy::ShowExams(const QList<FinishedExam>& exams)
+void StudyWindow::ShowExams(const QList<FinishedExam>& exams)
 {
     ui->lblNoExams->setVisible(exams.isEmpty());
     ui->tblExams->setVisible(!exams.isEmpty());
@@ -329,7 +329,7 @@ void FormStudy::ShowExams(const QList<FinishedExam>& exams)
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
-void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history)
+void StudyWindow::ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history)
 {
     QList<QDate> days;
     for (const FinishedExam& exam : exams)
@@ -371,47 +371,47 @@ void FormStudy::ShowChart(const QList<FinishedExam>& exams, const QList<Forecast
     dayAxis->setRange(left, right);
 }
 
-void FormStudy::ShowFavourites(const QStringList& marked)
+void StudyWindow::ShowFavourites(const QStringList& marked)
 {
-    mfavourites.clear();
+    favourites.clear();
     for (const QString& id : marked) {
-        if (mquestions.contains(id))
-            mfavourites.append(id);
+        if (questions.contains(id))
+            favourites.append(id);
     }
-    ui->lblFavourites->setText(QStringLiteral("收藏 %1 题").arg(mfavourites.size()));
-    ui->cmdFavourites->setEnabled(!mfavourites.isEmpty());
+    ui->lblFavourites->setText(QStringLiteral("收藏 %1 题").arg(favourites.size()));
+    ui->cmdFavourites->setEnabled(!favourites.isEmpty());
 }
 
 // The first MissedShown of them that the bank still has.
-void FormStudy::ShowMissed(const QList<MissedQuestion>& missed)
+void StudyWindow::ShowMissed(const QList<MissedQuestion>& missed)
 {
-    mmissed.clear();
+    missedRows.clear();
     QTableWidget* table = ui->tblMissed;
     table->setRowCount(0);
     for (const MissedQuestion& question : missed) {
-        const auto found = mquestions.constFind(question.questionId);
-        if (found == mquestions.cend())
+        const auto found = questions.constFind(question.questionId);
+        if (found == questions.cend())
             continue;
-        const int row = static_cast<int>(mmissed.size());
-        mmissed.append(question.questionId);
+        const int row = static_cast<int>(missedRows.size());
+        missedRows.append(question.questionId);
         table->insertRow(row);
-        table->setItem(row, MissedChapter, Cell(ChapterTitle(QString::number(found->chapter)),
-                                                Qt::AlignLeft));
+        table->setItem(row, MissedChapter,
+                       Cell(ChapterTitle(QString::number(found->chapter)), Qt::AlignLeft));
         table->setItem(row, MissedPosition, NumberCell(found->position));
         table->setItem(row, MissedText, Cell(TextStart(*found), Qt::AlignLeft));
         table->setItem(row, TimesWrong, NumberCell(question.wrong));
         table->setItem(row, TimesRight, NumberCell(question.right));
-        table->setItem(row, Latest, Cell(question.latestRight ? QStringLiteral("对")
-                                                              : QStringLiteral("错")));
-        if (mmissed.size() == MissedShown)
+        table->setItem(row, Latest,
+                       Cell(question.latestRight ? QStringLiteral("对") : QStringLiteral("错")));
+        if (missedRows.size() == MissedShown)
             break;
     }
-    ui->tabRecords->setTabVisible(ui->tabRecords->indexOf(ui->Frame3), !mmissed.isEmpty());
-    ui->cmdMissed->setEnabled(!mmissed.isEmpty());
+    ui->tabRecords->setTabVisible(ui->tabRecords->indexOf(ui->frameMissed), !missedRows.isEmpty());
+    ui->cmdMissed->setEnabled(!missedRows.isEmpty());
 }
 
 // The first line of the question as the learner reads it, cut short.
-QString FormStudy::TextStart(const NumberedQuestion& question)
+QString StudyWindow::TextStart(const NumberedQuestion& question)
 {
     const QString field = Record::FieldAt(question.record, Record::QuestionText).toString();
     const QString text = Record::ProtectedText(field, cipher).value_or(QString());
@@ -419,36 +419,36 @@ QString FormStudy::TextStart(const NumberedQuestion& question)
     return line.size() > TextStartLength ? line.left(TextStartLength) + QStringLiteral("…") : line;
 }
 
-void FormStudy::cmdMissed_Click()
+void StudyWindow::PractiseMissed()
 {
-    tblMissed_Activated(0);
+    PractiseMissedFrom(0);
 }
 
 // The missed questions, opened at the one chosen; the others follow it, wrapping around.
-void FormStudy::tblMissed_Activated(int row)
+void StudyWindow::PractiseMissedFrom(int row)
 {
-    if (row < 0 || row >= mmissed.size())
+    if (row < 0 || row >= missedRows.size())
         return;
-    auto* practice = new FormLen();
-    practice->PracticeQuestions(mmissed, MissedCaption, mmissed[row]);
+    auto* practice = new PracticeWindow();
+    practice->PracticeQuestions(missedRows, MissedCaption, missedRows[row]);
     ShowIndependent(practice);
 }
 
-void FormStudy::cmdFavourites_Click()
+void StudyWindow::PractiseFavourites()
 {
-    auto* practice = new FormLen();
-    practice->PracticeQuestions(mfavourites, FavouritesCaption);
+    auto* practice = new PracticeWindow();
+    practice->PracticeQuestions(favourites, FavouritesCaption);
     ShowIndependent(practice);
 }
 
-void FormStudy::cmdWrong_Click()
+void StudyWindow::PractiseWrongBook()
 {
-    auto* practice = new FormLen();
-    practice->PracticeQuestions(mbook, QStringLiteral("错题练习"));
+    auto* practice = new PracticeWindow();
+    practice->PracticeQuestions(wrongBook, QStringLiteral("错题练习"));
     ShowIndependent(practice);
 }
 
-void FormStudy::cmdClear_Click()
+void StudyWindow::ClearRecord()
 {
     if (!Confirm(this,
                  QStringLiteral("确定要清除本题库的全部学习记录吗？\n"
@@ -459,13 +459,13 @@ void FormStudy::cmdClear_Click()
     ShowRecord();
 }
 
-void FormStudy::showEvent(QShowEvent* event)
+void StudyWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     ShowRecord();
 }
 
-void FormStudy::changeEvent(QEvent* event)
+void StudyWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && RecordMayHaveChanged())
@@ -473,7 +473,7 @@ void FormStudy::changeEvent(QEvent* event)
 }
 
 // A window just shown is activated at once: without this it read a large record twice.
-bool FormStudy::RecordMayHaveChanged() const
+bool StudyWindow::RecordMayHaveChanged() const
 {
     const StudyStore& store = Study();
     return !store.IsRecording() || VersionOf(store.Database()) != shownVersion ||

@@ -15,7 +15,7 @@
 
 namespace Ui
 {
-class FormLen;
+class PracticeWindow;
 }
 
 // The title a chapter number (as text) has in the chapter list; empty for any other text.
@@ -24,17 +24,18 @@ QString ChapterTitle(const QString& number);
 // Chapter practice: the questions of one chapter in file order; a move needs the right option,
 // a wrong one (or none) reveals the right answer. The chapter and the question last shown are
 // remembered for the next window, which offers to go on there.
-class FormLen : public QWidget
+class PracticeWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FormLen(QWidget* parent = nullptr);
-    ~FormLen() override;
+    explicit PracticeWindow(QWidget* parent = nullptr);
+    ~PracticeWindow() override;
 
     // Loads the bank into the ten chapter pools.
     void ReadData();
     // Checks the choice on display, if any; when it is right (or nothing is on display) shows
-    // question n of the chapter at list index chapter (of mdictlist at ListPool) and returns true.
+    // question n of the chapter at list index chapter (of listPool at ListPoolIndex) and returns
+    // true.
     bool GotoQuestion(int n, int chapter);
     // Shows question n of the chapter at list index chapter, with no option selected and no
     // answer revealed, whatever is on display.
@@ -52,32 +53,33 @@ public:
                            const QString& first = {});
 
     // The window's state: written only by the handlers, read by the tests.
-    std::array<OrderedDict, Record::ChapterCount> mdictzj; // chapter k at index k-1: "k_1", ...
-    std::array<int, Record::ChapterCount> maryzs{};        // records loaded per chapter
-    int mts = 1;                                           // the question on display, from 1
-    PracticeRun run;                                       // since the last start
-    ::Cipher Cipher;
-    OrderedDict mdictlist; // PracticeQuestions' records: "k_1", ... in the order given
-    static constexpr int ListPool = Record::ChapterCount;
+    std::array<OrderedDict, Record::ChapterCount>
+        chapterPools;                                     // chapter k at index k-1: "k_1", ...
+    std::array<int, Record::ChapterCount> chapterSizes{}; // records loaded per chapter
+    int position = 1;                                     // the question on display, from 1
+    PracticeRun run;                                      // since the last start
+    ::Cipher cipher;
+    OrderedDict listPool; // PracticeQuestions' records: "k_1", ... in the order given
+    static constexpr int ListPoolIndex = Record::ChapterCount;
 
 public slots:
-    void cbl_Click();
-    void cmdStart_Click();
-    void cmdResume_Click();
-    void Command1_Click();
-    void Command2_Click();
+    void ChapterChosen();
+    void StartPractice();
+    void ResumePractice();
+    void NextQuestion();
+    void PreviousQuestion();
 
 private:
-    void Form_Load();
+    void LoadChapters();
     // Moves when the choice on display is right; false when the move was refused.
-    bool MoveTo(int position);
+    bool MoveTo(int target);
     int ChapterSize() const;
     void SetSteppingEnabled(bool enabled);
     QString RevealedAnswer() const;
     void Reveal(const QString& chosen);
     void ShowRightNote();
     void HideRightNote();
-    void Begin(int position = 1);
+    void Begin(int first = 1);
     void RememberPosition() const;
     void OfferResume();
     void ClearRevealedAnswer();
@@ -93,7 +95,7 @@ private:
     void ShowReviewCounts();
     QString ReviewDoneText() const;
 
-    std::unique_ptr<Ui::FormLen> ui;
+    std::unique_ptr<Ui::PracticeWindow> ui;
     QuestionPanel panel;
     QTimer rightNote; // hides "回答正确" again
     bool listPractice = false;

@@ -1,20 +1,20 @@
-#include "app/FormMain.h"
+#include "app/MainWindow.h"
 
+#include "bank/Cipher.h"
 #include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/SetUpUi.h"
 #include "common/Study.h"
-#include "bank/Cipher.h"
-#include "exam/FormEx.h"
-#include "links/FormNet.h"
-#include "practice/FormLen.h"
-#include "progress/FormStudy.h"
+#include "exam/ExamWindow.h"
+#include "links/LinksWindow.h"
+#include "practice/PracticeWindow.h"
 #include "progress/PassForecast.h"
+#include "progress/StudyWindow.h"
+#include "search/SearchWindow.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
-#include "search/FormSearch.h"
-#include "topics/FormTopics.h"
-#include "ui_FormMain.h"
+#include "topics/TopicsWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -75,37 +75,38 @@ QImage ReadRawImage(const QString& path, const QSize& expected)
 }
 } // namespace
 
-FormMain::FormMain(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::FormMain>(this))
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::MainWindow>(this))
 {
-    connect(ui->Command1, &QPushButton::clicked, this, &FormMain::Command1_Click);
-    connect(ui->Command2, &QPushButton::clicked, this, &FormMain::Command2_Click);
-    connect(ui->Command4, &QPushButton::clicked, this, &FormMain::Command4_Click);
-    connect(ui->Command5, &QPushButton::clicked, this, &FormMain::Command5_Click);
-    connect(ui->cmdStudy, &QPushButton::clicked, this, &FormMain::cmdStudy_Click);
-    connect(ui->cmdReview, &QPushButton::clicked, this, &FormMain::cmdReview_Click);
+    connect(ui->cmdExam, &QPushButton::clicked, this, &MainWindow::OpenExam);
+    connect(ui->cmdPractice, &QPushButton::clicked, this, &MainWindow::OpenPractice);
+    connect(ui->cmdLinks, &QPushButton::clicked, this, &MainWindow::OpenLinks);
+    connect(ui->cmdQuit, &QPushButton::clicked, this, &MainWindow::Quit);
+    connect(ui->cmdStudy, &QPushButton::clicked, this, &MainWindow::OpenStudyRecord);
+    connect(ui->cmdReview, &QPushButton::clicked, this, &MainWindow::OpenReview);
     // A first run, or a bank no longer listed, leaves the list asking for a choice. Chosen
     // before the list is watched: the forecast waits until the window is up.
-    ui->cbl->setCurrentIndex(ui->cbl->findText(AppSettings().value(LastBankKey).toString()));
-    connect(ui->cbl, &QComboBox::currentIndexChanged, this, &FormMain::cbl_Change);
+    ui->cboBank->setCurrentIndex(
+        ui->cboBank->findText(AppSettings().value(LastBankKey).toString()));
+    connect(ui->cboBank, &QComboBox::currentIndexChanged, this, &MainWindow::BankChanged);
     ui->lblForecast->setToolTip(ForecastToolTip);
-    connect(ui->cmdTopics, &QPushButton::clicked, this, &FormMain::cmdTopics_Click);
-    connect(ui->cmdSearch, &QPushButton::clicked, this, &FormMain::cmdSearch_Click);
+    connect(ui->cmdTopics, &QPushButton::clicked, this, &MainWindow::OpenTopics);
+    connect(ui->cmdSearch, &QPushButton::clicked, this, &MainWindow::OpenSearch);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, ui->cmdSearch,
             &QPushButton::click);
     ui->cmdSearch->setToolTip(QStringLiteral("在题目、选项和解释中查找：Ctrl+F"));
-    connect(ui->Label3, &ClickLabel::clicked, this, &FormMain::Label3_Click);
+    connect(ui->lblPublisher, &ClickLabel::clicked, this, &MainWindow::OpenPublisherSite);
 }
 
-FormMain::~FormMain() = default;
+MainWindow::~MainWindow() = default;
 
-void FormMain::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ShowBackground();
 }
 
 // The size the learner left the window at is likely the size it opens at next time.
-void FormMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
     if (backgroundUnkept)
@@ -113,7 +114,7 @@ void FormMain::closeEvent(QCloseEvent* event)
 }
 
 // One file, the picture on display. A cache: a failure only means drawing it again next time.
-void FormMain::KeepBackground()
+void MainWindow::KeepBackground()
 {
     backgroundUnkept = false;
     const QString path = BackgroundCachePath();
@@ -129,7 +130,7 @@ void FormMain::KeepBackground()
         file.commit();
 }
 
-void FormMain::ShowBackground()
+void MainWindow::ShowBackground()
 {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
@@ -148,10 +149,10 @@ void FormMain::ShowBackground()
     }
     QPixmap picture = QPixmap::fromImage(shownBackground);
     picture.setDevicePixelRatio(ratio);
-    ui->Image1->setPixmap(picture);
+    ui->lblBackground->setPixmap(picture);
 }
 
-QImage FormMain::RenderBackground(const QSize& pixels)
+QImage MainWindow::RenderBackground(const QSize& pixels)
 {
     if (!background)
         background = new QSvgRenderer(BackgroundPicture, this);
@@ -168,70 +169,70 @@ QImage FormMain::RenderBackground(const QSize& pixels)
     return picture;
 }
 
-void FormMain::SelectBank()
+void MainWindow::SelectBank()
 {
     BankFile.clear();
-    if (ui->cbl->currentText() == BeijingEntry)
+    if (ui->cboBank->currentText() == BeijingEntry)
         BankFile = BeijingFile;
 }
 
-bool FormMain::BankChosen()
+bool MainWindow::BankChosen()
 {
     SelectBank();
     if (BankFile.isEmpty()) {
         Notice(this, QStringLiteral("请先选择题库"));
         return false;
     }
-    AppSettings().setValue(LastBankKey, ui->cbl->currentText());
+    AppSettings().setValue(LastBankKey, ui->cboBank->currentText());
     return true;
 }
 
-template <typename W> void FormMain::OpenQuestionWindow()
+template <typename W> void MainWindow::OpenQuestionWindow()
 {
     if (BankChosen())
         ShowIndependent(new W());
 }
 
-void FormMain::Command1_Click()
+void MainWindow::OpenExam()
 {
-    OpenQuestionWindow<FormEx>();
+    OpenQuestionWindow<ExamWindow>();
 }
 
-void FormMain::Command2_Click()
+void MainWindow::OpenPractice()
 {
-    OpenQuestionWindow<FormLen>();
+    OpenQuestionWindow<PracticeWindow>();
 }
 
-void FormMain::Command4_Click()
+void MainWindow::OpenLinks()
 {
-    ShowIndependent(new FormNet());
+    ShowIndependent(new LinksWindow());
 }
 
-void FormMain::Command5_Click()
+void MainWindow::Quit()
 {
     close();
 }
 
-void FormMain::cmdStudy_Click()
+void MainWindow::OpenStudyRecord()
 {
-    OpenQuestionWindow<FormStudy>();
+    OpenQuestionWindow<StudyWindow>();
 }
 
-void FormMain::cmdReview_Click()
+void MainWindow::OpenReview()
 {
     if (!BankChosen())
         return;
-    auto* review = new FormLen();
+    auto* review = new PracticeWindow();
     review->ReviewToday();
     ShowIndependent(review);
 }
 
-void FormMain::cbl_Change()
+void MainWindow::BankChanged()
 {
     ShowForecast();
 }
 
-void FormMain::ShowForecast()
+void MainWindow::ShowForecast()
 {
     SelectBank();
     ui->lblForecast->clear();
@@ -253,24 +254,24 @@ void FormMain::ShowForecast()
         ForecastText(ForecastAt(exam, memories, LocalDays(QDateTime::currentDateTime()))));
 }
 
-void FormMain::changeEvent(QEvent* event)
+void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         ShowForecast();
 }
 
-void FormMain::cmdTopics_Click()
+void MainWindow::OpenTopics()
 {
-    OpenQuestionWindow<FormTopics>();
+    OpenQuestionWindow<TopicsWindow>();
 }
 
-void FormMain::cmdSearch_Click()
+void MainWindow::OpenSearch()
 {
-    OpenQuestionWindow<FormSearch>();
+    OpenQuestionWindow<SearchWindow>();
 }
 
-void FormMain::Label3_Click()
+void MainWindow::OpenPublisherSite()
 {
-    OpenLink(this, ui->Label3->text());
+    OpenLink(this, ui->lblPublisher->text());
 }

@@ -1,9 +1,9 @@
-#include "practice/FormLen.h"
+#include "practice/PracticeWindow.h"
 
-#include "common/ChosenBank.h"
 #include "bank/BankLoader.h"
-#include "common/Platform.h"
+#include "common/ChosenBank.h"
 #include "common/FavouriteMark.h"
+#include "common/Platform.h"
 #include "common/QuestionKeys.h"
 #include "common/SetUpUi.h"
 #include "common/Stepping.h"
@@ -11,7 +11,7 @@
 #include "common/TextZoom.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
-#include "ui_FormLen.h"
+#include "ui_PracticeWindow.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -61,53 +61,54 @@ QString ChapterTitle(const QString& number)
     return {};
 }
 
-FormLen::FormLen(QWidget* parent)
-    : QWidget(parent), ui(SetUpUi<Ui::FormLen>(this)),
-      panel(ui->txt, ui->t, {ui->op_0, ui->op_1, ui->op_2}, ui->img, ui->txtExplain)
+PracticeWindow::PracticeWindow(QWidget* parent)
+    : QWidget(parent), ui(SetUpUi<Ui::PracticeWindow>(this)),
+      panel(ui->txtQuestion, ui->txtEncoded, {ui->optA, ui->optB, ui->optC}, ui->lblPicture,
+            ui->txtExplain)
 {
-    ui->t->hide();
-    ui->img->hide();
+    ui->txtEncoded->hide();
+    ui->lblPicture->hide();
     ui->lblDone->hide();
     // The note keeps its room while hidden, so the options do not move when it comes and goes.
-    QSizePolicy keepRoom = ui->lblRight->sizePolicy();
+    QSizePolicy keepRoom = ui->lblRightNote->sizePolicy();
     keepRoom.setRetainSizeWhenHidden(true);
-    ui->lblRight->setSizePolicy(keepRoom);
+    ui->lblRightNote->setSizePolicy(keepRoom);
     HideRightNote();
     rightNote.setSingleShot(true);
     rightNote.setInterval(RightNoteMilliseconds);
-    connect(&rightNote, &QTimer::timeout, this, &FormLen::HideRightNote);
-    new TextZoom(this, {ui->txt, ui->txtExplain, ui->op_0, ui->op_1, ui->op_2});
-    new QuestionKeys(this, {ui->op_0, ui->op_1, ui->op_2}, ui->Command1, ui->Command2);
+    connect(&rightNote, &QTimer::timeout, this, &PracticeWindow::HideRightNote);
+    new TextZoom(this, {ui->txtQuestion, ui->txtExplain, ui->optA, ui->optB, ui->optC});
+    new QuestionKeys(this, {ui->optA, ui->optB, ui->optC}, ui->cmdNext, ui->cmdPrevious);
     new FavouriteMark(this, ui->chkFavourite, panel);
-    connect(ui->cbl, &QComboBox::activated, this, &FormLen::cbl_Click);
-    connect(ui->cmdStart, &QPushButton::clicked, this, &FormLen::cmdStart_Click);
-    connect(ui->cmdResume, &QPushButton::clicked, this, &FormLen::cmdResume_Click);
-    connect(ui->Command1, &QPushButton::clicked, this, &FormLen::Command1_Click);
-    connect(ui->Command2, &QPushButton::clicked, this, &FormLen::Command2_Click);
-    ui->cbl->setFocus(); // arrows choose a chapter, Tab reaches the start button
-    Form_Load();
+    connect(ui->cboChapter, &QComboBox::activated, this, &PracticeWindow::ChapterChosen);
+    connect(ui->cmdStart, &QPushButton::clicked, this, &PracticeWindow::StartPractice);
+    connect(ui->cmdResume, &QPushButton::clicked, this, &PracticeWindow::ResumePractice);
+    connect(ui->cmdNext, &QPushButton::clicked, this, &PracticeWindow::NextQuestion);
+    connect(ui->cmdPrevious, &QPushButton::clicked, this, &PracticeWindow::PreviousQuestion);
+    ui->cboChapter->setFocus(); // arrows choose a chapter, Tab reaches the start button
+    LoadChapters();
 }
 
-FormLen::~FormLen()
+PracticeWindow::~PracticeWindow()
 {
     Study().Checkpoint();
 }
 
-void FormLen::Form_Load()
+void PracticeWindow::LoadChapters()
 {
-    mts = 1;
+    position = 1;
     for (int k = Record::FirstChapter; k < Record::FirstChapter + Record::ChapterCount; ++k) {
-        ui->cbl->addItem(ChapterTitle(QString::number(k)));
-        maryzs[k - Record::FirstChapter] = 0;
+        ui->cboChapter->addItem(ChapterTitle(QString::number(k)));
+        chapterSizes[k - Record::FirstChapter] = 0;
     }
-    ui->cbl->setCurrentIndex(-1);
+    ui->cboChapter->setCurrentIndex(-1);
     ReadData();
     OfferResume();
 }
 
-void FormLen::ReadData()
+void PracticeWindow::ReadData()
 {
-    const auto bank = LoadChosenBank(this, Cipher);
+    const auto bank = LoadChosenBank(this, cipher);
     if (!bank)
         return;
     for (const BankRecord& record : bank->records) {
@@ -115,19 +116,19 @@ void FormLen::ReadData()
         if (!chapter)
             continue;
         const int index = *chapter - Record::FirstChapter;
-        ++maryzs[index];
-        mdictzj[index].Add(Record::PoolKey(maryzs[index]), record.text);
+        ++chapterSizes[index];
+        chapterPools[index].Add(Record::PoolKey(chapterSizes[index]), record.text);
     }
 }
 
-void FormLen::cbl_Click()
+void PracticeWindow::ChapterChosen()
 {
-    const int chapter = ui->cbl->currentIndex();
+    const int chapter = ui->cboChapter->currentIndex();
     if (!IsChapterIndex(chapter))
         return;
-    ui->txtzs->setText(CountText(maryzs[chapter]));
+    ui->txtTotal->setText(CountText(chapterSizes[chapter]));
     // Nothing of the chapter left behind until the start: no position, question or picture.
-    ui->txtts->clear();
+    ui->txtPosition->clear();
     panel.ShowNothing();
     panel.ClearSelection();
     ClearRevealedAnswer();
@@ -138,9 +139,9 @@ void FormLen::cbl_Click()
     OfferResume();
 }
 
-void FormLen::cmdStart_Click()
+void PracticeWindow::StartPractice()
 {
-    const int chapter = ui->cbl->currentIndex();
+    const int chapter = ui->cboChapter->currentIndex();
     if (!IsChapterIndex(chapter)) {
         Notice(this, QStringLiteral("请您先选择要练习的章节"), MsgIcon::None);
         return;
@@ -148,35 +149,35 @@ void FormLen::cmdStart_Click()
     Begin();
 }
 
-void FormLen::cmdResume_Click()
+void PracticeWindow::ResumePractice()
 {
     Begin(AppSettings().value(QuestionKey()).toInt());
 }
 
-// A start begins the questions afresh at position (question 1 but when going on from where the
-// last practice stopped): the choice on display is not judged.
-void FormLen::Begin(int position)
+// A start begins the questions afresh at position `first` (question 1 but when going on from where
+// the last practice stopped): the choice on display is not judged.
+void PracticeWindow::Begin(int first)
 {
-    ui->txtts->setText(PositionText(position));
+    ui->txtPosition->setText(PositionText(first));
     // Without questions there is nothing to step through.
     SetSteppingEnabled(ChapterSize() > 0);
-    mts = position;
+    position = first;
     run.Reset();
     SetDoneLine({});
     HideRightNote();
     ui->cmdResume->setVisible(false);
-    ShowQuestion(position, PoolIndex());
+    ShowQuestion(first, PoolIndex());
     RememberPosition();
     // Off the start button, so that Space can no longer start the run again by accident.
-    ui->txt->setFocus();
+    ui->txtQuestion->setFocus();
 }
 
-bool FormLen::GotoQuestion(int n, int chapter)
+bool PracticeWindow::GotoQuestion(int n, int chapter)
 {
     if (panel.IsOnDisplay()) {
         const QString chosen = panel.ChosenLetter();
         const bool right = chosen == panel.RightAnswer();
-        run.Judge(mts, right);
+        run.Judge(position, right);
         if (chosen == QuestionPanel::NoChoice)
             untried.clear(); // a look at the answer is no attempt, and what follows no first try
         RecordFirstTry(chosen, right);
@@ -190,7 +191,7 @@ bool FormLen::GotoQuestion(int n, int chapter)
     return true;
 }
 
-void FormLen::ShowQuestion(int n, int chapter)
+void PracticeWindow::ShowQuestion(int n, int chapter)
 {
     panel.ClearSelection();
     ClearRevealedAnswer();
@@ -202,82 +203,82 @@ void FormLen::ShowQuestion(int n, int chapter)
         return;
     }
     const QStringList fields = Record::Split(record);
-    panel.Show(fields, Cipher, fields[Record::Kind] == Record::ChoiceKind);
+    panel.Show(fields, cipher, fields[Record::Kind] == Record::ChoiceKind);
     untried = fields;
 }
 
-void FormLen::Command1_Click()
+void PracticeWindow::NextQuestion()
 {
-    const bool fromTheLast = mts == ChapterSize();
-    if (MoveTo(NextPosition(mts, ChapterSize())) && fromTheLast)
+    const bool fromTheLast = position == ChapterSize();
+    if (MoveTo(NextPosition(position, ChapterSize())) && fromTheLast)
         ShowChapterDone();
 }
 
-void FormLen::Command2_Click()
+void PracticeWindow::PreviousQuestion()
 {
-    MoveTo(PreviousPosition(mts, ChapterSize()));
+    MoveTo(PreviousPosition(position, ChapterSize()));
 }
 
-// A move happens only when the choice on display is right; otherwise mts stays.
-bool FormLen::MoveTo(int position)
+// A move happens only when the choice on display is right; otherwise position stays.
+bool PracticeWindow::MoveTo(int target)
 {
-    // Judged against the position on display, which mts still names.
-    if (!GotoQuestion(position, PoolIndex()))
+    // Judged against the question on display: position still names it.
+    if (!GotoQuestion(target, PoolIndex()))
         return false;
-    mts = position;
-    ui->txtts->setText(PositionText(mts));
+    position = target;
+    ui->txtPosition->setText(PositionText(target));
     SetDoneLine({});
     RememberPosition();
     return true;
 }
 
-int FormLen::ChapterSize() const
+int PracticeWindow::ChapterSize() const
 {
     const OrderedDict* pool = PoolAt(PoolIndex());
     return pool ? static_cast<int>(pool->Count()) : 0;
 }
 
-void FormLen::SetSteppingEnabled(bool enabled)
+void PracticeWindow::SetSteppingEnabled(bool enabled)
 {
-    ui->Command1->setEnabled(enabled);
-    ui->Command2->setEnabled(enabled);
+    ui->cmdNext->setEnabled(enabled);
+    ui->cmdPrevious->setEnabled(enabled);
 }
 
 // The right answer as the learner knows it: the letter, or 对/错 for a true/false question.
-QString FormLen::RevealedAnswer() const
+QString PracticeWindow::RevealedAnswer() const
 {
     return panel.CaptionOf(panel.RightAnswer());
 }
 
-void FormLen::Reveal(const QString& chosen)
+void PracticeWindow::Reveal(const QString& chosen)
 {
     HideRightNote();
-    ui->lbl->setText(RevealedAnswer());
+    ui->lblAnswer->setText(RevealedAnswer());
     panel.ShowVerdict(chosen);
     panel.RevealExplanation();
 }
 
 // Said beside the options, and gone by itself: the learner is already on the next question.
-void FormLen::ShowRightNote()
+void PracticeWindow::ShowRightNote()
 {
-    ui->lblRight->show();
+    ui->lblRightNote->show();
     rightNote.start();
 }
 
-void FormLen::HideRightNote()
+void PracticeWindow::HideRightNote()
 {
     rightNote.stop();
-    ui->lblRight->hide();
+    ui->lblRightNote->hide();
 }
 
-void FormLen::ClearRevealedAnswer()
+void PracticeWindow::ClearRevealedAnswer()
 {
-    ui->lbl->clear();
+    ui->lblAnswer->clear();
     panel.HideExplanation();
 }
 
 // Said in the window, not in a box: the learner goes straight on with the next round.
-void FormLen::ShowChapterDone()
+void PracticeWindow::ShowChapterDone()
 {
     if (review) {
         SetDoneLine(ReviewDoneText());
@@ -292,35 +293,35 @@ void FormLen::ShowChapterDone()
 }
 
 // An empty line takes no room under the question.
-void FormLen::SetDoneLine(const QString& text)
+void PracticeWindow::SetDoneLine(const QString& text)
 {
     ui->lblDone->setText(text);
     ui->lblDone->setVisible(!text.isEmpty());
 }
 
-void FormLen::PracticeQuestions(const QStringList& ids, const QString& caption,
-                                const QString& first)
+void PracticeWindow::PracticeQuestions(const QStringList& ids, const QString& caption,
+                                       const QString& first)
 {
     listPractice = true;
     setWindowTitle(caption);
-    ui->Label1->hide();
-    ui->cbl->hide();
+    ui->lblChapter->hide();
+    ui->cboChapter->hide();
     ui->cmdStart->hide();
     FileList(ids);
-    ui->txtzs->setText(CountText(static_cast<int>(mdictlist.Count())));
+    ui->txtTotal->setText(CountText(static_cast<int>(listPool.Count())));
     Begin(qMax(1, ListPosition(first)));
 }
 
-int FormLen::ListPosition(const QString& id) const
+int PracticeWindow::ListPosition(const QString& id) const
 {
-    for (int n = 1; n <= mdictlist.Count(); ++n) {
-        if (Record::FieldAt(mdictlist.Item(Record::PoolKey(n)), Record::Id) == id)
+    for (int n = 1; n <= listPool.Count(); ++n) {
+        if (Record::FieldAt(listPool.Item(Record::PoolKey(n)), Record::Id) == id)
             return n;
     }
     return 0;
 }
 
-void FormLen::ReviewToday()
+void PracticeWindow::ReviewToday()
 {
     const StudyStore& store = Study();
     const Memories memories = store.IsRecording()
@@ -333,41 +334,41 @@ void FormLen::ReviewToday()
     ui->lblReviewCounts->show();
     ShowReviewCounts();
     ui->spnNewPerDay->setValue(NewPerDay());
-    connect(ui->spnNewPerDay, &QSpinBox::valueChanged, this, &FormLen::SetNewPerDay);
+    connect(ui->spnNewPerDay, &QSpinBox::valueChanged, this, &PracticeWindow::SetNewPerDay);
     ui->areaNewPerDay->show();
     if (list.due.isEmpty() && list.fresh.isEmpty())
         ShowChapterDone();
 }
 
-int FormLen::NewPerDay()
+int PracticeWindow::NewPerDay()
 {
     return qMax(0, AppSettings().value(NewPerDayKey, DefaultNewPerDay).toInt());
 }
 
-void FormLen::SetNewPerDay(int count)
+void PracticeWindow::SetNewPerDay(int count)
 {
     AppSettings().setValue(NewPerDayKey, count);
 }
 
 // The chapters in order, each in the bank's order: the order chapter practice goes through.
-QStringList FormLen::BankOrder() const
+QStringList PracticeWindow::BankOrder() const
 {
     QStringList ids;
-    for (const OrderedDict& pool : mdictzj) {
+    for (const OrderedDict& pool : chapterPools) {
         for (const QString& key : pool.Keys())
             ids.append(Record::FieldAt(pool.Item(key), Record::Id).toString());
     }
     return ids;
 }
 
-void FormLen::ShowReviewCounts()
+void PracticeWindow::ShowReviewCounts()
 {
     ui->lblReviewCounts->setText(
         QStringLiteral("到期 %1 题 · 新题 %2 题").arg(review->Due()).arg(review->Fresh()));
 }
 
 // Read afresh: the answers just given decide when the next question falls due.
-QString FormLen::ReviewDoneText() const
+QString PracticeWindow::ReviewDoneText() const
 {
     const StudyStore& store = Study();
     if (!store.IsRecording())
@@ -381,10 +382,10 @@ QString FormLen::ReviewDoneText() const
 }
 
 // The records of ids in their order, found in the chapter pools; ids the bank lacks are left out.
-void FormLen::FileList(const QStringList& ids)
+void PracticeWindow::FileList(const QStringList& ids)
 {
     QHash<QString, QString> byId;
-    for (const OrderedDict& pool : mdictzj) {
+    for (const OrderedDict& pool : chapterPools) {
         for (const QString& key : pool.Keys()) {
             const QString record = pool.Item(key);
             byId.insert(Record::FieldAt(record, Record::Id).toString(), record);
@@ -393,25 +394,25 @@ void FormLen::FileList(const QStringList& ids)
     int n = 0;
     for (const QString& id : ids) {
         if (byId.contains(id))
-            mdictlist.Add(Record::PoolKey(++n), byId.value(id));
+            listPool.Add(Record::PoolKey(++n), byId.value(id));
     }
 }
 
-const OrderedDict* FormLen::PoolAt(int index) const
+const OrderedDict* PracticeWindow::PoolAt(int index) const
 {
-    if (index == ListPool)
-        return &mdictlist;
-    return IsChapterIndex(index) ? &mdictzj[index] : nullptr;
+    if (index == ListPoolIndex)
+        return &listPool;
+    return IsChapterIndex(index) ? &chapterPools[index] : nullptr;
 }
 
-int FormLen::PoolIndex() const
+int PracticeWindow::PoolIndex() const
 {
-    return listPractice ? ListPool : ui->cbl->currentIndex();
+    return listPractice ? ListPoolIndex : ui->cboChapter->currentIndex();
 }
 
 // The first judgement of a question on display is the learner's attempt; tries after the right
 // answer was revealed are not.
-void FormLen::RecordFirstTry(const QString& chosen, bool right)
+void PracticeWindow::RecordFirstTry(const QString& chosen, bool right)
 {
     if (untried.isEmpty())
         return;
@@ -424,30 +425,30 @@ void FormLen::RecordFirstTry(const QString& chosen, bool right)
 }
 
 // Chapter practice only: a list of questions is made afresh each time.
-void FormLen::RememberPosition() const
+void PracticeWindow::RememberPosition() const
 {
     if (listPractice || !IsChapterIndex(PoolIndex()))
         return;
     QSettings settings = AppSettings();
     settings.setValue(ChapterKey(), PoolIndex());
-    settings.setValue(QuestionKey(), mts);
+    settings.setValue(QuestionKey(), position);
 }
 
 // The chapter practised last is chosen again; where its practice stopped past question 1, the
 // learner may go on there instead of starting over.
-void FormLen::OfferResume()
+void PracticeWindow::OfferResume()
 {
     const QSettings settings = AppSettings();
     const QVariant chapter = settings.value(ChapterKey());
     const int question = settings.value(QuestionKey()).toInt();
     if (listPractice || !chapter.isValid() || !IsChapterIndex(chapter.toInt()))
         return;
-    if (ui->cbl->currentIndex() == -1) {
-        ui->cbl->setCurrentIndex(chapter.toInt());
-        ui->txtzs->setText(CountText(maryzs[chapter.toInt()]));
+    if (ui->cboChapter->currentIndex() == -1) {
+        ui->cboChapter->setCurrentIndex(chapter.toInt());
+        ui->txtTotal->setText(CountText(chapterSizes[chapter.toInt()]));
     }
-    const bool there = ui->cbl->currentIndex() == chapter.toInt();
-    const bool resumable = question > 1 && question <= maryzs[chapter.toInt()];
+    const bool there = ui->cboChapter->currentIndex() == chapter.toInt();
+    const bool resumable = question > 1 && question <= chapterSizes[chapter.toInt()];
     if (!there || !resumable)
         return;
     ui->cmdResume->setText(QStringLiteral("继续上次：第 %1 题").arg(question));
