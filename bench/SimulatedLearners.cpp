@@ -416,9 +416,9 @@ QList<StudySession> Sessions(double first, double second, double share, int answ
 }
 } // namespace
 
-Random StreamOf(std::uint64_t seed, std::uint64_t purpose)
+Random StreamOf(std::uint64_t seed, Stream purpose)
 {
-    return Random(SplitMix(SplitMix(seed) ^ purpose));
+    return Random(SplitMix(SplitMix(seed) ^ static_cast<std::uint64_t>(purpose)));
 }
 
 SimBank MakeSimBank(std::uint64_t seed)
@@ -466,7 +466,7 @@ ExamSitting SimulatedLearner::SitExam(double start, Random& draw, Random& answer
 std::unique_ptr<SimulatedLearner> MakeLearner(Family family, Pace pace, const SimBank& bank,
                                               std::uint64_t seed)
 {
-    Random random = StreamOf(seed, 1);
+    Random random = StreamOf(seed, Stream::Parameters);
     switch (family) {
     case Family::Exponential:
         return std::make_unique<ExponentialLearner>(pace, bank, random);
@@ -516,7 +516,7 @@ QList<StudyDay> PlanDays(Family family, std::uint64_t seed, double firstDay, int
                          std::optional<int> budget)
 {
     const Habits habits = HabitsOf(family);
-    Random random = StreamOf(seed, 2);
+    Random random = StreamOf(seed, Stream::Schedule);
     const double typical = Uniform(random, habits.leastDaily, habits.mostDaily);
     const int firstSlot = std::uniform_int_distribution<int>(0, EveningSlot)(random);
     const std::vector<bool> off = DaysOff(habits, days, random);

@@ -46,10 +46,10 @@
 
 using Random = std::mt19937_64;
 
-// A generator for one purpose of one learner: the learner's parameters, its schedule and its
-// answers each draw from their own stream, so changing the order of study changes none but the
-// answers.
-Random StreamOf(std::uint64_t seed, std::uint64_t purpose);
+// What a learner's random numbers are for. Each purpose draws from its own stream, so that
+// changing the order of study changes nothing but the answers.
+enum class Stream : std::uint64_t { Parameters = 1, Schedule, Order, Answers, ExamDraws };
+Random StreamOf(std::uint64_t seed, Stream purpose);
 
 enum class QuestionKind { Choice, TrueFalse };
 

@@ -154,8 +154,10 @@ public:
         : bank(bank), options(options), seed(LearnerSeed(job.family, job.learner)),
           learner(MakeLearner(job.family, PaceOf(job.learner), bank, seed)),
           plan(PlanDays(job.family, seed, FirstDay, options.days, job.budget)),
-          picker(job.order, bank, StreamOf(seed, 3)), answerRandom(StreamOf(seed, 4)),
-          examRandom(StreamOf(seed, 5)), testMorning(FirstDay + TestDay(options) + DayStart),
+          picker(job.order, bank, StreamOf(seed, Stream::Order)),
+          answerRandom(StreamOf(seed, Stream::Answers)),
+          examRandom(StreamOf(seed, Stream::ExamDraws)),
+          testMorning(FirstDay + TestDay(options) + DayStart),
           calibrating(!job.budget && !job.toldTestDay), timingPass(!job.toldTestDay)
     {
         if (job.toldTestDay)
