@@ -1,0 +1,51 @@
+#include "SimGuidance.h"
+
+#include "study/Review.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+// The program's chance for every question not yet listed: recall for an answered one, the
+// learner's share of right first answers for one never answered (as the forecast counts it).
+// The least likely first; equal chances keep the bank's order.
+QStringList LeastRemembered(const QStringList& bank, const Memories& memories, double now,
+                            const QSet<QString>& listed)
+{
+    const double newRate = NewQuestionRate(memories);
+    QList<std::pair<double, QString>> chances;
+    for (const QString& id : bank) {
+        if (listed.contains(id))
+            continue;
+        const auto memory = memories.find(id);
+        const bool answered = memory != memories.end() && memory->answers > 0;
+        chances.append({answered ? memory->RecallAt(now) : newRate, id});
+    }
+    std::stable_sort(chances.begin(), chances.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList least;
+    for (const auto& chance : chances)
+        least.append(chance.second);
+    return least;
+}
+} // namespace
+
+namespace Guidance {
+std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
+{
+    return ForecastAt(exam, ReplayEach(answers), now);
+}
+
+// Today's review (due, then the day's allowance of new questions); time left over goes to the
+// least remembered of the rest. Today's program plans for no test day.
+QStringList TodaysList(const AnswerRecord& answers, const QStringList& bank, double now, int budget,
+                       std::optional<double>)
+{
+    const Memories memories = ReplayEach(answers);
+    const ReviewList review = TodaysReview(bank, memories, now, DefaultNewPerDay);
+    QStringList list = review.due + review.fresh;
+    if (list.size() < budget)
+        list += LeastRemembered(bank, memories, now, QSet<QString>(list.begin(), list.end()));
+    return list.mid(0, budget);
+}
+} // namespace Guidance
