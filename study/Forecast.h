@@ -15,6 +15,7 @@ struct ExamShape {
     QStringList trueFalse; // the true/false questions' ids
     int perKind = 0;       // drawn at random from each
     int passScore = 0;     // right answers needed, one point each
+    // The chance of a right guess in each pool: A/B/C and 对/错 unless a bank says otherwise.
     double choiceGuess = GuessChance(3);
     double trueFalseGuess = GuessChance(2);
 };
