@@ -1,10 +1,13 @@
 #include "study/Forecast.h"
 
+#include "study/MemoryFit.h"
+
 #include <algorithm>
 #include <vector>
 
 namespace {
-constexpr double UnknownRate = 0.5;
+// The ends of the range are the 10 % and 90 % quantiles of a normal distribution.
+constexpr double RangeQuantile = 1.2816;
 
 // The chance of each number of wrong answers (0 to mostWrong) among `drawn` questions drawn at
 // random from the pool. Built one question at a time: after n questions, row k holds the
@@ -34,16 +37,45 @@ std::vector<double> WrongAnswers(const QList<double>& pool, int drawn, int mostW
     return {rows.begin() + std::ptrdiff_t(drawn) * width, rows.end()};
 }
 
-QList<double> Chances(const QStringList& ids, const Memories& memories, double now, double newRate)
+// The two things the forecast is unsure of, as the forecast or an end of its range takes them.
+struct Reading {
+    double knownBeforeStudy = 0;
+    double memoryOffset = 0; // on the logit scale of what memories are credited with
+};
+
+// Each question's chance of a right answer.
+QList<double> Chances(const QStringList& ids, double guess, const Memories& memories, double now,
+                      const Reading& reading)
 {
     QList<double> chances;
     chances.reserve(ids.size());
     for (const QString& id : ids) {
         const auto memory = memories.find(id);
-        chances.append(memory == memories.end() || memory->answers == 0 ? newRate
-                                                                        : memory->RecallAt(now));
+        const QuestionMemory* answered = memory == memories.end() ? nullptr : &*memory;
+        chances.append(AnswerChance(
+            guess, KnownOf(answered, now, reading.knownBeforeStudy, reading.memoryOffset)));
     }
     return chances;
+}
+
+// The forecast of a learner who has answered nothing: every question at the prior.
+double NewcomersChance(const ExamShape& exam)
+{
+    const double known = PriorKnownShare;
+    return PassChance(
+        QList<double>(exam.choice.size(), AnswerChance(exam.choiceGuess, known)),
+        QList<double>(exam.trueFalse.size(), AnswerChance(exam.trueFalseGuess, known)),
+        exam.perKind, exam.passScore);
+}
+
+double ForecastReading(const ExamShape& exam, const Memories& memories, double now,
+                       const FirstAnswers& first, const Reading& reading)
+{
+    const double pass =
+        PassChance(Chances(exam.choice, exam.choiceGuess, memories, now, reading),
+                   Chances(exam.trueFalse, exam.trueFalseGuess, memories, now, reading),
+                   exam.perKind, exam.passScore);
+    return first.RestOnAFew() ? std::min(pass, NewcomersChance(exam)) : pass;
 }
 
 bool CanDraw(const ExamShape& exam)
@@ -68,31 +100,50 @@ double PassChance(const QList<double>& choice, const QList<double>& trueFalse, i
     return std::clamp(pass, 0.0, 1.0);
 }
 
-double NewQuestionRate(const Memories& memories)
+FirstAnswers FirstAnswersOf(const ExamShape& exam, const Memories& memories)
 {
-    int answered = 0;
-    int right = 0;
-    for (const QuestionMemory& memory : memories) {
-        if (memory.answers == 0)
-            continue;
-        ++answered;
-        right += memory.firstRight;
-    }
-    return answered ? double(right) / answered : UnknownRate;
+    FirstAnswers first;
+    const auto add = [&](const QStringList& ids, double guess) {
+        for (const QString& id : ids) {
+            const auto memory = memories.find(id);
+            if (memory != memories.end())
+                first.Add(*memory, guess);
+        }
+    };
+    add(exam.choice, exam.choiceGuess);
+    add(exam.trueFalse, exam.trueFalseGuess);
+    return first;
 }
 
 std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories, double now)
 {
     if (!CanDraw(exam))
         return std::nullopt;
-    const double newRate = NewQuestionRate(memories);
-    return PassChance(Chances(exam.choice, memories, now, newRate),
-                      Chances(exam.trueFalse, memories, now, newRate), exam.perKind,
-                      exam.passScore);
+    const FirstAnswers first = FirstAnswersOf(exam, memories);
+    return ForecastReading(exam, memories, now, first, {EstimateKnownBeforeStudy(first).share, 0});
+}
+
+std::optional<ForecastRange> ForecastWithRange(const ExamShape& exam,
+                                               const QHash<QString, QList<TimedAnswer>>& answers,
+                                               double now, const MemoryWeights& weights)
+{
+    if (!CanDraw(exam))
+        return std::nullopt;
+    const Memories memories = ReplayEach(answers, weights);
+    const FirstAnswers first = FirstAnswersOf(exam, memories);
+    const double knownBeforeStudy = EstimateKnownBeforeStudy(first).share;
+    const double memorySpread =
+        MemoryOffsetSpread(PredictAnswers(answers, exam, weights, knownBeforeStudy));
+    const auto at = [&](double z) {
+        return ForecastReading(exam, memories, now, first,
+                               {KnownBeforeStudyAt(first, z), z * memorySpread});
+    };
+    return ForecastRange{at(0), at(-RangeQuantile), at(RangeQuantile), first.count};
 }
 
 QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
-                                     const QHash<QString, QList<TimedAnswer>>& answers)
+                                     const QHash<QString, QList<TimedAnswer>>& answers,
+                                     const MemoryWeights& weights)
 {
     if (!CanDraw(exam))
         return {};
@@ -112,7 +163,7 @@ QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
     Memories memories;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         QuestionMemory& memory = memories[steps[i].id];
-        memory = Answered(memory, {steps[i].day, steps[i].right});
+        memory = Answered(memory, {steps[i].day, steps[i].right}, weights);
         const bool lastOfDay =
             i + 1 == steps.size() || CalendarDay(steps[i + 1].day) != CalendarDay(steps[i].day);
         if (lastOfDay)

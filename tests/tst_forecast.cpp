@@ -57,8 +57,6 @@ private slots:
     void againstEveryDraw();
     void fullSizeExam_data();
     void fullSizeExam();
-    void newQuestionRate_data();
-    void newQuestionRate();
     void forecastOfAStore();
 };
 
@@ -116,49 +114,44 @@ void TestForecast::fullSizeExam()
     QVERIFY(std::abs(PassChance(choice, trueFalse, 50, 90) - pass) < 1e-9);
 }
 
-void TestForecast::newQuestionRate_data()
-{
-    QTest::addColumn<QList<bool>>("firstRight");
-    QTest::addColumn<double>("rate");
-    QTest::newRow("none answered yet") << QList<bool>{} << 0.5;
-    QTest::newRow("one of four right the first time")
-        << QList<bool>{true, false, false, false} << 0.25;
-    QTest::newRow("all right the first time") << QList<bool>{true, true} << 1.0;
-}
-
-void TestForecast::newQuestionRate()
-{
-    QFETCH(QList<bool>, firstRight);
-    QFETCH(double, rate);
-    Memories memories;
-    for (int i = 0; i < firstRight.size(); ++i) {
-        // Later answers do not change what the first one was.
-        memories.insert(QString::number(i), Replay({{1, firstRight[i]}, {2, !firstRight[i]}}));
-    }
-    QCOMPARE(NewQuestionRate(memories), rate);
-}
-
-// The exam is drawn from the bank's two pools; a question never answered counts at the rate of
-// right first answers, one answered at its recall.
+// The exam is drawn from the bank's two pools; each question counts at its guess and what it is
+// credited with knowing: its memory, the share known before study for one never answered. 20
+// questions answered right lift the forecast past a newcomer's.
 void TestForecast::forecastOfAStore()
 {
     ExamShape exam;
-    for (int i = 0; i < 3; ++i) {
+    QHash<QString, QList<TimedAnswer>> answers;
+    for (int i = 0; i < 12; ++i) {
         exam.choice.append(QStringLiteral("c%1").arg(i));
         exam.trueFalse.append(QStringLiteral("t%1").arg(i));
+        answers[exam.choice.last()] = {{1.2, true}};
+        if (i < 11)
+            answers[exam.trueFalse.last()] = {{1.2, i % 3 != 0}};
     }
     exam.perKind = 2;
     exam.passScore = 3;
-    const QHash<QString, QList<TimedAnswer>> answers = {{"c0", {{1.2, true}}},
-                                                        {"c1", {{1.3, false}}},
-                                                        {"t0", {{3.5, true}, {3.6, true}}},
-                                                        {"x", {{2.0, true}}}};
+    answers["c1"].append({1.3, false});
+    answers["t0"].append({{3.5, true}, {3.6, true}});
+    answers["x"] = {{2.0, false}}; // the bank no longer has it: left out
     const Memories memories = ReplayEach(answers);
     const double now = 5.0;
-    const double newRate = 3.0 / 4; // c0, t0 and x right the first time, c1 not
-    const double expected =
-        PassChanceCounted({memories["c0"].RecallAt(now), memories["c1"].RecallAt(now), newRate},
-                          {memories["t0"].RecallAt(now), newRate, newRate}, 2, 3);
+
+    const FirstAnswers first = FirstAnswersOf(exam, memories);
+    QCOMPARE(first.count, 23);
+    QCOMPARE(first.right, 12 + 7);
+    QCOMPARE(first.questionsRight, 12 + 8);
+    const double knownBefore = EstimateKnownBeforeStudy(first).share;
+    const auto chances = [&](const QStringList& ids, double guess) {
+        QList<double> pool;
+        for (const QString& id : ids) {
+            const auto memory = memories.find(id);
+            pool.append(AnswerChance(guess, KnownOf(memory == memories.end() ? nullptr : &*memory,
+                                                    now, knownBefore)));
+        }
+        return pool;
+    };
+    const double expected = PassChanceCounted(chances(exam.choice, GuessChance(3)),
+                                              chances(exam.trueFalse, GuessChance(2)), 2, 3);
     QCOMPARE(*ForecastAt(exam, memories, now), expected);
 
     const QList<ForecastPoint> history = ForecastHistory(exam, answers);
@@ -168,14 +161,13 @@ void TestForecast::forecastOfAStore()
     QCOMPARE(history[2].chance, *ForecastAt(exam, memories, 3.6));
     // Before day 3 began: t0 had no answer yet, and the first two days' points stand.
     const auto beforeDay3 = AnswersBefore(answers, 3);
-    QCOMPARE(beforeDay3.keys().size(), 3);
-    QVERIFY(!beforeDay3.contains("t0"));
+    QCOMPARE(beforeDay3["t0"], (QList<TimedAnswer>{{1.2, false}}));
     const QList<ForecastPoint> earlier = ForecastHistory(exam, beforeDay3);
     QCOMPARE(earlier.size(), 2);
     QCOMPARE(earlier[1].day, history[1].day);
     QCOMPARE(earlier[1].chance, history[1].chance);
 
-    exam.perKind = 4;
+    exam.perKind = 13;
     QVERIFY(!ForecastAt(exam, memories, now));
     QVERIFY(ForecastHistory(exam, answers).isEmpty());
 }

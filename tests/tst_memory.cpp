@@ -3,7 +3,8 @@
 #include <QTest>
 #include <QTimeZone>
 
-namespace {
+namespace
+{
 // "0G 3A": answers on days 0 and 3, G right (Good), A wrong (Again).
 QList<TimedAnswer> Answers(const QString& text)
 {
@@ -30,6 +31,10 @@ private slots:
     void retrievability_data();
     void retrievability();
     void neverAnswered();
+    void credit_data();
+    void credit();
+    void wrongAnswerNeverAddsCredit_data();
+    void wrongAnswerNeverAddsCredit();
 };
 
 // Worked out from the published FSRS-6 formulas and default weights, outside this code.
@@ -129,6 +134,62 @@ void TestMemory::retrievability()
 void TestMemory::neverAnswered()
 {
     QCOMPARE(Replay({}).answers, 0);
+}
+
+// What the memory is credited with a day after the last answer, worked out by hand from the
+// recall of the replay table above.
+void TestMemory::credit_data()
+{
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<double>("creditADayLater");
+    QTest::newRow("never answered right: nothing") << "0A 0A" << 0.0;
+    QTest::newRow("right: its recall") << "0G" << 0.946847;
+    // FSRS's recall a day after the wrong answer is 0.871704; the curve of the right answer
+    // before it has fallen lower by then.
+    QTest::newRow("wrong after right: no more than the curve before it") << "0G 5A" << 0.822528;
+    QTest::newRow("right again: its recall") << "0G 5A 6G" << 0.950532;
+}
+
+void TestMemory::credit()
+{
+    QFETCH(QString, answers);
+    QFETCH(double, creditADayLater);
+    const QuestionMemory memory = Replay(Answers(answers));
+    const double credit = memory.KnownAt(memory.lastDay + 1);
+    QVERIFY2(Near(credit, creditADayLater), qPrintable(QString::number(credit, 'f', 6)));
+}
+
+// At every moment after it, a wrong answer leaves the question credited with no more than it was
+// without that answer; the first wrong answer after a right one with exactly as much at first.
+void TestMemory::wrongAnswerNeverAddsCredit_data()
+{
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<double>("wrongOn");
+    QTest::newRow("five days after a right answer") << "0G" << 5.0;
+    QTest::newRow("the same day as a right answer") << "0G 3G" << 3.2;
+    QTest::newRow("again the same day") << "0G 3G 5A" << 5.1;
+    QTest::newRow("again weeks later, the lapse curve the weaker") << "0G 1A" << 20.0;
+    QTest::newRow("again the next day, the lapse curve the stronger") << "0G 9A" << 10.0;
+    QTest::newRow("never answered right") << "0A" << 2.0;
+}
+
+void TestMemory::wrongAnswerNeverAddsCredit()
+{
+    QFETCH(QString, answers);
+    QFETCH(double, wrongOn);
+    const QList<TimedAnswer> before = Answers(answers);
+    const QuestionMemory without = Replay(before);
+    const QuestionMemory with = Replay(before + QList<TimedAnswer>{{wrongOn, false}});
+    for (double later : {0.0, 0.1, 0.5, 1.0, 3.0, 10.0, 30.0, 100.0, 1000.0}) {
+        const double day = wrongOn + later;
+        QVERIFY2(with.KnownAt(day) <= without.KnownAt(day) + 1e-12,
+                 qPrintable(QStringLiteral("%1 days after: %2 > %3")
+                                .arg(later)
+                                .arg(with.KnownAt(day))
+                                .arg(without.KnownAt(day))));
+    }
+    if (before.last().right)
+        QCOMPARE(with.KnownAt(wrongOn), without.KnownAt(wrongOn));
 }
 
 QTEST_APPLESS_MAIN(TestMemory)
