@@ -1,25 +1,25 @@
 #include "SimGuidance.h"
 
+#include "study/AnswerModel.h"
 #include "study/Review.h"
 
 #include <QSet>
 #include <algorithm>
 
 namespace {
-// The program's chance for every question not yet listed: recall for an answered one, the
-// learner's share of right first answers for one never answered (as the forecast counts it).
-// The least likely first; equal chances keep the bank's order.
+// What the program credits every question not yet listed with: its memory's credit for an
+// answered one, the prior share known before study for one never answered. The least known
+// first; equal credits keep the bank's order.
 QStringList LeastRemembered(const QStringList& bank, const Memories& memories, double now,
                             const QSet<QString>& listed)
 {
-    const double newRate = NewQuestionRate(memories);
     QList<std::pair<double, QString>> chances;
     for (const QString& id : bank) {
         if (listed.contains(id))
             continue;
         const auto memory = memories.find(id);
         const bool answered = memory != memories.end() && memory->answers > 0;
-        chances.append({answered ? memory->RecallAt(now) : newRate, id});
+        chances.append({answered ? memory->KnownAt(now) : PriorKnownShare, id});
     }
     std::stable_sort(chances.begin(), chances.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
