@@ -249,9 +249,10 @@ void MainWindow::ShowForecast()
     const StudyStore& store = Study();
     if (!store.IsRecording())
         return;
-    const Memories memories = ReplayEach(AnswersByQuestion(store.Database(), BankFile));
+    const auto forecast = ForecastNow(BankFile, exam, AnswersByQuestion(store.Database(), BankFile),
+                                      LocalDays(QDateTime::currentDateTime()));
     ui->lblForecast->setText(
-        ForecastText(ForecastAt(exam, memories, LocalDays(QDateTime::currentDateTime()))));
+        ForecastLabelText(forecast, exam, FinishedExams(store.Database(), BankFile)));
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -2,6 +2,37 @@
 
 #include "bank/Record.h"
 #include "exam/ExamRules.h"
+#include "study/MemoryFit.h"
+
+namespace
+{
+constexpr int RecentExams = 5;
+
+// The weights fitted to one bank's record, and the day they were fitted on.
+struct DayFit {
+    int day = 0;
+    MemoryWeights weights;
+};
+
+// Fitted once a day per bank: a day's answers are what can move the weights, and one fit then
+// keeps following an answer as cheap as before.
+MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
+                             const QHash<QString, QList<TimedAnswer>>& answers, double now)
+{
+    static QHash<QString, DayFit> fits;
+    const auto kept = fits.constFind(bank);
+    if (kept != fits.cend() && kept->day == CalendarDay(now))
+        return kept->weights;
+    const MemoryWeights weights = FitMemory(answers, exam).weights;
+    fits.insert(bank, {CalendarDay(now), weights});
+    return weights;
+}
+
+int Percent(double chance)
+{
+    return qRound(chance * 100);
+}
+} // namespace
 
 ExamShape ExamOf(const LoadedBank& bank)
 {
@@ -18,9 +49,43 @@ ExamShape ExamOf(const LoadedBank& bank)
     return exam;
 }
 
-QString ForecastText(std::optional<double> chance)
+std::optional<ForecastRange> ForecastNow(const QString& bank, const ExamShape& exam,
+                                         const QHash<QString, QList<TimedAnswer>>& answers,
+                                         double now)
 {
-    if (!chance)
+    return ForecastWithRange(exam, answers, now, LearnerWeights(bank, exam, answers, now));
+}
+
+QString ForecastText(const std::optional<ForecastRange>& forecast, const ExamShape& exam)
+{
+    if (!forecast)
         return {};
-    return QStringLiteral("通过把握：%1%").arg(qRound(*chance * 100));
+    const qsizetype bankSize = exam.choice.size() + exam.trueFalse.size();
+    if (forecast->questions < std::min<qsizetype>(QuestionsForAFigure, bankSize))
+        return QStringLiteral("通过把握：数据不足（依据 %1 题）").arg(forecast->questions);
+    return QStringLiteral("通过把握：约 %1%（%2–%3%，依据 %4 题）")
+        .arg(Percent(forecast->chance))
+        .arg(Percent(forecast->low))
+        .arg(Percent(forecast->high))
+        .arg(forecast->questions);
+}
+
+QString RecentExamsText(const QList<FinishedExam>& exams)
+{
+    if (exams.isEmpty())
+        return {};
+    const QList<FinishedExam> recent =
+        exams.mid(std::max<qsizetype>(0, exams.size() - RecentExams));
+    const auto passed = std::count_if(recent.begin(), recent.end(), [](const FinishedExam& exam) {
+        return exam.score >= PassScore;
+    });
+    return QStringLiteral("最近 %1 次模拟考试：%2 次合格").arg(recent.size()).arg(passed);
+}
+
+QString ForecastLabelText(const std::optional<ForecastRange>& forecast, const ExamShape& exam,
+                          const QList<FinishedExam>& exams)
+{
+    QStringList lines = {ForecastText(forecast, exam), RecentExamsText(exams)};
+    lines.removeAll(QString());
+    return lines.join(u'\n');
 }

@@ -250,8 +250,8 @@ void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers
                                const QList<FinishedExam>& exams)
 {
     const double now = LocalDays(QDateTime::currentDateTime());
-    const std::optional<double> chance = ForecastAt(examShape, ReplayEach(answers), now);
-    ui->lblForecast->setText(ForecastText(chance));
+    const auto forecast = ForecastNow(BankFile, examShape, answers, now);
+    ui->lblForecast->setText(ForecastLabelText(forecast, examShape, exams));
     ui->lblForecast->setToolTip(ForecastToolTip);
     // Today's answers move only today's point, which is the forecast now.
     const QHash<QString, QList<TimedAnswer>> settled = AnswersBefore(answers, CalendarDay(now));
@@ -260,8 +260,8 @@ void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers
         historyAnswers = settled;
     }
     QList<ForecastPoint> points = history;
-    if (chance)
-        points.append({now, *chance});
+    if (forecast)
+        points.append({now, forecast->chance});
     ShowChart(exams, points);
 }
 

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "common/Platform.h"
 #include "common/Study.h"
+#include "progress/PassForecast.h"
 #include "progress/StudyWindow.h"
 #include "study/StudyStore.h"
 #include "support/MessageBoxCatcher.h"
@@ -48,6 +49,8 @@ private slots:
     void dueThenNewCountedDown();
     void theNewQuestionAllowance();
     void forecastOnBothWindows();
+    void forecastLabel_data();
+    void forecastLabel();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -128,8 +131,8 @@ void TestReviewWindow::theNewQuestionAllowance()
     QVERIFY(!chapters.Get<QLabel>("lblReviewCounts")->isVisible());
 }
 
-// A bank that can make an exam: with every question just answered right a pass is all but
-// certain; a question never answered counts at the rate of right first answers.
+// A bank that can make an exam: with no answers the forecast says it rests on too little; with
+// every question just answered right a pass is all but certain, and both windows say so.
 void TestReviewWindow::forecastOnBothWindows()
 {
     fixture->Write(FixtureBank::ExamLines(50, 50));
@@ -138,18 +141,79 @@ void TestReviewWindow::forecastOnBothWindows()
     auto* forecast = main.findChild<QLabel*>("lblForecast");
     QCOMPARE(forecast->text(), QString());
     main.findChild<QComboBox*>("cboBank")->setCurrentIndex(0);
-    QCOMPARE(forecast->text(), QStringLiteral("通过把握：0%")); // one half each: no chance
+    QCOMPARE(forecast->text(), QStringLiteral("通过把握：数据不足（依据 0 题）"));
     QVERIFY(forecast->toolTip().contains(QStringLiteral("90 分")));
     for (int n = 1; n <= 50; ++n) {
         Study().PracticeAnswered(Bank, {QStringLiteral("x%1").arg(n), 1, "A", true});
         Study().PracticeAnswered(Bank, {QStringLiteral("p%1").arg(n), 2, "A", true});
     }
     main.BankChanged();
-    QCOMPARE(forecast->text(), QStringLiteral("通过把握：100%"));
+    QVERIFY2(forecast->text().startsWith(QStringLiteral("通过把握：约 100%（")),
+             qPrintable(forecast->text()));
+    QVERIFY(forecast->text().endsWith(QStringLiteral("依据 100 题）")));
 
     StudyWindow record;
     record.show();
-    QCOMPARE(record.findChild<QLabel*>("lblForecast")->text(), QStringLiteral("通过把握：100%"));
+    QCOMPARE(record.findChild<QLabel*>("lblForecast")->text(), forecast->text());
+}
+
+namespace
+{
+ExamShape BankOf(int questions)
+{
+    ExamShape exam;
+    for (int i = 0; i < questions; ++i)
+        (i % 2 ? exam.trueFalse : exam.choice).append(QString::number(i));
+    return exam;
+}
+
+QList<FinishedExam> Scores(const QList<int>& scores)
+{
+    QList<FinishedExam> exams;
+    for (int score : scores)
+        exams.append({QDateTime(), score, 0});
+    return exams;
+}
+} // namespace
+
+void TestReviewWindow::forecastLabel_data()
+{
+    QTest::addColumn<std::optional<ForecastRange>>("forecast");
+    QTest::addColumn<int>("bankSize");
+    QTest::addColumn<QList<int>>("scores");
+    QTest::addColumn<QString>("text");
+    const auto range = [](double chance, double low, double high, int questions) {
+        return std::optional<ForecastRange>(ForecastRange{chance, low, high, questions});
+    };
+    QTest::addRow("no forecast, no exams")
+        << std::optional<ForecastRange>() << 1200 << QList<int>{} << QString();
+    QTest::addRow("one question short of a figure")
+        << range(0.5, 0.1, 0.9, QuestionsForAFigure - 1) << 1200 << QList<int>{}
+        << QStringLiteral("通过把握：数据不足（依据 99 题）");
+    QTest::addRow("enough for a figure")
+        << range(0.724, 0.606, 0.805, QuestionsForAFigure) << 1200 << QList<int>{}
+        << QStringLiteral("通过把握：约 72%（61–81%，依据 100 题）");
+    QTest::addRow("a small bank answered whole")
+        << range(0.9, 0.85, 0.95, 40) << 40 << QList<int>{}
+        << QStringLiteral("通过把握：约 90%（85–95%，依据 40 题）");
+    QTest::addRow("exams: the pass mark passes")
+        << range(0.3, 0.2, 0.4, 600) << 1200 << QList<int>{89, 90, 95}
+        << QStringLiteral("通过把握：约 30%（20–40%，依据 600 题）\n最近 3 次模拟考试：2 次合格");
+    QTest::addRow("exams: the latest five only")
+        << range(0.3, 0.2, 0.4, 600) << 1200 << QList<int>{95, 95, 80, 80, 80, 91, 92}
+        << QStringLiteral("通过把握：约 30%（20–40%，依据 600 题）\n最近 5 次模拟考试：2 次合格");
+    QTest::addRow("exams without a forecast")
+        << std::optional<ForecastRange>() << 1200 << QList<int>{100}
+        << QStringLiteral("最近 1 次模拟考试：1 次合格");
+}
+
+void TestReviewWindow::forecastLabel()
+{
+    QFETCH(std::optional<ForecastRange>, forecast);
+    QFETCH(int, bankSize);
+    QFETCH(QList<int>, scores);
+    QFETCH(QString, text);
+    QCOMPARE(ForecastLabelText(forecast, BankOf(bankSize), Scores(scores)), text);
 }
 
 QTEST_MAIN(TestReviewWindow)
