@@ -1,6 +1,7 @@
 #include "SimGuidance.h"
 
 #include "study/AnswerModel.h"
+#include "study/MemoryFit.h"
 #include "study/Review.h"
 
 #include <QSet>
@@ -31,9 +32,19 @@ QStringList LeastRemembered(const QStringList& bank, const Memories& memories, d
 } // namespace
 
 namespace Guidance {
+// As the windows show it: the weights fitted to the learner once a day. A run of the harness
+// meets one learner at a time on each thread, day after day, so a new day (or a new learner,
+// whose first day differs from the last one's last) is what asks for a new fit.
 std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
 {
-    return ForecastAt(exam, ReplayEach(answers), now);
+    thread_local int fittedDay = -1;
+    thread_local MemoryWeights weights;
+    if (CalendarDay(now) != fittedDay) {
+        weights = FitMemory(answers, exam).weights;
+        fittedDay = CalendarDay(now);
+    }
+    const auto forecast = ForecastWithRange(exam, answers, now, weights);
+    return forecast ? std::optional<double>(forecast->chance) : std::nullopt;
 }
 
 // Today's review (due, then the day's allowance of new questions); time left over goes to the
