@@ -14,20 +14,6 @@ struct DayFit {
     MemoryWeights weights;
 };
 
-// Fitted once a day per bank: a day's answers are what can move the weights, and one fit then
-// keeps following an answer as cheap as before.
-MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
-                             const QHash<QString, QList<TimedAnswer>>& answers, double now)
-{
-    static QHash<QString, DayFit> fits;
-    const auto kept = fits.constFind(bank);
-    if (kept != fits.cend() && kept->day == CalendarDay(now))
-        return kept->weights;
-    const MemoryWeights weights = FitMemory(answers, exam).weights;
-    fits.insert(bank, {CalendarDay(now), weights});
-    return weights;
-}
-
 int Percent(double chance)
 {
     return qRound(chance * 100);
@@ -47,6 +33,18 @@ ExamShape ExamOf(const LoadedBank& bank)
             exam.trueFalse.append(id);
     }
     return exam;
+}
+
+MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
+                             const QHash<QString, QList<TimedAnswer>>& answers, double now)
+{
+    static QHash<QString, DayFit> fits;
+    const auto kept = fits.constFind(bank);
+    if (kept != fits.cend() && kept->day == CalendarDay(now))
+        return kept->weights;
+    const MemoryWeights weights = FitMemory(answers, exam).weights;
+    fits.insert(bank, {CalendarDay(now), weights});
+    return weights;
 }
 
 std::optional<ForecastRange> ForecastNow(const QString& bank, const ExamShape& exam,

@@ -23,6 +23,11 @@ constexpr int QuestionsForAFigure = 100;
 // and the pass mark.
 ExamShape ExamOf(const LoadedBank& bank);
 
+// The memory weights fitted to the learner's record of bank, once a calendar day per bank: a
+// day's answers are what can move them, and one fit a day keeps following an answer cheap.
+MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
+                             const QHash<QString, QList<TimedAnswer>>& answers, double now);
+
 // The forecast now with the learner's own memory weights.
 std::optional<ForecastRange> ForecastNow(const QString& bank, const ExamShape& exam,
                                          const QHash<QString, QList<TimedAnswer>>& answers,

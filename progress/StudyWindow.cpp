@@ -250,14 +250,17 @@ void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers
                                const QList<FinishedExam>& exams)
 {
     const double now = LocalDays(QDateTime::currentDateTime());
-    const auto forecast = ForecastNow(BankFile, examShape, answers, now);
+    const MemoryWeights weights = LearnerWeights(BankFile, examShape, answers, now);
+    const auto forecast = ForecastWithRange(examShape, answers, now, weights);
     ui->lblForecast->setText(ForecastLabelText(forecast, examShape, exams));
     ui->lblForecast->setToolTip(ForecastToolTip);
-    // Today's answers move only today's point, which is the forecast now.
+    // Today's answers move only today's point, which is the forecast now; the past is worked out
+    // again when its answers or the day's weights change.
     const QHash<QString, QList<TimedAnswer>> settled = AnswersBefore(answers, CalendarDay(now));
-    if (settled != historyAnswers) {
-        history = ForecastHistory(examShape, settled);
+    if (settled != historyAnswers || weights != historyWeights) {
+        history = ForecastHistory(examShape, settled, weights);
         historyAnswers = settled;
+        historyWeights = weights;
     }
     QList<ForecastPoint> points = history;
     if (forecast)

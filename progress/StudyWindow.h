@@ -79,6 +79,7 @@ private:
     // The forecast over the days before today, for these answers: worked out again only when
     // they change.
     QHash<QString, QList<TimedAnswer>> historyAnswers;
+    MemoryWeights historyWeights;
     QList<ForecastPoint> history;
     ::Cipher cipher;
     QCategoryAxis* dayAxis = nullptr;
