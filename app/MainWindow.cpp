@@ -249,8 +249,10 @@ void MainWindow::ShowForecast()
     const StudyStore& store = Study();
     if (!store.IsRecording())
         return;
-    const auto forecast = ForecastNow(BankFile, exam, AnswersByQuestion(store.Database(), BankFile),
-                                      LocalDays(QDateTime::currentDateTime()));
+    const auto answers = AnswersByQuestion(store.Database(), BankFile);
+    const double now = LocalDays(QDateTime::currentDateTime());
+    const auto forecast =
+        ForecastWithRange(exam, answers, now, LearnerWeights(BankFile, exam, answers, now));
     ui->lblForecast->setText(
         ForecastLabelText(forecast, exam, FinishedExams(store.Database(), BankFile)));
 }

@@ -32,17 +32,12 @@ QStringList LeastRemembered(const QStringList& bank, const Memories& memories, d
 } // namespace
 
 namespace Guidance {
-// As the windows show it: the weights fitted to the learner once a day. A run of the harness
-// meets one learner at a time on each thread, day after day, so a new day (or a new learner,
-// whose first day differs from the last one's last) is what asks for a new fit.
+// As the windows show it: the weights fitted to the learner once a day. Each thread meets one
+// learner at a time, day after day, and a new learner's first day differs from the last one's last.
 std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
 {
-    thread_local int fittedDay = -1;
-    thread_local MemoryWeights weights;
-    if (CalendarDay(now) != fittedDay) {
-        weights = FitMemory(answers, exam).weights;
-        fittedDay = CalendarDay(now);
-    }
+    thread_local DailyFit fit;
+    const MemoryWeights& weights = fit.WeightsFor(answers, exam, now);
     const auto forecast = ForecastWithRange(exam, answers, now, weights);
     return forecast ? std::optional<double>(forecast->chance) : std::nullopt;
 }

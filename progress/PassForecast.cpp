@@ -8,12 +8,6 @@ namespace
 {
 constexpr int RecentExams = 5;
 
-// The weights fitted to one bank's record, and the day they were fitted on.
-struct DayFit {
-    int day = 0;
-    MemoryWeights weights;
-};
-
 int Percent(double chance)
 {
     return qRound(chance * 100);
@@ -38,20 +32,8 @@ ExamShape ExamOf(const LoadedBank& bank)
 MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
                              const QHash<QString, QList<TimedAnswer>>& answers, double now)
 {
-    static QHash<QString, DayFit> fits;
-    const auto kept = fits.constFind(bank);
-    if (kept != fits.cend() && kept->day == CalendarDay(now))
-        return kept->weights;
-    const MemoryWeights weights = FitMemory(answers, exam).weights;
-    fits.insert(bank, {CalendarDay(now), weights});
-    return weights;
-}
-
-std::optional<ForecastRange> ForecastNow(const QString& bank, const ExamShape& exam,
-                                         const QHash<QString, QList<TimedAnswer>>& answers,
-                                         double now)
-{
-    return ForecastWithRange(exam, answers, now, LearnerWeights(bank, exam, answers, now));
+    static QHash<QString, DailyFit> fits;
+    return fits[bank].WeightsFor(answers, exam, now);
 }
 
 QString ForecastText(const std::optional<ForecastRange>& forecast, const ExamShape& exam)

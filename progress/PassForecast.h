@@ -23,15 +23,9 @@ constexpr int QuestionsForAFigure = 100;
 // and the pass mark.
 ExamShape ExamOf(const LoadedBank& bank);
 
-// The memory weights fitted to the learner's record of bank, once a calendar day per bank: a
-// day's answers are what can move them, and one fit a day keeps following an answer cheap.
+// The memory weights fitted to the learner's record of bank, once a calendar day per bank.
 MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
                              const QHash<QString, QList<TimedAnswer>>& answers, double now);
-
-// The forecast now with the learner's own memory weights.
-std::optional<ForecastRange> ForecastNow(const QString& bank, const ExamShape& exam,
-                                         const QHash<QString, QList<TimedAnswer>>& answers,
-                                         double now);
 
 // "通过把握：约 NN%（LL–HH%，依据 N 题）", "通过把握：数据不足（依据 N 题）" while it rests on too
 // few questions; empty when there is no forecast.

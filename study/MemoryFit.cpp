@@ -465,3 +465,13 @@ double MemoryOffsetSpread(const Predictions& predictions)
 {
     return 1 / std::sqrt(1 / (OffsetPriorSpread * OffsetPriorSpread) + predictions.information);
 }
+
+const MemoryWeights& DailyFit::WeightsFor(const QHash<QString, QList<TimedAnswer>>& answers,
+                                          const ExamShape& exam, double now)
+{
+    if (fittedDay != CalendarDay(now)) {
+        weights = FitMemory(answers, exam).weights;
+        fittedDay = CalendarDay(now);
+    }
+    return weights;
+}

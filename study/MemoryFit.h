@@ -4,6 +4,7 @@
 #include "study/Memory.h"
 
 #include <limits>
+#include <optional>
 
 // The memory model fitted to one learner: the FSRS weights that best predict their own right and
 // wrong answers, pulled toward the published defaults.
@@ -49,6 +50,19 @@ struct MemoryFit {
 // Fits the weights to the answers of the exam's questions (each in the order given).
 MemoryFit FitMemory(const QHash<QString, QList<TimedAnswer>>& answers, const ExamShape& exam,
                     const FitSettings& settings = {});
+
+// The weights fitted at most once a calendar day: a day's answers are what can move them, and one
+// fit a day keeps following each answer as cheap as with the defaults.
+class DailyFit
+{
+public:
+    const MemoryWeights& WeightsFor(const QHash<QString, QList<TimedAnswer>>& answers,
+                                    const ExamShape& exam, double now);
+
+private:
+    std::optional<int> fittedDay;
+    MemoryWeights weights;
+};
 
 // How the model predicted the answers given from fromDay on (each from all answers before it).
 struct Predictions {

@@ -79,6 +79,7 @@ private slots:
     void fitsTheLearner();
     void tooFewAnswers();
     void hopelessLearner();
+    void fitsOnceADay();
 };
 
 // Fitted on the answers of the first 40 days (about 3,000), the weights predict the learner's
@@ -141,6 +142,24 @@ void TestMemoryFit::hopelessLearner()
         QVERIFY(std::isfinite(weight) && weight >= 0);
     const double recall = Replay(answers["c0"], fit.weights).RecallAt(100);
     QVERIFY(recall > 0 && recall < 1);
+}
+
+// The day's first forecast fits; later answers that day keep those weights, and the next day fits
+// them all.
+void TestMemoryFit::fitsOnceADay()
+{
+    const ExamShape exam = Exam();
+    const Answers answers = Simulated(exam, Changed({{0, 1.0}, {20, 0.3}}), 3);
+    const Answers morning = Before(answers, 40);
+    const Answers evening = Before(answers, 41);
+    QVERIFY(morning != evening);
+    const MemoryWeights first = FitMemory(morning, exam).weights;
+    const MemoryWeights all = FitMemory(evening, exam).weights;
+    QVERIFY(first != all);
+    DailyFit fit;
+    QCOMPARE(fit.WeightsFor(morning, exam, 40.3), first);
+    QCOMPARE(fit.WeightsFor(evening, exam, 40.9), first);
+    QCOMPARE(fit.WeightsFor(evening, exam, 41.3), all);
 }
 
 QTEST_APPLESS_MAIN(TestMemoryFit)
