@@ -87,6 +87,12 @@ const std::array<Migration, StudyStore::SchemaVersion> Migrations = {
             PRIMARY KEY (bank, question_id)))"),
               },
               RebuildBook},
+    // A question looked at in practice without an answer is recorded as a look: a row of its
+    // own kind, wrong like any answer not known. Rows before it stay answers.
+    Migration{{
+        QStringLiteral("ALTER TABLE attempts ADD COLUMN look INTEGER NOT NULL DEFAULT 0 "
+                       "CHECK (look IN (0, 1))"),
+    }},
 };
 
 struct SqlFailure {

@@ -39,7 +39,7 @@ struct ExamResult {
 // more.
 class StudyStore {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     static inline const QString FileName = QStringLiteral("study.sqlite");
 
     // Opens (creating the folder and the file when missing) the store in folder.

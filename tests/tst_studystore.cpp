@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,16 +52,24 @@ void WriteStoreWithVersion(const QString& path, int version)
     QSqlDatabase::removeDatabase("raw");
 }
 
-// A store as version 1 of the program left it: version 2 only added the favourites.
-void DowngradeToVersion1(const QString& path)
+// A store as an earlier version of the program left it: each later step's additions undone.
+void DowngradeTo(const QString& path, int version)
 {
+    // What the step from version i to i + 1 added, taken away again.
+    const QStringList undo[] = {{},
+                                {QStringLiteral("DROP TABLE favourites")},
+                                {QStringLiteral("ALTER TABLE attempts DROP COLUMN look")}};
+    static_assert(std::size(undo) == StudyStore::SchemaVersion);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
         db.setDatabaseName(path);
         QVERIFY(db.open());
         QSqlQuery query(db);
-        QVERIFY(query.exec("DROP TABLE favourites"));
-        QVERIFY(query.exec("PRAGMA user_version = 1"));
+        for (int step = StudyStore::SchemaVersion - 1; step >= version; --step) {
+            for (const QString& statement : undo[step])
+                QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        }
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)));
     }
     QSqlDatabase::removeDatabase("raw");
 }
@@ -368,6 +377,7 @@ void TestStudyStore::opensFromEachEarlierVersion_data()
     QTest::addColumn<int>("rows");           // attempts kept from before
     QTest::newRow("no file") << QByteArray("-") << 0;
     QTest::newRow("version 1") << QByteArray("1") << 2;
+    QTest::newRow("version 2") << QByteArray("2") << 2;
 }
 
 void TestStudyStore::opensFromEachEarlierVersion()
@@ -376,13 +386,13 @@ void TestStudyStore::opensFromEachEarlierVersion()
     QFETCH(int, rows);
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
     QDir().mkpath(Folder());
-    if (content == "1") {
+    if (content == "1" || content == "2") {
         {
             StudyStore earlier(Folder());
             earlier.PracticeAnswered(Bank, Answer("a", false));
             earlier.PracticeAnswered(Bank, Answer("b", true));
         }
-        DowngradeToVersion1(path);
+        DowngradeTo(path, content.toInt());
     } else if (content != "-") {
         WriteFile(path, content);
     }
@@ -392,6 +402,7 @@ void TestStudyStore::opensFromEachEarlierVersion()
     const QSqlDatabase db = store.Database();
     QCOMPARE(Scalar(db, "PRAGMA user_version").toInt(), StudyStore::SchemaVersion);
     QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts").toInt(), rows);
+    QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts WHERE look = 0").toInt(), rows);
     QCOMPARE(WrongBook(db, Bank), rows ? QStringList{"a"} : QStringList());
     store.PracticeAnswered(Bank, Answer("c", false));
     QCOMPARE(Scalar(db, "SELECT COUNT(*) FROM attempts").toInt(), rows + 1);
@@ -418,7 +429,7 @@ void TestStudyStore::versionOneBookForgetsUnansweredExamQuestions()
         earlier.ExamFinished(earlier.ExamStarted(Bank), exam);
         earlier.PracticeAnswered(Bank, Answer("r", true));
     }
-    DowngradeToVersion1(path);
+    DowngradeTo(path, 1);
     {
         // The rows version 1 wrote for the two questions left without a choice.
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
@@ -682,7 +693,7 @@ void TestStudyStore::migrationWaitsForAnotherCopysMigration()
 {
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
     StudyStore(Folder()).PracticeAnswered(Bank, Answer("q1", false));
-    DowngradeToVersion1(path);
+    DowngradeTo(path, 1);
     std::unique_ptr<StudyStore> store;
     {
         OtherCopy migrating(path, {"CREATE TABLE favourites (bank TEXT NOT NULL, question_id TEXT "
