@@ -178,8 +178,6 @@ bool PracticeWindow::GotoQuestion(int n, int chapter)
         const QString chosen = panel.ChosenLetter();
         const bool right = chosen == panel.RightAnswer();
         run.Judge(position, right);
-        if (chosen == QuestionPanel::NoChoice)
-            untried.clear(); // a look at the answer is no attempt, and what follows no first try
         RecordFirstTry(chosen, right);
         if (!right) {
             Reveal(chosen);
@@ -410,13 +408,17 @@ int PracticeWindow::PoolIndex() const
     return listPractice ? ListPoolIndex : ui->cboChapter->currentIndex();
 }
 
-// The first judgement of a question on display is the learner's attempt; tries after the right
-// answer was revealed are not.
+// The first judgement of a question on display is the learner's attempt, or their look at its
+// answer; tries after the right answer was revealed are not.
 void PracticeWindow::RecordFirstTry(const QString& chosen, bool right)
 {
     if (untried.isEmpty())
         return;
-    Study().PracticeAnswered(BankFile, AnswerTo(untried, chosen, right));
+    // Moving on without a choice shows the answer: a look, not an answer.
+    if (chosen == QuestionPanel::NoChoice)
+        Study().PracticeLooked(BankFile, AnswerTo(untried, chosen, right));
+    else
+        Study().PracticeAnswered(BankFile, AnswerTo(untried, chosen, right));
     if (review) {
         review->Answered(Record::FieldOf(untried, Record::Id));
         ShowReviewCounts();

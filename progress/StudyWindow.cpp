@@ -51,7 +51,15 @@ const QStringList RecordTables = {QStringLiteral("attempts"), QStringLiteral("ex
 
 enum ChapterColumn { Title, Questions, Attempted, LatestRight, Wrong, Progress };
 enum ExamColumn { Finished, Score, Verdict, TimeUsed };
-enum MissedColumn { MissedChapter, MissedPosition, MissedText, TimesWrong, TimesRight, Latest };
+enum MissedColumn {
+    MissedChapter,
+    MissedPosition,
+    MissedText,
+    TimesWrong,
+    TimesRight,
+    TimesLooked,
+    Latest
+};
 
 QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignCenter)
 {
@@ -63,6 +71,19 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignC
 QTableWidgetItem* NumberCell(int n)
 {
     return Cell(QString::number(n));
+}
+
+QString LatestText(MissedQuestion::Latest latest)
+{
+    switch (latest) {
+    case MissedQuestion::Latest::Right:
+        return QStringLiteral("对");
+    case MissedQuestion::Latest::Look:
+        return QStringLiteral("看答案");
+    case MissedQuestion::Latest::Wrong:
+        break;
+    }
+    return QStringLiteral("错");
 }
 
 // The bar shows no text of its own: across the edge of its fill the figure would be in two
@@ -404,8 +425,8 @@ void StudyWindow::ShowMissed(const QList<MissedQuestion>& missed)
         table->setItem(row, MissedText, Cell(TextStart(*found), Qt::AlignLeft));
         table->setItem(row, TimesWrong, NumberCell(question.wrong));
         table->setItem(row, TimesRight, NumberCell(question.right));
-        table->setItem(row, Latest,
-                       Cell(question.latestRight ? QStringLiteral("对") : QStringLiteral("错")));
+        table->setItem(row, TimesLooked, NumberCell(question.looks));
+        table->setItem(row, Latest, Cell(LatestText(question.latest)));
         if (missedRows.size() == MissedShown)
             break;
     }

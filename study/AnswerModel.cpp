@@ -35,7 +35,7 @@ void FirstAnswers::Add(const QuestionMemory& memory, double guess)
         return;
     ++count;
     right += memory.firstRight;
-    guessed += guess;
+    guessed += memory.firstLooked ? 0 : guess;
     questionsRight += memory.answeredRight;
 }
 

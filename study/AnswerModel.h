@@ -27,6 +27,13 @@ constexpr double SetGuessChance(int options)
     return 1.0 / ((1 << options) - 1);
 }
 
+// The guessing chance behind one answer to a question whose options give `guess`: none for a look,
+// where the learner chose nothing and showed only that they did not know.
+inline double GuessBehind(const TimedAnswer& answer, double guess)
+{
+    return answer.look ? 0 : guess;
+}
+
 // Number is double but in the fit, which carries derivatives.
 template <class Number>
     requires(!std::is_integral_v<Number>)

@@ -52,6 +52,7 @@ double DaysUntilRecallFallsTo(double retention, double stability, double decay =
 struct TimedAnswer {
     double day = 0; // local days since 1970-01-01
     bool right = false;
+    bool look = false; // the answer was shown without a choice: wrong, and no guess was made
 
     bool operator==(const TimedAnswer&) const = default;
 };
@@ -70,6 +71,7 @@ template <class Number> struct QuestionMemoryOf {
     int answers = 0; // 0: never answered, nothing else holds
     double firstDay = 0;
     bool firstRight = false;
+    bool firstLooked = false;
     double lastDay = 0;
     bool answeredRight = false; // right at least once
     bool capped = false;        // wrong since the last right answer: the ceiling holds

@@ -223,10 +223,11 @@ void ReplayPredicting(const QList<Question>& questions,
         for (const TimedAnswer& answer : *question.answers) {
             if (memory.answers > 0) {
                 const Number credit = KnownByMemory(memory, answer.day, rules.Curve());
+                const double guess = GuessBehind(answer, question.guess);
                 const Number chance =
-                    std::clamp(AnswerChance(question.guess, KnownAbove(credit, knownBeforeStudy)),
+                    std::clamp(AnswerChance(guess, KnownAbove(credit, knownBeforeStudy)),
                                Number(LeastChance), Number(1 - LeastChance));
-                predicted(answer, question.guess, credit, chance);
+                predicted(answer, guess, credit, chance);
             }
             rules.Answer(memory, answer);
         }

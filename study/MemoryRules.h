@@ -93,6 +93,7 @@ public:
             memory.state = First(grade);
             memory.firstDay = answer.day;
             memory.firstRight = answer.right;
+            memory.firstLooked = answer.look;
         } else {
             memory.state =
                 Next(memory.state, CalendarDay(answer.day) - CalendarDay(memory.lastDay), grade);

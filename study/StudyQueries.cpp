@@ -36,7 +36,7 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
     // The table read in its own order is several times faster than the index and a sort.
     QSqlQuery query = Run(db,
                           QStringLiteral("SELECT question_id, julianday(answered_at) - "
-                                         "julianday('1970-01-01'), correct FROM attempts "
+                                         "julianday('1970-01-01'), correct, look FROM attempts "
                                          "NOT INDEXED WHERE bank = ? AND %1 ORDER BY id")
                               .arg(IsAnswer),
                           bank);
@@ -45,7 +45,7 @@ QHash<QString, QList<TimedAnswer>> AnswersByQuestion(const QSqlDatabase& db, con
     QHash<QString, QList<TimedAnswer>> answers;
     while (query.next())
         answers[query.value(0).toString()].append(
-            {query.value(1).toDouble() + offset, query.value(2).toBool()});
+            {query.value(1).toDouble() + offset, query.value(2).toBool(), query.value(3).toBool()});
     return answers;
 }
 
@@ -112,19 +112,25 @@ bool IsFavourite(const QSqlDatabase& db, const QString& bank, const QString& que
 
 QList<MissedQuestion> MostMissed(const QSqlDatabase& db, const QString& bank)
 {
-    QSqlQuery query = Run(db,
-                          QStringLiteral(R"(SELECT question_id, SUM(correct = 0), SUM(correct),
-            (SELECT latest.correct FROM attempts latest
+    QSqlQuery query = Run(db, QStringLiteral(R"(SELECT question_id, SUM(correct = 0 AND look = 0),
+            SUM(correct), SUM(look),
+            (SELECT latest.correct + 2 * latest.look FROM attempts latest
              WHERE latest.bank = a.bank AND latest.question_id = a.question_id
              ORDER BY latest.id DESC LIMIT 1),
-            MAX(CASE WHEN correct = 0 THEN id END) AS last_wrong
+            MAX(CASE WHEN correct = 0 THEN id END) AS last_not_known
         FROM attempts a WHERE bank = ? GROUP BY question_id HAVING SUM(correct = 0) > 0
-        ORDER BY SUM(correct = 0) DESC, last_wrong DESC)"),
+        ORDER BY SUM(correct = 0) DESC, last_not_known DESC)"),
                           bank);
+    // The latest attempt's kind from correct + 2 look: 1 right, 0 wrong, 2 a look.
+    const auto latestOf = [](int kind) {
+        return kind == 1   ? MissedQuestion::Latest::Right
+               : kind == 2 ? MissedQuestion::Latest::Look
+                           : MissedQuestion::Latest::Wrong;
+    };
     QList<MissedQuestion> missed;
     while (query.next())
         missed.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt(),
-                       query.value(3).toBool()});
+                       query.value(3).toInt(), latestOf(query.value(4).toInt())});
     return missed;
 }
 

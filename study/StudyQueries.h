@@ -50,15 +50,18 @@ QStringList WrongBook(const QSqlDatabase& db, const QString& bank);
 QStringList Favourites(const QSqlDatabase& db, const QString& bank);
 bool IsFavourite(const QSqlDatabase& db, const QString& bank, const QString& questionId);
 
-// A question the learner has answered wrong, in practice or in an exam.
+// A question the learner has answered wrong, in practice or in an exam, or looked up in practice.
 struct MissedQuestion {
+    enum class Latest { Right, Wrong, Look };
     QString questionId;
-    int wrong = 0;
+    int wrong = 0; // looks apart
     int right = 0;
-    bool latestRight = false;
+    int looks = 0;
+    Latest latest = Latest::Wrong;
 };
-// Every question answered wrong at least once: the most often wrong first, and between equals
-// the one answered wrong most recently. An exam question left unanswered counts as wrong.
+// Every question answered wrong or looked up at least once: the most often not known first, and
+// between equals the one not known most recently. An exam question left unanswered counts as
+// wrong.
 QList<MissedQuestion> MostMissed(const QSqlDatabase& db, const QString& bank);
 
 // What the record says about the questions of one chapter as the bank has them today.

@@ -451,11 +451,22 @@ void StudyStore::Stop(StudyProblem kind, const QString& what)
 
 void StudyStore::PracticeAnswered(const QString& bank, const StudyAnswer& answer)
 {
-    Transaction([bank, answer](const QSqlDatabase& db) {
+    RecordPractice(bank, answer, false);
+}
+
+void StudyStore::PracticeLooked(const QString& bank, const StudyAnswer& question)
+{
+    RecordPractice(bank, {question.questionId, question.chapter, {}, false}, true);
+}
+
+void StudyStore::RecordPractice(const QString& bank, const StudyAnswer& answer, bool look)
+{
+    Transaction([bank, answer, look](const QSqlDatabase& db) {
         Sql(db, QStringLiteral("INSERT INTO attempts (answered_at, bank, question_id, chapter, "
-                               "mode, letter, correct) VALUES (?, ?, ?, ?, 'practice', ?, ?)"))
+                               "mode, letter, correct, look) "
+                               "VALUES (?, ?, ?, ?, 'practice', ?, ?, ?)"))
             .Run({Now(), bank, answer.questionId, ChapterValue(answer.chapter),
-                  LetterValue(answer.letter), answer.right});
+                  LetterValue(answer.letter), answer.right, look});
         RefreshBook(db, bank, answer);
     });
 }

@@ -61,6 +61,9 @@ public:
 
     // The first judged choice of a question on display in practice.
     void PracticeAnswered(const QString& bank, const StudyAnswer& answer);
+    // A practice question whose answer was shown before any choice: not known, like a wrong
+    // answer, but kept apart from answers. The answer's letter and verdict are not read.
+    void PracticeLooked(const QString& bank, const StudyAnswer& question);
     // Marks (or unmarks) a question the learner wants to come back to; marking twice keeps the
     // first mark's time.
     void MarkFavourite(const QString& bank, const QString& questionId, bool marked);
@@ -91,6 +94,7 @@ private:
     // another program keeps them all waiting; any other failure rolls back and stops recording.
     void Transaction(Write write);
     void Stop(StudyProblem kind, const QString& what);
+    void RecordPractice(const QString& bank, const StudyAnswer& answer, bool look);
     // The row of an exam by what ExamStarted returned: its row, or a stand-in while its start
     // waited.
     qint64 ExamRow(qint64 exam) const;

@@ -168,7 +168,7 @@ void TestAnswerModel::knownBeforeStudy()
 }
 
 // The same learner at the same moment, with one more answer to one question: a right one never
-// lowers the forecast, a wrong one never raises it.
+// lowers the forecast, a wrong one or a look never raises it.
 void TestAnswerModel::oneMoreAnswer_data()
 {
     QTest::addColumn<Answers>("answers");
@@ -207,15 +207,17 @@ void TestAnswerModel::oneMoreAnswer()
     QFETCH(QString, question);
     QFETCH(double, day);
     const double before = Forecast(Small, answers, Now);
-    const auto with = [&](bool right) {
+    const auto with = [&](bool right, bool look = false) {
         Answers more = answers;
-        more[question].append({day, right});
+        more[question].append({day, right, look});
         return Forecast(Small, more, Now);
     };
     QVERIFY2(with(true) >= before,
              qPrintable(QStringLiteral("right: %1 < %2").arg(with(true)).arg(before)));
     QVERIFY2(with(false) <= before,
              qPrintable(QStringLiteral("wrong: %1 > %2").arg(with(false)).arg(before)));
+    QVERIFY2(with(false, true) <= before,
+             qPrintable(QStringLiteral("look: %1 > %2").arg(with(false, true)).arg(before)));
 }
 
 // Every question of the bank's full mock exam answered right lately, the last time within the

@@ -27,8 +27,9 @@ using Exam = ExamDriver;
 QStringList Attempts(const QString& mode)
 {
     QSqlQuery query(Study().Database());
-    query.exec(QStringLiteral("SELECT question_id, IFNULL(letter, '-'), correct FROM attempts "
-                              "WHERE mode = '%1' ORDER BY id")
+    // The letter chosen, - for none, ? for a look.
+    query.exec(QStringLiteral("SELECT question_id, IIF(look, '?', IFNULL(letter, '-')), correct "
+                              "FROM attempts WHERE mode = '%1' ORDER BY id")
                    .arg(mode));
     QStringList attempts;
     while (query.next())
@@ -101,15 +102,15 @@ void TestStudyRecording::practiceRecordsTheFirstJudgement()
     QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
     p.Choose(1);
     p.Next(); // right at once
-    p.Next(); // x3 with nothing selected: a look at the answer, not an attempt
+    p.Next(); // x3 with nothing selected: a look at the answer
     p.Choose(2);
     p.Previous();
     QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
     p.Choose(1);
     p.Next(); // x2 on display again: a new attempt
-    QCOMPARE(Attempts("practice"), (QStringList{"x1 B 0", "x2 B 1", "x2 B 1"}));
-    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1 AND bank = 'beijing.dat'"), 3);
-    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"x1"}));
+    QCOMPARE(Attempts("practice"), (QStringList{"x1 B 0", "x2 B 1", "x3 ? 0", "x2 B 1"}));
+    QCOMPARE(Count("SELECT COUNT(*) FROM attempts WHERE chapter = 1 AND bank = 'beijing.dat'"), 4);
+    QCOMPARE(WrongBook(Study().Database(), Bank), (QStringList{"x1", "x3"}));
 }
 
 void TestStudyRecording::practiceWithNothingChosen()
@@ -117,13 +118,13 @@ void TestStudyRecording::practiceWithNothingChosen()
     Practice p;
     p.Chapter(1);
     p.Start();
-    p.Next(); // only a move: the answer is shown, nothing is recorded
+    p.Next(); // only a move: the answer is shown, and the look recorded as not known
     QCOMPARE(p.Revealed(), "A");
     p.Choose(0);
-    p.Next(); // right after seeing the answer: no first try either
+    p.Next(); // right after seeing the answer: no first try
     QCOMPARE(p.Question(), QStringLiteral("选择题 2"));
-    QCOMPARE(Attempts("practice"), QStringList());
-    QCOMPARE(WrongBook(Study().Database(), Bank), QStringList());
+    QCOMPARE(Attempts("practice"), QStringList{"x1 ? 0"});
+    QCOMPARE(WrongBook(Study().Database(), Bank), QStringList{"x1"});
 }
 
 // A question that leaves the screen without a judgement (another chapter chosen) has no attempt.

@@ -526,20 +526,23 @@ void TestStudyStore::favouritesKeepTheirOrderPerBank()
 
 void TestStudyStore::mostMissed_data()
 {
-    // Practice answers in the order given: "a-" is a wrong answer to a, "a+" a right one.
-    // Expected: id, times wrong, times right, and + or - for the latest answer.
+    // Practice in the order given: id and + right, - wrong or ? looked up. Expected: id, times
+    // wrong, right and looked up, and the latest as + - or ?.
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("nothing answered") << QStringList() << QStringList();
     QTest::newRow("never wrong: not missed") << QStringList{"a+", "a+"} << QStringList();
-    QTest::newRow("most wrong first")
-        << QStringList{"a-", "b-", "b-", "c-", "c-", "c-"} << QStringList{"c 3 0 -", "b 2 0 -", "a 1 0 -"};
+    QTest::newRow("most wrong first") << QStringList{"a-", "b-", "b-", "c-", "c-", "c-"}
+                                      << QStringList{"c 3 0 0 -", "b 2 0 0 -", "a 1 0 0 -"};
     QTest::newRow("right answers neither hide nor rank")
-        << QStringList{"a-", "a-", "a+", "a+", "a+", "b-"} << QStringList{"a 2 3 +", "b 1 0 -"};
+        << QStringList{"a-", "a-", "a+", "a+", "a+", "b-"} << QStringList{"a 2 3 0 +", "b 1 0 0 -"};
     QTest::newRow("equals: the latest wrong first")
-        << QStringList{"a-", "b-", "b+", "a+"} << QStringList{"b 1 1 +", "a 1 1 +"};
+        << QStringList{"a-", "b-", "b+", "a+"} << QStringList{"b 1 1 0 +", "a 1 1 0 +"};
     QTest::newRow("a later right answer does not move it up")
-        << QStringList{"b-", "a-", "b+"} << QStringList{"a 1 0 -", "b 1 1 +"};
+        << QStringList{"b-", "a-", "b+"} << QStringList{"a 1 0 0 -", "b 1 1 0 +"};
+    QTest::newRow("looks counted apart, ranked as wrong answers")
+        << QStringList{"a?", "a-", "b?", "b?", "b?", "c+", "c?"}
+        << QStringList{"b 0 0 3 ?", "a 1 0 1 -", "c 0 1 1 ?"};
 }
 
 void TestStudyStore::mostMissed()
@@ -547,16 +550,26 @@ void TestStudyStore::mostMissed()
     QFETCH(QStringList, answers);
     QFETCH(QStringList, expected);
     StudyStore store(Folder());
-    for (const QString& answer : answers)
-        store.PracticeAnswered(Bank, Answer(answer.chopped(1), answer.endsWith(u'+')));
+    for (const QString& answer : answers) {
+        if (answer.endsWith(u'?'))
+            store.PracticeLooked(Bank, Answer(answer.chopped(1), false));
+        else
+            store.PracticeAnswered(Bank, Answer(answer.chopped(1), answer.endsWith(u'+')));
+    }
     store.PracticeAnswered("other.dat", Answer("z", false)); // another bank's
+    const auto sign = [](MissedQuestion::Latest latest) {
+        return latest == MissedQuestion::Latest::Right  ? "+"
+               : latest == MissedQuestion::Latest::Look ? "?"
+                                                        : "-";
+    };
     QStringList missed;
     for (const MissedQuestion& q : MostMissed(store.Database(), Bank))
-        missed.append(QStringLiteral("%1 %2 %3 %4")
+        missed.append(QStringLiteral("%1 %2 %3 %4 %5")
                           .arg(q.questionId)
                           .arg(q.wrong)
                           .arg(q.right)
-                          .arg(q.latestRight ? "+" : "-"));
+                          .arg(q.looks)
+                          .arg(sign(q.latest)));
     QCOMPARE(missed, expected);
 }
 
@@ -573,7 +586,7 @@ void TestStudyStore::mostMissedCountsExamQuestionsLeftOpen()
     QCOMPARE(missed[0].wrong, 1);
     QCOMPARE(missed[1].questionId, "a");
     QCOMPARE(missed[1].right, 1);
-    QVERIFY(missed[1].latestRight);
+    QCOMPARE(missed[1].latest, MissedQuestion::Latest::Right);
 }
 
 void TestStudyStore::badStore()

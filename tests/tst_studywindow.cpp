@@ -347,12 +347,12 @@ void TestStudyWindow::mostMissedQuestions()
     QCOMPARE(s.window.missedRows, (QStringList{"x1", "x3", "p2"}));
     QCOMPARE(s.Table("tblMissed")->rowCount(), 3);
     QStringList row;
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < 7; ++column)
         row.append(s.Cell("tblMissed", 1, column));
     QCOMPARE(row, (QStringList{QStringLiteral("北京道路交通状况"), "3", QStringLiteral("选择题 3"),
-                               "1", "1", QStringLiteral("对")}));
+                               "1", "1", "0", QStringLiteral("对")}));
     QCOMPARE(s.Cell("tblMissed", 2, 0), QStringLiteral("道路交通安全法规概述"));
-    QCOMPARE(s.Cell("tblMissed", 2, 5), QStringLiteral("错"));
+    QCOMPARE(s.Cell("tblMissed", 2, 6), QStringLiteral("错"));
 
     QTableWidget* table = s.Table("tblMissed");
     const QRect cell = table->visualRect(table->model()->index(1, 2));
