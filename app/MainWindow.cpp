@@ -9,6 +9,7 @@
 #include "links/LinksWindow.h"
 #include "practice/PracticeWindow.h"
 #include "progress/PassForecast.h"
+#include "progress/StudyPlan.h"
 #include "progress/StudyWindow.h"
 #include "search/SearchWindow.h"
 #include "study/StudyQueries.h"
@@ -223,7 +224,7 @@ void MainWindow::OpenReview()
     if (!BankChosen())
         return;
     auto* review = new PracticeWindow();
-    review->ReviewToday();
+    review->ReviewToday(TodaysReviewList());
     ShowIndependent(review);
 }
 
@@ -238,14 +239,7 @@ void MainWindow::ShowForecast()
     ui->lblForecast->clear();
     if (BankFile.isEmpty())
         return;
-    if (examBank != BankFile) {
-        // Read once per bank chosen: a bank that cannot be read whole is told of once, not at
-        // every return to this window, and forecasts nothing.
-        examBank = BankFile;
-        ::Cipher cipher;
-        const auto bank = LoadChosenBank(this, cipher);
-        exam = bank ? ExamOf(*bank) : ExamShape{};
-    }
+    ReadChosenBank();
     const StudyStore& store = Study();
     if (!store.IsRecording())
         return;
@@ -255,6 +249,25 @@ void MainWindow::ShowForecast()
         ForecastWithRange(exam, answers, now, LearnerWeights(BankFile, exam, answers, now));
     ui->lblForecast->setText(
         ForecastLabelText(forecast, exam, FinishedExams(store.Database(), BankFile)));
+}
+
+// A bank that cannot be read whole is told of once, not at every return to this window, and
+// forecasts nothing.
+void MainWindow::ReadChosenBank()
+{
+    if (examBank == BankFile)
+        return;
+    examBank = BankFile;
+    ::Cipher cipher;
+    const auto bank = LoadChosenBank(this, cipher);
+    exam = bank ? ExamOf(*bank) : ExamShape{};
+    chapterOrder = bank ? ChapterOrder(*bank) : QStringList();
+}
+
+ReviewList MainWindow::TodaysReviewList()
+{
+    ReadChosenBank();
+    return TodaysReviewFor(BankFile, exam, chapterOrder, PracticeWindow::NewPerDay());
 }
 
 void MainWindow::changeEvent(QEvent* event)

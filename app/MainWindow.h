@@ -1,6 +1,7 @@
 #pragma once
 
 #include "study/Forecast.h"
+#include "study/Review.h"
 
 #include <QImage>
 #include <QWidget>
@@ -54,6 +55,10 @@ private:
     bool BankChosen();
     // The pass forecast for the chosen bank, or nothing while none is chosen.
     void ShowForecast();
+    // Reads the exam's shape and the chapter order of the chosen bank, once per bank chosen.
+    void ReadChosenBank();
+    // Today's review as the plan to the test date has it.
+    ReviewList TodaysReviewList();
 
     std::unique_ptr<Ui::MainWindow> ui;
     QSvgRenderer* background = nullptr; // read when first needed
@@ -61,4 +66,5 @@ private:
     bool backgroundUnkept = false; // drawn since it was last kept
     QString examBank;              // the bank file exam was read from
     ExamShape exam;
+    QStringList chapterOrder;
 };

@@ -2,6 +2,7 @@
 
 #include "study/AnswerModel.h"
 #include "study/MemoryFit.h"
+#include "study/Plan.h"
 #include "study/Review.h"
 
 #include <QSet>
@@ -31,27 +32,75 @@ QStringList LeastRemembered(const QStringList& bank, const Memories& memories, d
 }
 } // namespace
 
-namespace Guidance {
-// As the windows show it: the weights fitted to the learner once a day. Each thread meets one
+namespace
+{
+// The learner as the windows read them, with the weights fitted once a day. Each thread meets one
 // learner at a time, day after day, and a new learner's first day differs from the last one's last.
-std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
+struct Reading {
+    LearnerState learner;
+    ForecastBasis basis;
+};
+
+Reading Read(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
+             double now)
 {
     thread_local DailyFit fit;
     const MemoryWeights& weights = fit.WeightsFor(answers, exam, now);
-    const auto forecast = ForecastWithRange(exam, answers, now, weights);
+    ForecastBasis basis = BasisOf(exam, answers, weights);
+    return {{bank, exam, basis.memories, weights, EstimateKnownBeforeStudy(basis.first).share},
+            basis};
+}
+
+int AnswersOnDay(const AnswerRecord& answers, int day)
+{
+    int count = 0;
+    for (const QList<TimedAnswer>& question : answers) {
+        for (const TimedAnswer& answer : question)
+            count += CalendarDay(answer.day) == day;
+    }
+    return count;
+}
+
+PlanRequest RequestOf(const AnswerRecord& answers, const ForecastBasis& basis, double now,
+                      std::optional<double> testDay)
+{
+    return {testDay ? std::optional<int>(CalendarDay(*testDay)) : std::nullopt, std::nullopt,
+            AnswersOnDay(answers, CalendarDay(now)), basis.memorySpread};
+}
+} // namespace
+
+namespace Guidance
+{
+std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
+{
+    const Reading reading = Read(answers, exam, {}, now);
+    const auto forecast = RangeAt(exam, reading.basis.memories, reading.basis.memorySpread, now);
     return forecast ? std::optional<double>(forecast->chance) : std::nullopt;
 }
 
-// Today's review (due, then the day's allowance of new questions); time left over goes to the
-// least remembered of the rest. Today's program plans for no test day.
-QStringList TodaysList(const AnswerRecord& answers, const QStringList& bank, double now, int budget,
-                       std::optional<double>)
+// Today's review with the plan's new questions and target; the learner answers at their own pace,
+// so the day's answers are theirs, and time left over goes to the least remembered of the rest.
+QStringList TodaysList(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
+                       double now, int budget, std::optional<double> testDay)
 {
-    const Memories memories = ReplayEach(answers);
-    const ReviewList review = TodaysReview(bank, memories, now, DefaultNewPerDay);
-    QStringList list = review.due + review.fresh;
+    const Reading reading = Read(answers, exam, bank, now);
+    const PlanRequest request = RequestOf(answers, reading.basis, now, testDay);
+    DayPlan day = PlanOfTheDay(reading.learner, now, request);
+    day.answers = request.answeredToday + budget;
+    const ReviewList review = TodaysReview(reading.learner, now, day, request.answeredToday);
+    QStringList list = review.again + review.due + review.fresh;
     if (list.size() < budget)
-        list += LeastRemembered(bank, memories, now, QSet<QString>(list.begin(), list.end()));
+        list += LeastRemembered(bank, reading.learner.memories, now,
+                                QSet<QString>(list.begin(), list.end()));
     return list.mid(0, budget);
+}
+
+std::optional<double> PlannedChance(const AnswerRecord& answers, const ExamShape& exam,
+                                    const QStringList& bank, double now, double testDay)
+{
+    const Reading reading = Read(answers, exam, bank, now);
+    const StudyPlan plan =
+        PlanFor(reading.learner, now, RequestOf(answers, reading.basis, now, testDay));
+    return plan.onTestDay ? std::optional<double>(plan.onTestDay->chance) : std::nullopt;
 }
 } // namespace Guidance

@@ -23,6 +23,11 @@ std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exa
 // The questions the program would have the learner answer from now on, in order: at most
 // `budget`, what is left of the learner's answers today. bank: every question id in the bank's
 // order. testDay: the moment of the test (local days) when the learner has one.
-QStringList TodaysList(const AnswerRecord& answers, const QStringList& bank, double now, int budget,
-                       std::optional<double> testDay);
+QStringList TodaysList(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
+                       double now, int budget, std::optional<double> testDay);
+
+// What the plan says on the first morning for a test on testDay: its forecast for that day, the
+// plan being kept.
+std::optional<double> PlannedChance(const AnswerRecord& answers, const ExamShape& exam,
+                                    const QStringList& bank, double now, double testDay);
 } // namespace Guidance

@@ -8,7 +8,9 @@
 #include "common/Platform.h"
 #include "common/Study.h"
 #include "progress/PassForecast.h"
+#include "progress/StudyPlan.h"
 #include "progress/StudyWindow.h"
+#include "study/Plan.h"
 #include "study/Review.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
@@ -116,13 +118,51 @@ void PassForecastOverTime(benchmark::State& state)
 }
 BENCHMARK(PassForecastOverTime)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
+LearnerState LearnerOf(const Fixture& f)
+{
+    return {f.ids,
+            f.exam,
+            f.memories,
+            {},
+            EstimateKnownBeforeStudy(FirstAnswersOf(f.exam, f.memories)).share};
+}
+
+// With a test 30 days ahead; the plan's pace is the largest it can be, so the list is the
+// longest.
 void TodaysList(benchmark::State& state)
 {
     const Fixture& f = Data();
+    const LearnerState learner = LearnerOf(f);
+    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0, 0.5};
+    DayPlan day = PlanOfTheDay(learner, f.now, request);
+    day.answers = MostAnswersPerDay;
     for (auto _ : state)
-        benchmark::DoNotOptimize(TodaysReview(f.ids, f.memories, f.now, DefaultNewPerDay));
+        benchmark::DoNotOptimize(TodaysReview(learner, f.now, day, 0));
 }
 BENCHMARK(TodaysList)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The plan for a test 30 days ahead: its pace found by projecting the learner to the test day.
+void PlanToTheTestDay(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    const LearnerState learner = LearnerOf(f);
+    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0, 0.5};
+    int answersPerDay = 0;
+    for (auto _ : state)
+        answersPerDay = PlanFor(learner, f.now, request).answersPerDay;
+    state.counters["answers a day"] = answersPerDay;
+}
+BENCHMARK(PlanToTheTestDay)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// What the study window works out for its forecast label and plan: the weights (fitted once a
+// day, so the defaults here), the forecast with its range, and the plan.
+void ForecastRangeAndPlan(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GuidanceFor(Bank, f.exam, f.ids, f.answers, f.now, std::nullopt));
+}
+BENCHMARK(ForecastRangeAndPlan)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 void OpenStudyWindow(benchmark::State& state)
 {

@@ -105,7 +105,7 @@ public:
                       std::optional<double> testDay)
     {
         if (order == Order::Review) {
-            list = Guidance::TodaysList(record, bank.ids, now, leftToday, testDay);
+            list = Guidance::TodaysList(record, bank.exam, bank.ids, now, leftToday, testDay);
             listed = 0;
         }
     }

@@ -35,14 +35,14 @@ void TestSimGuidance::todaysList_data()
     QTest::addColumn<QStringList>("wrongYesterday");
     QTest::addColumn<int>("budget");
     QTest::addColumn<QStringList>("list");
-    QTest::newRow("a first day: the day's new questions, then more in the bank's order")
+    QTest::newRow("a first day: the plan's new questions, then more in the bank's order")
         << 40 << QStringList{} << QStringList{} << 25 << Ids(0, 24);
     QTest::newRow("a budget below the day's new questions")
         << 40 << QStringList{} << QStringList{} << 5 << Ids(0, 4);
-    QTest::newRow("missed yesterday: due first, then the day's new questions")
+    QTest::newRow("missed yesterday: back first, then new questions")
         << 50 << Ids(0, 9) << Ids(10, 19) << 15 << Ids(10, 19) + Ids(20, 24);
-    // Half the first answers were right, so a question never seen counts at one half, below
-    // the recall of those answered right yesterday.
+    // Time left after the review goes to the least remembered: a question answered right
+    // yesterday is remembered better than one never seen.
     QTest::newRow("time left: unseen questions before those remembered")
         << 50 << Ids(0, 9) << Ids(10, 19) << 60
         << Ids(10, 19) + Ids(20, 39) + Ids(40, 49) + Ids(0, 9);
@@ -60,7 +60,9 @@ void TestSimGuidance::todaysList()
         answers[id].append({Yesterday, true});
     for (const QString& id : wrongYesterday)
         answers[id].append({Yesterday, false});
-    QCOMPARE(Guidance::TodaysList(answers, Ids(0, bankSize - 1), Today, budget, Today + 30), list);
+    ExamShape exam;
+    exam.choice = Ids(0, bankSize - 1);
+    QCOMPARE(Guidance::TodaysList(answers, exam, exam.choice, Today, budget, Today + 30), list);
 }
 
 QTEST_APPLESS_MAIN(TestSimGuidance)

@@ -20,6 +20,7 @@
 namespace
 {
 const QString NewPerDayKey = QStringLiteral("review/newPerDay");
+constexpr int AutomaticNewPerDay = -1; // the spin box's 自动
 // Long enough to read two characters, short enough to be gone before the next answer.
 constexpr int RightNoteMilliseconds = 1500;
 
@@ -319,33 +320,28 @@ int PracticeWindow::ListPosition(const QString& id) const
     return 0;
 }
 
-void PracticeWindow::ReviewToday()
+void PracticeWindow::ReviewToday(const ReviewList& list)
 {
-    const StudyStore& store = Study();
-    const Memories memories = store.IsRecording()
-                                  ? ReplayEach(AnswersByQuestion(store.Database(), BankFile))
-                                  : Memories();
-    const ReviewList list =
-        TodaysReview(BankOrder(), memories, LocalDays(QDateTime::currentDateTime()), NewPerDay());
     review.emplace(list);
-    PracticeQuestions(list.due + list.fresh, QStringLiteral("今日复习"));
+    PracticeQuestions(list.again + list.due + list.fresh, QStringLiteral("今日复习"));
     ui->lblReviewCounts->show();
     ShowReviewCounts();
-    ui->spnNewPerDay->setValue(NewPerDay());
+    ui->spnNewPerDay->setValue(NewPerDay().value_or(AutomaticNewPerDay));
     connect(ui->spnNewPerDay, &QSpinBox::valueChanged, this, &PracticeWindow::SetNewPerDay);
     ui->areaNewPerDay->show();
-    if (list.due.isEmpty() && list.fresh.isEmpty())
+    if (list.again.isEmpty() && list.due.isEmpty() && list.fresh.isEmpty())
         ShowChapterDone();
 }
 
-int PracticeWindow::NewPerDay()
+std::optional<int> PracticeWindow::NewPerDay()
 {
-    return qMax(0, AppSettings().value(NewPerDayKey, DefaultNewPerDay).toInt());
+    const int count = AppSettings().value(NewPerDayKey, AutomaticNewPerDay).toInt();
+    return count < 0 ? std::nullopt : std::optional<int>(count);
 }
 
 void PracticeWindow::SetNewPerDay(int count)
 {
-    AppSettings().setValue(NewPerDayKey, count);
+    AppSettings().setValue(NewPerDayKey, std::max(count, AutomaticNewPerDay));
 }
 
 // The chapters in order, each in the bank's order: the order chapter practice goes through.
@@ -361,8 +357,10 @@ QStringList PracticeWindow::BankOrder() const
 
 void PracticeWindow::ShowReviewCounts()
 {
-    ui->lblReviewCounts->setText(
-        QStringLiteral("到期 %1 题 · 新题 %2 题").arg(review->Due()).arg(review->Fresh()));
+    ui->lblReviewCounts->setText(QStringLiteral("错题 %1 题 · 到期 %2 题 · 新题 %3 题")
+                                     .arg(review->Again())
+                                     .arg(review->Due())
+                                     .arg(review->Fresh()));
 }
 
 // Read afresh: the answers just given decide when the next question falls due.

@@ -40,12 +40,13 @@ public:
     // Shows question n of the chapter at list index chapter, with no option selected and no
     // answer revealed, whatever is on display.
     void ShowQuestion(int n, int chapter);
-    // Today's review (今日复习) as practice over a list: the questions due, then new ones up to
-    // the learner's daily allowance, counted down as they are answered.
-    void ReviewToday();
-    // The daily allowance of new questions, kept in the settings.
-    static int NewPerDay();
-    static void SetNewPerDay(int count);
+    // Today's review (今日复习) as practice over its list: the questions answered wrong, those
+    // due, then new ones, counted down as they are answered.
+    void ReviewToday(const ReviewList& list);
+    // The learner's cap on new questions a day, kept in the settings; none: 自动, as the plan
+    // says.
+    static std::optional<int> NewPerDay();
+    static void SetNewPerDay(int count); // below 0: 自动
     // Practice over the questions of ids in their order (the wrong-question book, a topic, a
     // search's results) instead of a chapter: no chapter to choose, no start; the question first
     // (question 1 when it is empty or not in the list) is shown at once.

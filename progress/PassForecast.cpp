@@ -7,12 +7,12 @@
 namespace
 {
 constexpr int RecentExams = 5;
+} // namespace
 
 int Percent(double chance)
 {
     return qRound(chance * 100);
 }
-} // namespace
 
 ExamShape ExamOf(const LoadedBank& bank)
 {
@@ -36,17 +36,26 @@ MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
     return fits[bank].WeightsFor(answers, exam, now);
 }
 
+bool TooFewForAFigure(const ForecastRange& forecast, const ExamShape& exam)
+{
+    const qsizetype bankSize = exam.choice.size() + exam.trueFalse.size();
+    return forecast.questions < std::min<qsizetype>(QuestionsForAFigure, bankSize);
+}
+
+QString RangeText(const ForecastRange& forecast)
+{
+    return QStringLiteral("%1–%2%").arg(Percent(forecast.low)).arg(Percent(forecast.high));
+}
+
 QString ForecastText(const std::optional<ForecastRange>& forecast, const ExamShape& exam)
 {
     if (!forecast)
         return {};
-    const qsizetype bankSize = exam.choice.size() + exam.trueFalse.size();
-    if (forecast->questions < std::min<qsizetype>(QuestionsForAFigure, bankSize))
+    if (TooFewForAFigure(*forecast, exam))
         return QStringLiteral("通过把握：数据不足（依据 %1 题）").arg(forecast->questions);
-    return QStringLiteral("通过把握：约 %1%（%2–%3%，依据 %4 题）")
+    return QStringLiteral("通过把握：约 %1%（%2，依据 %3 题）")
         .arg(Percent(forecast->chance))
-        .arg(Percent(forecast->low))
-        .arg(Percent(forecast->high))
+        .arg(RangeText(*forecast))
         .arg(forecast->questions);
 }
 
@@ -63,9 +72,9 @@ QString RecentExamsText(const QList<FinishedExam>& exams)
 }
 
 QString ForecastLabelText(const std::optional<ForecastRange>& forecast, const ExamShape& exam,
-                          const QList<FinishedExam>& exams)
+                          const QList<FinishedExam>& exams, const QString& planLine)
 {
-    QStringList lines = {ForecastText(forecast, exam), RecentExamsText(exams)};
+    QStringList lines = {ForecastText(forecast, exam), planLine, RecentExamsText(exams)};
     lines.removeAll(QString());
     return lines.join(u'\n');
 }

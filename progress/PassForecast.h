@@ -27,6 +27,13 @@ ExamShape ExamOf(const LoadedBank& bank);
 MemoryWeights LearnerWeights(const QString& bank, const ExamShape& exam,
                              const QHash<QString, QList<TimedAnswer>>& answers, double now);
 
+// Whether the forecast rests on too few questions for a figure (QuestionsForAFigure).
+bool TooFewForAFigure(const ForecastRange& forecast, const ExamShape& exam);
+// A chance as the learner reads it: a whole percentage.
+int Percent(double chance);
+// "LL–HH%": the range a forecast is likely to lie in.
+QString RangeText(const ForecastRange& forecast);
+
 // "通过把握：约 NN%（LL–HH%，依据 N 题）", "通过把握：数据不足（依据 N 题）" while it rests on too
 // few questions; empty when there is no forecast.
 QString ForecastText(const std::optional<ForecastRange>& forecast, const ExamShape& exam);
@@ -34,6 +41,7 @@ QString ForecastText(const std::optional<ForecastRange>& forecast, const ExamSha
 // "最近 5 次模拟考试：3 次合格" over the latest five exams at most; empty before the first.
 QString RecentExamsText(const QList<FinishedExam>& exams);
 
-// The forecast's label: the forecast, and the exams taken beneath it to compare.
+// The forecast's label: the forecast, what the plan promises for the test day (planLine, may be
+// empty), and the exams taken beneath them to compare.
 QString ForecastLabelText(const std::optional<ForecastRange>& forecast, const ExamShape& exam,
-                          const QList<FinishedExam>& exams);
+                          const QList<FinishedExam>& exams, const QString& planLine = {});

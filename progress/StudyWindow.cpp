@@ -14,6 +14,7 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QDateEdit>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSqlDriver>
 #include <QValueAxis>
 #include <algorithm>
@@ -119,6 +121,7 @@ StudyWindow::StudyWindow(QWidget* parent) : QWidget(parent), ui(SetUpUi<Ui::Stud
     connect(ui->cmdMissed, &QPushButton::clicked, this, &StudyWindow::PractiseMissed);
     connect(ui->cmdFavourites, &QPushButton::clicked, this, &StudyWindow::PractiseFavourites);
     connect(ui->tblMissed, &QTableWidget::cellActivated, this, &StudyWindow::PractiseMissedFrom);
+    connect(ui->dateExam, &QDateEdit::dateChanged, this, &StudyWindow::TestDateChosen);
     SetUpTables();
 }
 
@@ -229,6 +232,24 @@ void StudyWindow::ReadData()
         questions.insert(question.id, question);
     }
     examShape = ExamOf(*bank);
+    chapterOrder = ChapterOrder(*bank);
+    ShowTestDate();
+}
+
+// The day before today stands for no date (未设定): a test cannot be in the past.
+void StudyWindow::ShowTestDate()
+{
+    const QDate today = QDate::currentDate();
+    QSignalBlocker quiet(ui->dateExam);
+    ui->dateExam->setDateRange(today.addDays(-1), today.addYears(1));
+    ui->dateExam->setDate(TestDate(BankFile).value_or(ui->dateExam->minimumDate()));
+}
+
+void StudyWindow::TestDateChosen(QDate date)
+{
+    SetTestDate(BankFile,
+                date == ui->dateExam->minimumDate() ? std::nullopt : std::optional<QDate>(date));
+    ShowRecord();
 }
 
 void StudyWindow::ShowRecord()
@@ -248,6 +269,10 @@ void StudyWindow::ShowRecord()
     const QHash<QString, bool> latest = LatestAnswers(answers);
     const QList<FinishedExam> exams = FinishedExams(db, BankFile);
     wrongBook = WrongBook(db, BankFile);
+    const double now = LocalDays(QDateTime::currentDateTime());
+    const Guidance guidance =
+        GuidanceFor(BankFile, examShape, chapterOrder, answers, now, PracticeWindow::NewPerDay());
+    ui->lblPlan->setText(PlanText(guidance.plan));
     if (latest.isEmpty() && exams.isEmpty()) {
         ShowNoRecord(NoRecordText);
         return;
@@ -262,18 +287,19 @@ void StudyWindow::ShowRecord()
     ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
     ui->cmdWrong->setEnabled(bookSize > 0);
     ShowExams(exams);
-    ShowForecast(answers, exams);
+    ShowForecast(guidance, answers, exams, now);
     ShowMissed(MostMissed(db, BankFile));
 }
 
-// Now on its label, and over time beside the scores.
-void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
-                               const QList<FinishedExam>& exams)
+// Now on its label with what the plan promises for the test day, and over time beside the scores.
+void StudyWindow::ShowForecast(const Guidance& guidance,
+                               const QHash<QString, QList<TimedAnswer>>& answers,
+                               const QList<FinishedExam>& exams, double now)
 {
-    const double now = LocalDays(QDateTime::currentDateTime());
-    const MemoryWeights weights = LearnerWeights(BankFile, examShape, answers, now);
-    const auto forecast = ForecastWithRange(examShape, answers, now, weights);
-    ui->lblForecast->setText(ForecastLabelText(forecast, examShape, exams));
+    const auto& forecast = guidance.forecast;
+    const MemoryWeights& weights = guidance.learner.weights;
+    ui->lblForecast->setText(
+        ForecastLabelText(forecast, examShape, exams, PlanForecastText(guidance.plan, examShape)));
     ui->lblForecast->setToolTip(ForecastToolTip);
     // Today's answers move only today's point, which is the forecast now; the past is worked out
     // again when its answers or the day's weights change.

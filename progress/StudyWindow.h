@@ -2,6 +2,7 @@
 
 #include "bank/Cipher.h"
 #include "bank/Numbering.h"
+#include "progress/StudyPlan.h"
 #include "study/Forecast.h"
 #include "study/StudyQueries.h"
 
@@ -35,6 +36,7 @@ public:
     // What the window shows: written only by ReadData and ShowRecord, read by the tests.
     ChapterOf chapterOf;
     ExamShape examShape;                        // the bank's mock exam, for the forecast
+    QStringList chapterOrder;                   // the bank's questions as chapter practice goes
     QHash<QString, NumberedQuestion> questions; // by id
     QStringList wrongBook;  // the wrong-question book in the order the questions entered it
     QStringList missedRows; // the rows of tblMissed, most often wrong first
@@ -47,6 +49,8 @@ public slots:
     void PractiseMissed();
     void PractiseFavourites();
     void PractiseMissedFrom(int row);
+    // A test date chosen, or none (未设定): the plan follows it at once.
+    void TestDateChosen(QDate date);
 
 protected:
     // Coming back from practice or an exam, the learner sees the record as it is now.
@@ -65,8 +69,9 @@ private:
     void ShowChapterRow(int row, const QString& title, const ChapterProgress& progress, int book);
     void ShowExams(const QList<FinishedExam>& exams);
     void ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history);
-    void ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
-                      const QList<FinishedExam>& exams);
+    void ShowForecast(const Guidance& guidance, const QHash<QString, QList<TimedAnswer>>& answers,
+                      const QList<FinishedExam>& exams, double now);
+    void ShowTestDate();
     void ShowFavourites(const QStringList& marked);
     void ShowMissed(const QList<MissedQuestion>& missed);
     QString TextStart(const NumberedQuestion& question);

@@ -123,22 +123,37 @@ std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories
     return ForecastReading(exam, memories, now, first, {EstimateKnownBeforeStudy(first).share, 0});
 }
 
+ForecastBasis BasisOf(const ExamShape& exam, const QHash<QString, QList<TimedAnswer>>& answers,
+                      const MemoryWeights& weights)
+{
+    ForecastBasis basis{ReplayEach(answers, weights), {}, 0};
+    basis.first = FirstAnswersOf(exam, basis.memories);
+    basis.memorySpread = MemoryOffsetSpread(
+        PredictAnswers(answers, exam, weights, EstimateKnownBeforeStudy(basis.first).share));
+    return basis;
+}
+
+std::optional<ForecastRange> RangeAt(const ExamShape& exam, const Memories& memories,
+                                     double memorySpread, double day)
+{
+    if (!CanDraw(exam))
+        return std::nullopt;
+    const FirstAnswers first = FirstAnswersOf(exam, memories);
+    const auto at = [&](double z) {
+        return ForecastReading(exam, memories, day, first,
+                               {KnownBeforeStudyAt(first, z), z * memorySpread});
+    };
+    return ForecastRange{at(0), at(-RangeQuantile), at(RangeQuantile), first.count};
+}
+
 std::optional<ForecastRange> ForecastWithRange(const ExamShape& exam,
                                                const QHash<QString, QList<TimedAnswer>>& answers,
                                                double now, const MemoryWeights& weights)
 {
     if (!CanDraw(exam))
         return std::nullopt;
-    const Memories memories = ReplayEach(answers, weights);
-    const FirstAnswers first = FirstAnswersOf(exam, memories);
-    const double knownBeforeStudy = EstimateKnownBeforeStudy(first).share;
-    const double memorySpread =
-        MemoryOffsetSpread(PredictAnswers(answers, exam, weights, knownBeforeStudy));
-    const auto at = [&](double z) {
-        return ForecastReading(exam, memories, now, first,
-                               {KnownBeforeStudyAt(first, z), z * memorySpread});
-    };
-    return ForecastRange{at(0), at(-RangeQuantile), at(RangeQuantile), first.count};
+    const ForecastBasis basis = BasisOf(exam, answers, weights);
+    return RangeAt(exam, basis.memories, basis.memorySpread, now);
 }
 
 QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
@@ -148,26 +163,26 @@ QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
     if (!CanDraw(exam))
         return {};
     struct Step {
-        double day;
+        TimedAnswer answer;
         QString id;
-        bool right;
     };
     std::vector<Step> steps;
     for (auto question = answers.begin(); question != answers.end(); ++question) {
         for (const TimedAnswer& answer : question.value())
-            steps.push_back({answer.day, question.key(), answer.right});
+            steps.push_back({answer, question.key()});
     }
     std::stable_sort(steps.begin(), steps.end(),
-                     [](const Step& a, const Step& b) { return a.day < b.day; });
+                     [](const Step& a, const Step& b) { return a.answer.day < b.answer.day; });
     QList<ForecastPoint> history;
     Memories memories;
     for (std::size_t i = 0; i < steps.size(); ++i) {
+        const double day = steps[i].answer.day;
         QuestionMemory& memory = memories[steps[i].id];
-        memory = Answered(memory, {steps[i].day, steps[i].right}, weights);
+        memory = Answered(memory, steps[i].answer, weights);
         const bool lastOfDay =
-            i + 1 == steps.size() || CalendarDay(steps[i + 1].day) != CalendarDay(steps[i].day);
+            i + 1 == steps.size() || CalendarDay(steps[i + 1].answer.day) != CalendarDay(day);
         if (lastOfDay)
-            history.append({steps[i].day, *ForecastAt(exam, memories, steps[i].day)});
+            history.append({day, *ForecastAt(exam, memories, day)});
     }
     return history;
 }

@@ -51,6 +51,19 @@ std::optional<ForecastRange> ForecastWithRange(const ExamShape& exam,
                                                const QHash<QString, QList<TimedAnswer>>& answers,
                                                double now, const MemoryWeights& weights = {});
 
+// What the forecast and its range read from a record, worked out once.
+struct ForecastBasis {
+    Memories memories;
+    FirstAnswers first;
+    double memorySpread = 0; // of the common shift of every memory's credit, on the logit scale
+};
+ForecastBasis BasisOf(const ExamShape& exam, const QHash<QString, QList<TimedAnswer>>& answers,
+                      const MemoryWeights& weights = {});
+// The forecast with its range at moment day from memories (the record's, or a projection of
+// them) and the spread of a basis; questions counts the first answers to the memories.
+std::optional<ForecastRange> RangeAt(const ExamShape& exam, const Memories& memories,
+                                     double memorySpread, double day);
+
 struct ForecastPoint {
     double day = 0; // local days
     double chance = 0;

@@ -2,6 +2,8 @@
 
 #include "study/MemoryRules.h"
 
+#include <optional>
+
 namespace {
 constexpr double MillisecondsPerDay = 86400000.0;
 } // namespace
@@ -41,7 +43,15 @@ double QuestionMemory::KnownAt(double day) const
 QuestionMemory Answered(QuestionMemory memory, const TimedAnswer& answer,
                         const MemoryWeights& weights)
 {
-    MemoryRules<double>(weights.w).Answer(memory, answer);
+    // Answers come one at a time with the same weights, by the thousand when a plan projects a
+    // learner: the rules are made again only when the weights change.
+    thread_local MemoryWeights lastWeights;
+    thread_local std::optional<MemoryRules<double>> rules;
+    if (!rules || weights != lastWeights) {
+        lastWeights = weights;
+        rules.emplace(lastWeights.w);
+    }
+    rules->Answer(memory, answer);
     return memory;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 template <class Number> struct ForgettingCurve {
     explicit ForgettingCurve(const Number& decay) : decay(decay), factor(Factor(decay)) {}
@@ -31,7 +32,19 @@ private:
     static Number Factor(const Number& decay)
     {
         using std::pow;
-        return pow(0.9, -1 / decay) - 1;
+        if constexpr (std::is_same_v<Number, double>) {
+            // Every memory of a learner has the same decay, and a curve is made for every
+            // question read: its power is worked out once.
+            thread_local double lastDecay = std::nan("");
+            thread_local double lastFactor = 0;
+            if (decay != lastDecay) {
+                lastFactor = pow(0.9, -1 / decay) - 1;
+                lastDecay = decay;
+            }
+            return lastFactor;
+        } else {
+            return pow(0.9, -1 / decay) - 1;
+        }
     }
 };
 

@@ -3,35 +3,98 @@
 #include <QDateTime>
 #include <algorithm>
 
-ReviewList TodaysReview(const QStringList& bank, const Memories& memories, double now,
-                        int newPerDay)
+LearnerState::LearnerState(QStringList bank, ExamShape exam, Memories memories,
+                           MemoryWeights weights, double knownBeforeStudy)
+    : bank(std::move(bank)), exam(std::move(exam)), memories(std::move(memories)), weights(weights),
+      knownBeforeStudy(knownBeforeStudy)
 {
-    struct Due {
+    for (const QString& id : this->exam.trueFalse)
+        guesses.insert(id, this->exam.trueFalseGuess);
+}
+
+namespace
+{
+
+const QuestionMemory* MemoryOf(const Memories& memories, const QString& id)
+{
+    const auto memory = memories.find(id);
+    return memory == memories.end() || memory->answers == 0 ? nullptr : &*memory;
+}
+} // namespace
+
+double GainOfAnswer(const LearnerState& learner, const QString& id, double now, double target)
+{
+    const double floor = learner.knownBeforeStudy;
+    const QuestionMemory* memory = MemoryOf(learner.memories, id);
+    const QuestionMemory before = memory ? *memory : QuestionMemory{};
+    const double chance = AnswerChance(learner.GuessOf(id), KnownOf(memory, now, floor));
+    const QuestionMemory right = Answered(before, {now, true}, learner.weights);
+    const QuestionMemory wrong = Answered(before, {now, false}, learner.weights);
+    return chance * KnownOf(&right, target, floor) + (1 - chance) * KnownOf(&wrong, target, floor) -
+           KnownOf(memory, target, floor);
+}
+
+ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& day,
+                        int answeredToday)
+{
+    struct Ranked {
         QString id;
-        double recall;
+        double rank;
     };
-    QList<Due> due;
+    QList<Ranked> again;
+    QList<Ranked> due;
     QStringList fresh;
     int newToday = 0;
-    for (const QString& id : bank) {
-        const auto memory = memories.find(id);
-        if (memory == memories.end() || memory->answers == 0) {
+    // The days until recall falls to the target grow in proportion to stability: one power for
+    // the whole bank instead of one a question.
+    double decay = DefaultDecay;
+    double daysPerStability = DaysUntilRecallFallsTo(TargetRetention, 1, decay);
+    for (const QString& id : learner.bank) {
+        const QuestionMemory* memory = MemoryOf(learner.memories, id);
+        if (!memory) {
             fresh.append(id);
             continue;
         }
         if (CalendarDay(memory->firstDay) == CalendarDay(now))
             ++newToday;
-        const double recall = memory->RecallAt(now);
-        if (recall < TargetRetention)
-            due.append({id, recall});
+        const bool latestWrong = memory->capped || !memory->answeredRight;
+        if (latestWrong) {
+            again.append({id, -memory->lastDay});
+            continue;
+        }
+        if (memory->decay != decay) {
+            decay = memory->decay;
+            daysPerStability = DaysUntilRecallFallsTo(TargetRetention, 1, decay);
+        }
+        const double dueDay = memory->lastDay + memory->state.stability * daysPerStability;
+        if (dueDay < now)
+            due.append({id, dueDay});
     }
-    // Stable: equally remembered questions keep the bank's order.
-    std::stable_sort(due.begin(), due.end(),
-                     [](const Due& a, const Due& b) { return a.recall < b.recall; });
+    int room = std::max(0, day.answers - answeredToday);
+    const int newLeft = std::max(0, day.mostNew - newToday);
+    const auto take = [&room](int wanted) {
+        const int taken = std::clamp(wanted, 0, room);
+        room -= taken;
+        return taken;
+    };
+    const int leastNew = take(std::min({day.leastNew - newToday, newLeft, int(fresh.size())}));
+    // Stable: equals keep the bank's order. The due questions in the order they fell due, unless
+    // the day cannot take them all: then what an answer adds comes first.
+    const auto byRank = [](const Ranked& a, const Ranked& b) { return a.rank < b.rank; };
+    std::stable_sort(again.begin(), again.end(), byRank);
+    if (due.size() > room - std::min<qsizetype>(room, again.size())) {
+        for (Ranked& question : due)
+            question.rank = -GainOfAnswer(learner, question.id, now, day.target);
+    }
+    std::stable_sort(due.begin(), due.end(), byRank);
     ReviewList list;
-    for (const Due& question : due)
-        list.due.append(question.id);
-    list.fresh = fresh.mid(0, std::max(0, newPerDay - newToday));
+    for (int n = take(int(again.size())), i = 0; i < n; ++i)
+        list.again.append(again[i].id);
+    for (int n = take(int(due.size())), i = 0; i < n; ++i)
+        list.due.append(due[i].id);
+    list.later = int(due.size() - list.due.size());
+    const int moreNew = take(std::min(newLeft, int(fresh.size())) - leastNew);
+    list.fresh = fresh.mid(0, leastNew + moreNew);
     return list;
 }
 
@@ -67,12 +130,13 @@ QString DueText(double day, double now)
 }
 
 ReviewProgress::ReviewProgress(const ReviewList& list)
-    : due(list.due.begin(), list.due.end()), fresh(list.fresh.begin(), list.fresh.end())
+    : again(list.again.begin(), list.again.end()), due(list.due.begin(), list.due.end()),
+      fresh(list.fresh.begin(), list.fresh.end())
 {
 }
 
 void ReviewProgress::Answered(const QString& id)
 {
-    if (!due.remove(id))
+    if (!again.remove(id) && !due.remove(id))
         fresh.remove(id);
 }

@@ -36,35 +36,61 @@ private slots:
 void TestReview::todaysList_data()
 {
     QTest::addColumn<QString>("answers");
-    QTest::addColumn<int>("newPerDay");
+    QTest::addColumn<QList<int>>("plan"); // the day's answers, least and most new questions
+    QTest::addColumn<QStringList>("again");
     QTest::addColumn<QStringList>("due");
     QTest::addColumn<QStringList>("fresh");
-    QTest::newRow("nothing answered: the first new ones in the bank's order")
-        << "" << 3 << QStringList() << QStringList{"a", "b", "c"};
-    QTest::newRow("the least remembered first, then the new ones")
-        << "a:0G; b:9G; c:0A" << 20 << QStringList{"c", "a"} << QStringList{"d", "e", "f"};
+    QTest::addColumn<int>("later");
+    QTest::newRow("nothing answered: new ones in the bank's order, as many as the day holds")
+        << "" << QList<int>{3, 0, 10} << QStringList() << QStringList()
+        << QStringList{"a", "b", "c"} << 0;
+    QTest::newRow("answered wrong last: first, the latest first; then due, then new")
+        << "a:9A; b:9.5A; c:0G" << QList<int>{10, 0, 10} << QStringList{"b", "a"}
+        << QStringList{"c"} << QStringList{"d", "e", "f"} << 0;
+    QTest::newRow("wrong after right answers: back today, though not yet due")
+        << "a:0G 9G 10.2A" << QList<int>{2, 0, 0} << QStringList{"a"} << QStringList()
+        << QStringList() << 0;
     QTest::newRow("remembered well enough: not due")
-        << "a:9G; b:0G 3G" << 0 << QStringList() << QStringList();
-    QTest::newRow("a wrong answer yesterday before a right one a week ago")
-        << "a:9A; b:0G 3G; c:2G" << 0 << QStringList{"a", "c"} << QStringList();
-    QTest::newRow("new questions answered today use up the allowance")
-        << "a:10.2G; b:10.3A" << 3 << QStringList() << QStringList{"c"};
-    QTest::newRow("allowance used up") << "a:10.2G; b:10.3A" << 2 << QStringList() << QStringList();
-    QTest::newRow("a question first answered yesterday is not new today")
-        << "a:9.9G" << 1 << QStringList() << QStringList{"b"};
+        << "a:9G; b:0G 3G" << QList<int>{10, 0, 0} << QStringList() << QStringList()
+        << QStringList() << 0;
+    QTest::newRow("due beyond the day's answers: left for the next days")
+        << "a:0G; b:0G; c:0G" << QList<int>{2, 0, 10} << QStringList() << QStringList{"a", "b"}
+        << QStringList() << 1;
+    QTest::newRow("the least new questions keep their room before the due ones")
+        << "a:0G; b:0G; c:0G" << QList<int>{3, 2, 10} << QStringList() << QStringList{"a"}
+        << QStringList{"d", "e"} << 2;
+    QTest::newRow("the learner's cap on new questions holds")
+        << "" << QList<int>{10, 5, 2} << QStringList() << QStringList() << QStringList{"a", "b"}
+        << 0;
+    QTest::newRow("answers and new questions of today count against the day")
+        << "a:10.2G; b:10.3A" << QList<int>{5, 0, 3} << QStringList{"b"} << QStringList()
+        << QStringList{"c"} << 0;
+    QTest::newRow("the day's answers all given")
+        << "a:10.2G; b:10.3G" << QList<int>{2, 2, 10} << QStringList() << QStringList()
+        << QStringList() << 0;
     QTest::newRow("questions the bank no longer has are left out")
-        << "x:0A; a:0A" << 0 << QStringList{"a"} << QStringList();
+        << "x:0A; a:0A" << QList<int>{5, 0, 0} << QStringList{"a"} << QStringList() << QStringList()
+        << 0;
 }
 
 void TestReview::todaysList()
 {
     QFETCH(QString, answers);
-    QFETCH(int, newPerDay);
+    QFETCH(QList<int>, plan);
+    QFETCH(QStringList, again);
     QFETCH(QStringList, due);
     QFETCH(QStringList, fresh);
-    const ReviewList list = TodaysReview(Bank, MemoriesOf(answers), Now, newPerDay);
+    QFETCH(int, later);
+    ExamShape exam;
+    exam.choice = Bank;
+    const LearnerState learner{Bank, exam, MemoriesOf(answers), {}, PriorKnownShare};
+    const int answeredToday = int(answers.count(QStringLiteral("10.")));
+    const ReviewList list =
+        TodaysReview(learner, Now, {plan[0], plan[1], plan[2], Now}, answeredToday);
+    QCOMPARE(list.again, again);
     QCOMPARE(list.due, due);
     QCOMPARE(list.fresh, fresh);
+    QCOMPARE(list.later, later);
 }
 
 void TestReview::nextDue_data()
@@ -106,13 +132,16 @@ void TestReview::dueText()
 
 void TestReview::countsDown()
 {
-    ReviewProgress progress({{"a", "b"}, {"c"}});
+    ReviewProgress progress({{"w"}, {"a", "b"}, {"c"}, 0});
     progress.Answered("a");
     progress.Answered("a");
     progress.Answered("x");
+    QCOMPARE(progress.Again(), 1);
     QCOMPARE(progress.Due(), 1);
     QCOMPARE(progress.Fresh(), 1);
+    progress.Answered("w");
     progress.Answered("c");
+    QCOMPARE(progress.Again(), 0);
     QCOMPARE(progress.Fresh(), 0);
 }
 

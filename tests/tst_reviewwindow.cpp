@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
+#include "common/ChosenBank.h"
 #include "common/Platform.h"
 #include "common/Study.h"
 #include "progress/PassForecast.h"
+#include "progress/StudyPlan.h"
 #include "progress/StudyWindow.h"
 #include "study/StudyStore.h"
 #include "support/MessageBoxCatcher.h"
@@ -29,8 +31,17 @@ void AnsweredDaysAgo(const QString& id, int chapter, bool right, double daysAgo)
                                       .toString(Qt::ISODate)));
 }
 
+// Today's review of the fixture's bank, as the main window opens it.
+ReviewList TodaysReview()
+{
+    ::Cipher cipher;
+    QWidget parent;
+    const auto bank = LoadChosenBank(&parent, cipher);
+    return TodaysReviewFor(Bank, ExamOf(*bank), ChapterOrder(*bank), PracticeWindow::NewPerDay());
+}
+
 struct ReviewDriver : PracticeDriver {
-    ReviewDriver() { window.ReviewToday(); }
+    ReviewDriver() { window.ReviewToday(TodaysReview()); }
     QString Counts() const { return Get<QLabel>("lblReviewCounts")->text(); }
     QString Done() const
     {
@@ -74,7 +85,8 @@ void TestReviewWindow::cleanup()
     study.reset();
 }
 
-// The least remembered first, then new ones; a second opening the same day has nothing left.
+// Answered wrong last first, then the due ones, then new ones; a second opening the same day
+// brings back only what was answered wrong in the first.
 void TestReviewWindow::dueThenNewCountedDown()
 {
     PracticeWindow::SetNewPerDay(2);
@@ -86,46 +98,50 @@ void TestReviewWindow::dueThenNewCountedDown()
         ReviewDriver r;
         QCOMPARE(r.window.windowTitle(), QStringLiteral("今日复习"));
         QCOMPARE(r.Text("txtTotal"), QStringLiteral("共 3 题"));
-        QCOMPARE(r.Counts(), QStringLiteral("到期 2 题 · 新题 1 题"));
+        QCOMPARE(r.Counts(), QStringLiteral("错题 1 题 · 到期 1 题 · 新题 1 题"));
         QVERIFY(r.Question().contains(QStringLiteral("判断题 1")));
         r.Choose(0);
         r.Next();
-        QCOMPARE(r.Counts(), QStringLiteral("到期 1 题 · 新题 1 题"));
+        QCOMPARE(r.Counts(), QStringLiteral("错题 0 题 · 到期 1 题 · 新题 1 题"));
         QVERIFY(r.Question().contains(QStringLiteral("选择题 1")));
         r.Choose(1); // wrong: it counts as answered, the answer is revealed
         r.Next();
-        QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 1 题"));
+        QCOMPARE(r.Counts(), QStringLiteral("错题 0 题 · 到期 0 题 · 新题 1 题"));
         QCOMPARE(r.Revealed(), QStringLiteral("A"));
         r.Choose(0);
         r.Next();
         QVERIFY(r.Question().contains(QStringLiteral("选择题 3")));
         r.Choose(2);
         r.Next();
-        QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 0 题"));
+        QCOMPARE(r.Counts(), QStringLiteral("错题 0 题 · 到期 0 题 · 新题 0 题"));
         QVERIFY(r.Done().startsWith(QStringLiteral("今日复习已完成，下一题在 ")));
         QVERIFY(r.Done().endsWith(QStringLiteral(" 到期")));
     }
     QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 7);
     ReviewDriver again;
-    QCOMPARE(again.Counts(), QStringLiteral("到期 0 题 · 新题 0 题"));
-    QCOMPARE(again.Text("txtTotal"), QStringLiteral("共 0 题"));
-    QVERIFY(again.Done().startsWith(QStringLiteral("今日复习已完成，下一题在 ")));
+    QCOMPARE(again.Counts(), QStringLiteral("错题 1 题 · 到期 0 题 · 新题 0 题"));
+    QCOMPARE(again.Text("txtTotal"), QStringLiteral("共 1 题"));
+    QVERIFY(again.Question().contains(QStringLiteral("选择题 1")));
 }
 
-// Kept in the settings; a change counts from the next opening.
+// 自动 until the learner sets a cap; kept in the settings, a change counts from the next opening.
 void TestReviewWindow::theNewQuestionAllowance()
 {
     {
         ReviewDriver r;
         auto* allowance = r.Get<QSpinBox>("spnNewPerDay");
         QVERIFY(allowance->isVisible());
-        QCOMPARE(allowance->value(), 20);
-        QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 6 题"));
+        QCOMPARE(allowance->text(), QStringLiteral("自动"));
+        QCOMPARE(r.Counts(), QStringLiteral("错题 0 题 · 到期 0 题 · 新题 6 题"));
         allowance->setValue(4);
     }
     QCOMPARE(PracticeWindow::NewPerDay(), 4);
-    ReviewDriver r;
-    QCOMPARE(r.Counts(), QStringLiteral("到期 0 题 · 新题 4 题"));
+    {
+        ReviewDriver r;
+        QCOMPARE(r.Counts(), QStringLiteral("错题 0 题 · 到期 0 题 · 新题 4 题"));
+        r.Get<QSpinBox>("spnNewPerDay")->setValue(-1);
+    }
+    QCOMPARE(PracticeWindow::NewPerDay(), std::nullopt);
     PracticeDriver chapters;
     QVERIFY(!chapters.Get<QSpinBox>("spnNewPerDay")->isVisible());
     QVERIFY(!chapters.Get<QLabel>("lblReviewCounts")->isVisible());

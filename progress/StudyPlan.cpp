@@ -1,0 +1,116 @@
+#include "progress/StudyPlan.h"
+
+#include "bank/Record.h"
+#include "common/Platform.h"
+#include "common/Study.h"
+#include "progress/PassForecast.h"
+#include "study/StudyQueries.h"
+#include "study/StudyStore.h"
+
+#include <QDateTime>
+
+#include <QSettings>
+#include <algorithm>
+
+namespace
+{
+QString TestDateKey(const QString& bank)
+{
+    return QStringLiteral("plan/%1/testDate").arg(bank);
+}
+
+int AnswersOnDay(const QHash<QString, QList<TimedAnswer>>& answers, int day)
+{
+    int count = 0;
+    for (const QList<TimedAnswer>& question : answers)
+        count += int(std::count_if(question.begin(), question.end(), [day](const TimedAnswer& a) {
+            return CalendarDay(a.day) == day;
+        }));
+    return count;
+}
+} // namespace
+
+std::optional<QDate> TestDate(const QString& bank)
+{
+    const QDate date =
+        QDate::fromString(AppSettings().value(TestDateKey(bank)).toString(), Qt::ISODate);
+    if (!date.isValid() || date < QDate::currentDate())
+        return std::nullopt;
+    return date;
+}
+
+void SetTestDate(const QString& bank, std::optional<QDate> date)
+{
+    QSettings settings = AppSettings();
+    if (date)
+        settings.setValue(TestDateKey(bank), date->toString(Qt::ISODate));
+    else
+        settings.remove(TestDateKey(bank));
+}
+
+QStringList ChapterOrder(const LoadedBank& bank)
+{
+    QList<std::pair<int, QString>> chaptered;
+    for (const BankRecord& record : bank.records) {
+        const auto chapter = Record::ChapterNumber(Record::FieldAt(record.text, Record::Chapter));
+        if (chapter)
+            chaptered.append({*chapter, Record::FieldAt(record.text, Record::Id).toString()});
+    }
+    std::stable_sort(chaptered.begin(), chaptered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList ids;
+    for (const auto& question : chaptered)
+        ids.append(question.second);
+    return ids;
+}
+
+Guidance GuidanceFor(const QString& bank, const ExamShape& exam, const QStringList& chapterOrder,
+                     const QHash<QString, QList<TimedAnswer>>& answers, double now,
+                     std::optional<int> mostNew)
+{
+    const MemoryWeights weights = LearnerWeights(bank, exam, answers, now);
+    const ForecastBasis basis = BasisOf(exam, answers, weights);
+    Guidance guidance{
+        {chapterOrder, exam, basis.memories, weights, EstimateKnownBeforeStudy(basis.first).share},
+        RangeAt(exam, basis.memories, basis.memorySpread, now),
+        {},
+        AnswersOnDay(answers, CalendarDay(now))};
+    std::optional<int> testDay;
+    if (const auto date = TestDate(bank))
+        testDay = CalendarDay(now) + int(QDate::currentDate().daysTo(*date));
+    guidance.plan = PlanFor(guidance.learner, now,
+                            {testDay, mostNew, guidance.answeredToday, basis.memorySpread});
+    return guidance;
+}
+
+ReviewList TodaysReviewFor(const QString& bank, const ExamShape& exam,
+                           const QStringList& chapterOrder, std::optional<int> mostNew)
+{
+    const StudyStore& store = Study();
+    const auto answers = store.IsRecording() ? AnswersByQuestion(store.Database(), bank)
+                                             : QHash<QString, QList<TimedAnswer>>();
+    const double now = LocalDays(QDateTime::currentDateTime());
+    return GuidanceFor(bank, exam, chapterOrder, answers, now, mostNew).Today(now);
+}
+
+QString PlanText(const StudyPlan& plan)
+{
+    if (!plan.daysLeft)
+        return QStringLiteral("未定考试日期 · 每天约 %1 题").arg(plan.answersPerDay);
+    if (*plan.daysLeft == 0)
+        return QStringLiteral("今天考试");
+    return QStringLiteral("距考试 %1 天 · 每天约 %2 题")
+        .arg(*plan.daysLeft)
+        .arg(plan.answersPerDay);
+}
+
+QString PlanForecastText(const StudyPlan& plan, const ExamShape& exam)
+{
+    if (!plan.daysLeft || *plan.daysLeft == 0 || !plan.onTestDay)
+        return {};
+    if (TooFewForAFigure(*plan.onTestDay, exam))
+        return QStringLiteral("按计划，考试当天：数据不足");
+    return QStringLiteral("按计划，考试当天约 %1%（%2）")
+        .arg(Percent(plan.onTestDay->chance))
+        .arg(RangeText(*plan.onTestDay));
+}
