@@ -78,22 +78,42 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
         return taken;
     };
     const int leastNew = take(std::min({day.leastNew - newToday, newLeft, int(fresh.size())}));
-    // Stable: equals keep the bank's order. The due questions in the order they fell due, unless
-    // the day cannot take them all: then what an answer adds comes first.
     const auto byRank = [](const Ranked& a, const Ranked& b) { return a.rank < b.rank; };
     std::stable_sort(again.begin(), again.end(), byRank);
-    if (due.size() > room - std::min<qsizetype>(room, again.size())) {
-        for (Ranked& question : due)
-            question.rank = -GainOfAnswer(learner, question.id, now, day.target);
-    }
-    std::stable_sort(due.begin(), due.end(), byRank);
     ReviewList list;
     for (int n = take(int(again.size())), i = 0; i < n; ++i)
         list.again.append(again[i].id);
-    for (int n = take(int(due.size())), i = 0; i < n; ++i)
-        list.due.append(due[i].id);
-    list.later = int(due.size() - list.due.size());
-    const int moreNew = take(std::min(newLeft, int(fresh.size())) - leastNew);
+    // Due and more new questions share the rest. The due ones in the order they fell due when
+    // the day takes them all; otherwise both by what an answer adds, new questions in the bank's
+    // order (their worth differs only by kind).
+    const QStringList moreFresh = fresh.mid(leastNew, std::max(0, newLeft - leastNew));
+    int moreNew = int(moreFresh.size());
+    if (due.size() + moreFresh.size() > room) {
+        QList<std::pair<double, int>> worth; // -gain, and the due question's index or -1 if new
+        for (int i = 0; i < due.size(); ++i)
+            worth.append({-GainOfAnswer(learner, due[i].id, now, day.target), i});
+        QHash<double, double> freshGain; // by guessing chance: all a new question's worth hangs on
+        for (const QString& id : moreFresh) {
+            const double guess = learner.GuessOf(id);
+            if (!freshGain.contains(guess))
+                freshGain.insert(guess, GainOfAnswer(learner, id, now, day.target));
+            worth.append({-freshGain.value(guess), -1});
+        }
+        std::stable_sort(worth.begin(), worth.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        worth.resize(room);
+        QList<Ranked> chosen;
+        for (const auto& [rank, index] : worth) {
+            if (index >= 0)
+                chosen.append({due[index].id, rank});
+        }
+        moreNew = int(worth.size() - chosen.size());
+        list.later = int(due.size() - chosen.size());
+        due = chosen;
+    }
+    std::stable_sort(due.begin(), due.end(), byRank);
+    for (const Ranked& question : due)
+        list.due.append(question.id);
     list.fresh = fresh.mid(0, leastNew + moreNew);
     return list;
 }

@@ -54,11 +54,18 @@ void TestReview::todaysList_data()
         << "a:9G; b:0G 3G" << QList<int>{10, 0, 0} << QStringList() << QStringList()
         << QStringList() << 0;
     QTest::newRow("due beyond the day's answers: left for the next days")
-        << "a:0G; b:0G; c:0G" << QList<int>{2, 0, 10} << QStringList() << QStringList{"a", "b"}
+        << "a:0G; b:0G; c:0G" << QList<int>{2, 0, 0} << QStringList() << QStringList{"a", "b"}
         << QStringList() << 1;
+    QTest::newRow("due ones in the order they fell due when the day takes them all")
+        << "a:3G; b:0G; c:1G" << QList<int>{5, 0, 0} << QStringList() << QStringList{"b", "c", "a"}
+        << QStringList() << 0;
     QTest::newRow("the least new questions keep their room before the due ones")
-        << "a:0G; b:0G; c:0G" << QList<int>{3, 2, 10} << QStringList() << QStringList{"a"}
+        << "a:0G; b:0G; c:0G" << QList<int>{3, 2, 2} << QStringList() << QStringList{"a"}
         << QStringList{"d", "e"} << 2;
+    // A question never answered gains more from an answer than one known at 70 %.
+    QTest::newRow("new and due questions share the day by what an answer adds")
+        << "a:0G; b:0G; c:0G" << QList<int>{2, 0, 10} << QStringList() << QStringList()
+        << QStringList{"d", "e"} << 3;
     QTest::newRow("the learner's cap on new questions holds")
         << "" << QList<int>{10, 5, 2} << QStringList() << QStringList() << QStringList{"a", "b"}
         << 0;

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QSettings>
 #include <QSpinBox>
 #include <memory>
@@ -62,6 +63,9 @@ private slots:
     void forecastOnBothWindows();
     void forecastLabel_data();
     void forecastLabel();
+    void planText_data();
+    void planText();
+    void testDateOnTheStudyWindow();
 
 private:
     std::unique_ptr<FixtureBank> fixture;
@@ -230,6 +234,70 @@ void TestReviewWindow::forecastLabel()
     QFETCH(QList<int>, scores);
     QFETCH(QString, text);
     QCOMPARE(ForecastLabelText(forecast, BankOf(bankSize), Scores(scores)), text);
+}
+
+void TestReviewWindow::planText_data()
+{
+    QTest::addColumn<int>("daysLeft");  // -1: no test date
+    QTest::addColumn<int>("questions"); // the forecast for the test day rests on
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("promise");
+    QTest::addRow("no test date") << -1 << 600 << QStringLiteral("未定考试日期 · 每天约 80 题")
+                                  << QString();
+    QTest::addRow("the test today") << 0 << 600 << QStringLiteral("今天考试") << QString();
+    QTest::addRow("three weeks ahead") << 21 << 600 << QStringLiteral("距考试 21 天 · 每天约 80 题")
+                                       << QStringLiteral("按计划，考试当天约 93%（85–97%）");
+    QTest::addRow("too few answers for a figure")
+        << 21 << QuestionsForAFigure - 1 << QStringLiteral("距考试 21 天 · 每天约 80 题")
+        << QStringLiteral("按计划，考试当天：数据不足");
+}
+
+void TestReviewWindow::planText()
+{
+    QFETCH(int, daysLeft);
+    QFETCH(int, questions);
+    QFETCH(QString, plan);
+    QFETCH(QString, promise);
+    StudyPlan studyPlan;
+    if (daysLeft >= 0)
+        studyPlan.daysLeft = daysLeft;
+    studyPlan.answersPerDay = 80;
+    studyPlan.onTestDay = ForecastRange{0.93, 0.85, 0.97, questions};
+    QCOMPARE(PlanText(studyPlan), plan);
+    QCOMPARE(PlanForecastText(studyPlan, BankOf(1200)), promise);
+}
+
+// A date chosen is kept for the bank and planned for at once; the day before today clears it.
+void TestReviewWindow::testDateOnTheStudyWindow()
+{
+    fixture->Write(FixtureBank::ExamLines(50, 50));
+    for (int n = 1; n <= 50; ++n) {
+        Study().PracticeAnswered(Bank, {QStringLiteral("x%1").arg(n), 1, "A", n % 3 != 0});
+        Study().PracticeAnswered(Bank, {QStringLiteral("p%1").arg(n), 2, "A", true});
+    }
+    StudyWindow record;
+    record.show();
+    auto* date = record.findChild<QDateEdit*>("dateExam");
+    auto* plan = record.findChild<QLabel*>("lblPlan");
+    auto* forecast = record.findChild<QLabel*>("lblForecast");
+    QCOMPARE(date->text(), QStringLiteral("未设定"));
+    QVERIFY2(plan->text().startsWith(QStringLiteral("未定考试日期 · 每天约 ")),
+             qPrintable(plan->text()));
+    QVERIFY(!forecast->text().contains(QStringLiteral("按计划")));
+
+    date->setDate(QDate::currentDate().addDays(10));
+    QCOMPARE(TestDate(Bank), QDate::currentDate().addDays(10));
+    QVERIFY2(plan->text().startsWith(QStringLiteral("距考试 10 天 · 每天约 ")),
+             qPrintable(plan->text()));
+    QVERIFY2(forecast->text().contains(QStringLiteral("\n按计划，考试当天约 ")),
+             qPrintable(forecast->text()));
+
+    date->setDate(date->minimumDate());
+    QCOMPARE(TestDate(Bank), std::nullopt);
+    QVERIFY(plan->text().startsWith(QStringLiteral("未定考试日期")));
+    StudyWindow again;
+    again.show();
+    QCOMPARE(again.findChild<QDateEdit*>("dateExam")->text(), QStringLiteral("未设定"));
 }
 
 QTEST_MAIN(TestReviewWindow)
