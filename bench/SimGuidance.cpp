@@ -95,12 +95,13 @@ QStringList TodaysList(const AnswerRecord& answers, const ExamShape& exam, const
     return list.mid(0, budget);
 }
 
-std::optional<double> PlannedChance(const AnswerRecord& answers, const ExamShape& exam,
-                                    const QStringList& bank, double now, double testDay)
+PlanSaid Plan(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
+              double now, double testDay)
 {
     const Reading reading = Read(answers, exam, bank, now);
     const StudyPlan plan =
         PlanFor(reading.learner, now, RequestOf(answers, reading.basis, now, testDay));
-    return plan.onTestDay ? std::optional<double>(plan.onTestDay->chance) : std::nullopt;
+    return {plan.answersPerDay,
+            plan.onTestDay ? std::optional<double>(plan.onTestDay->chance) : std::nullopt};
 }
 } // namespace Guidance

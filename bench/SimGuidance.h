@@ -26,8 +26,12 @@ std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exa
 QStringList TodaysList(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
                        double now, int budget, std::optional<double> testDay);
 
-// What the plan says on the first morning for a test on testDay: its forecast for that day, the
-// plan being kept.
-std::optional<double> PlannedChance(const AnswerRecord& answers, const ExamShape& exam,
-                                    const QStringList& bank, double now, double testDay);
+// What the plan says at moment now for a test on testDay: the answers a day, and its forecast for
+// that day if they are given.
+struct PlanSaid {
+    int answersPerDay = 0;
+    std::optional<double> chance;
+};
+PlanSaid Plan(const AnswerRecord& answers, const ExamShape& exam, const QStringList& bank,
+              double now, double testDay);
 } // namespace Guidance

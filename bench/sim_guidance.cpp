@@ -15,6 +15,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -30,6 +31,9 @@ constexpr double DayStart = 7.0 / 24; // before the earliest session
 constexpr double ExamBreak = 10.0 / 1440;
 constexpr int TestAfterDays = 30;
 constexpr int EarlyDays = 10;
+// The morning (0: the first) the plan's promise for the test day is taken: once the record holds
+// enough for the windows to show it.
+constexpr int PromiseDay = 10;
 constexpr int Bins = 10;
 constexpr int Resamples = 2000;
 constexpr std::uint64_t BankSeed = 20261211;
@@ -58,6 +62,7 @@ struct Job {
     Order order;
     std::optional<int> budget; // none: the learner's own habits
     bool toldTestDay = false;
+    bool keepsPlan = false; // answers each day as many as the plan says that morning
 };
 
 struct CalibrationPoint {
@@ -71,6 +76,7 @@ struct Outcome {
     int answersToPass = -1; // -1: never within the run
     int answers = 0;
     double passAtTest = 0; // the true pass chance on the test's morning
+    std::optional<double> promised; // the plan's forecast for the test day, on PromiseDay
     std::vector<CalibrationPoint> points;
 };
 
@@ -158,7 +164,8 @@ public:
           answerRandom(StreamOf(seed, Stream::Answers)),
           examRandom(StreamOf(seed, Stream::ExamDraws)),
           testMorning(FirstDay + TestDay(options) + DayStart),
-          calibrating(!job.budget && !job.toldTestDay), timingPass(!job.toldTestDay)
+          calibrating(!job.budget && !job.toldTestDay), timingPass(!job.toldTestDay),
+          keepsPlan(job.keepsPlan)
     {
         if (job.toldTestDay)
             testDay = testMorning;
@@ -170,6 +177,8 @@ public:
             const double morning = FirstDay + d + DayStart;
             if (d == TestDay(options))
                 outcome.passAtTest = TruePassChance(*learner, bank, morning);
+            if (keepsPlan && d < TestDay(options))
+                KeepPlan(plan[d], morning, d == PromiseDay);
             AddPoint(d + 1, Moment::DayStart, morning);
             if (plan[d].sessions.isEmpty())
                 continue;
@@ -181,6 +190,22 @@ public:
     }
 
 private:
+    // The day's answers as the plan says that morning, spread over the learner's sessions; a
+    // learner keeping a plan studies on days off too, in the evening.
+    void KeepPlan(StudyDay& day, double morning, bool promising)
+    {
+        const Guidance::PlanSaid said =
+            Guidance::Plan(record, bank.exam, bank.ids, morning, testMorning);
+        if (promising)
+            outcome.promised = said.chance;
+        if (day.sessions.isEmpty())
+            day.sessions.append({morning + 12.0 / 24, 0});
+        const int sessions = int(day.sessions.size());
+        for (int s = 0; s < sessions; ++s)
+            day.sessions[s].answers =
+                said.answersPerDay / sessions + (s < said.answersPerDay % sessions ? 1 : 0);
+    }
+
     // The day's sessions and exam; returns when the learner stopped.
     double Study(const StudyDay& day)
     {
@@ -256,6 +281,7 @@ private:
     std::optional<double> testDay; // told to the guidance
     bool calibrating;              // only the runs on the learner's own habits are judged
     bool timingPass;               // a run told the test day is judged on that day alone
+    bool keepsPlan;
     AnswerRecord record;
     Outcome outcome;
     int sinceCheck = 0;
@@ -271,6 +297,7 @@ std::vector<Job> JobsFor(const Options& options)
                     jobs.push_back({family, l, order, budget});
                 jobs.push_back({family, l, Order::Review, budget, true});
             }
+            jobs.push_back({family, l, Order::Review, std::nullopt, true, true});
         }
     }
     return jobs;
@@ -577,7 +604,7 @@ void PrintTestDay(const std::vector<Job>& jobs, const std::vector<Outcome>& outc
             const auto share = [&](Order order, bool told) {
                 return ShareReady(Select(jobs, outcomes, [&](const Job& job) {
                     return job.family == family && job.budget == budget && job.order == order &&
-                           job.toldTestDay == told;
+                           job.toldTestDay == told && !job.keepsPlan;
                 }));
             };
             std::printf("| %s | %s | %.0f %% | %.0f %% | %.0f %% | %.0f %% |\n", NameOf(family),
@@ -585,6 +612,34 @@ void PrintTestDay(const std::vector<Job>& jobs, const std::vector<Outcome>& outc
                         share(Order::Review, false), share(Order::Chapters, false),
                         share(Order::Random, false));
         }
+    }
+}
+
+// Learners who answer each day as many questions as the plan says that morning, for a test on
+// the morning after the test day: what the plan promised on PromiseDay against the truth.
+void PrintKeptPlan(const std::vector<Job>& jobs, const std::vector<Outcome>& outcomes,
+                   const Options& options)
+{
+    std::printf("\n## Keeping the plan: its forecast for the test day on the morning of day %d, "
+                "and the truth on the morning after day %d\n\n",
+                PromiseDay + 1, TestDay(options));
+    std::printf("| family | learners | mean promised | mean true | mean error | ready (true "
+                "≥ 90 %%) |\n|---|---|---|---|---|---|\n");
+    for (Family family : Families) {
+        const auto kept = Select(
+            jobs, outcomes, [&](const Job& job) { return job.family == family && job.keepsPlan; });
+        double promised = 0;
+        double truth = 0;
+        double error = 0;
+        for (const Outcome* o : kept) {
+            promised += o->promised.value_or(0);
+            truth += o->passAtTest;
+            error += std::abs(o->promised.value_or(0) - o->passAtTest);
+        }
+        const double n = std::max<double>(1, kept.size());
+        std::printf("| %s | %zu | %.1f %% | %.1f %% | %.1f | %.0f %% |\n", NameOf(family),
+                    kept.size(), 100 * promised / n, 100 * truth / n, 100 * error / n,
+                    ShareReady(kept));
     }
 }
 
@@ -628,6 +683,7 @@ int main(int argc, char** argv)
     PrintCalibration(jobs, outcomes, *options);
     PrintEfficiency(jobs, outcomes, *options);
     PrintTestDay(jobs, outcomes, *options);
+    PrintKeptPlan(jobs, outcomes, *options);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     std::printf("\n%zu runs in %.0f s on %d threads.\n", jobs.size(), took.count(),
                 options->threads);
