@@ -160,7 +160,8 @@ void ForecastRangeAndPlan(benchmark::State& state)
 {
     const Fixture& f = Data();
     for (auto _ : state)
-        benchmark::DoNotOptimize(GuidanceFor(Bank, f.exam, f.ids, f.answers, f.now, std::nullopt));
+        benchmark::DoNotOptimize(
+            PlanOf(GuidanceFor(Bank, f.exam, f.ids, f.answers, f.now), Bank, f.now, std::nullopt));
 }
 BENCHMARK(ForecastRangeAndPlan)->Unit(benchmark::kMillisecond)->Repetitions(5);
 

@@ -65,22 +65,25 @@ QStringList ChapterOrder(const LoadedBank& bank)
 }
 
 Guidance GuidanceFor(const QString& bank, const ExamShape& exam, const QStringList& chapterOrder,
-                     const QHash<QString, QList<TimedAnswer>>& answers, double now,
-                     std::optional<int> mostNew)
+                     const QHash<QString, QList<TimedAnswer>>& answers, double now)
 {
     const MemoryWeights weights = LearnerWeights(bank, exam, answers, now);
     const ForecastBasis basis = BasisOf(exam, answers, weights);
-    Guidance guidance{
+    return {
         {chapterOrder, exam, basis.memories, weights, EstimateKnownBeforeStudy(basis.first).share},
         RangeAt(exam, basis.memories, basis.memorySpread, now),
-        {},
+        basis.memorySpread,
         AnswersOnDay(answers, CalendarDay(now))};
+}
+
+StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
+                 std::optional<int> mostNew)
+{
     std::optional<int> testDay;
     if (const auto date = TestDate(bank))
         testDay = CalendarDay(now) + int(QDate::currentDate().daysTo(*date));
-    guidance.plan = PlanFor(guidance.learner, now,
-                            {testDay, mostNew, guidance.answeredToday, basis.memorySpread});
-    return guidance;
+    return PlanFor(guidance.learner, now,
+                   {testDay, mostNew, guidance.answeredToday, guidance.memorySpread});
 }
 
 ReviewList TodaysReviewFor(const QString& bank, const ExamShape& exam,
@@ -90,7 +93,9 @@ ReviewList TodaysReviewFor(const QString& bank, const ExamShape& exam,
     const auto answers = store.IsRecording() ? AnswersByQuestion(store.Database(), bank)
                                              : QHash<QString, QList<TimedAnswer>>();
     const double now = LocalDays(QDateTime::currentDateTime());
-    return GuidanceFor(bank, exam, chapterOrder, answers, now, mostNew).Today(now);
+    const Guidance guidance = GuidanceFor(bank, exam, chapterOrder, answers, now);
+    return TodaysReview(guidance.learner, now, PlanOf(guidance, bank, now, mostNew).today,
+                        guidance.answeredToday);
 }
 
 QString PlanText(const StudyPlan& plan)

@@ -19,22 +19,21 @@ void SetTestDate(const QString& bank, std::optional<QDate> date);
 // bank's order; records without a chapter are not practised.
 QStringList ChapterOrder(const LoadedBank& bank);
 
-// Everything the guidance says about one learner at one moment, from one reading of the record.
+// What the guidance reads of one learner at one moment, from one reading of the record.
 struct Guidance {
     LearnerState learner;
     std::optional<ForecastRange> forecast; // now
-    StudyPlan plan;
+    double memorySpread = 0;
     int answeredToday = 0;
-    ReviewList Today(double now) const
-    {
-        return TodaysReview(learner, now, plan.today, answeredToday);
-    }
 };
 
-// mostNew: the learner's cap on new questions a day (每日新题); none: 自动.
 Guidance GuidanceFor(const QString& bank, const ExamShape& exam, const QStringList& chapterOrder,
-                     const QHash<QString, QList<TimedAnswer>>& answers, double now,
-                     std::optional<int> mostNew);
+                     const QHash<QString, QList<TimedAnswer>>& answers, double now);
+
+// The plan to the bank's test date (TestDate). mostNew: the learner's cap on new questions a day
+// (每日新题); none: 自动.
+StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
+                 std::optional<int> mostNew);
 
 // Today's review of the bank's record as the plan has it, now; from no answers when the record
 // is not kept.

@@ -36,6 +36,9 @@ const QString NotRecordingText = QStringLiteral("学习记录不可用，本次�
 const QString MissedCaption = QStringLiteral("常错题");
 const QString FavouritesCaption = QStringLiteral("收藏练习");
 constexpr int TextStartLength = 30;
+// The plan projects the learner to the test day (tens of milliseconds): while the learner answers
+// with the window open, it waits for a pause this long.
+constexpr int PlanAfterMilliseconds = 1500;
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 constexpr int MaximumScore = ExamQuestions;
 constexpr int ScoreTickStep = 20;
@@ -166,6 +169,9 @@ void StudyWindow::ScrollRecord()
 
 void StudyWindow::FollowTheRecord()
 {
+    planDue.setSingleShot(true);
+    planDue.setInterval(PlanAfterMilliseconds);
+    connect(&planDue, &QTimer::timeout, this, &StudyWindow::ShowPlan);
     recordChanged.setSingleShot(true);
     connect(&recordChanged, &QTimer::timeout, this, &StudyWindow::ShowRecord);
     const StudyStore& store = Study();
@@ -249,7 +255,7 @@ void StudyWindow::TestDateChosen(QDate date)
 {
     SetTestDate(BankFile,
                 date == ui->dateExam->minimumDate() ? std::nullopt : std::optional<QDate>(date));
-    ShowRecord();
+    ShowPlan();
 }
 
 void StudyWindow::ShowRecord()
@@ -270,9 +276,13 @@ void StudyWindow::ShowRecord()
     const QList<FinishedExam> exams = FinishedExams(db, BankFile);
     wrongBook = WrongBook(db, BankFile);
     const double now = LocalDays(QDateTime::currentDateTime());
-    const Guidance guidance =
-        GuidanceFor(BankFile, examShape, chapterOrder, answers, now, PracticeWindow::NewPerDay());
-    ui->lblPlan->setText(PlanText(guidance.plan));
+    guidance = GuidanceFor(BankFile, examShape, chapterOrder, answers, now);
+    shownExams = exams;
+    // Worked out at once the first time; while answers come in, after a pause in them.
+    if (plan)
+        planDue.start();
+    else
+        ShowPlan();
     if (latest.isEmpty() && exams.isEmpty()) {
         ShowNoRecord(NoRecordText);
         return;
@@ -287,19 +297,35 @@ void StudyWindow::ShowRecord()
     ui->lblWrong->setText(QStringLiteral("错题本：共 %1 题").arg(bookSize));
     ui->cmdWrong->setEnabled(bookSize > 0);
     ShowExams(exams);
-    ShowForecast(guidance, answers, exams, now);
+    ShowForecast(answers, exams, now);
     ShowMissed(MostMissed(db, BankFile));
 }
 
+void StudyWindow::ShowPlan()
+{
+    if (!guidance)
+        return;
+    planDue.stop();
+    plan = PlanOf(*guidance, BankFile, LocalDays(QDateTime::currentDateTime()),
+                  PracticeWindow::NewPerDay());
+    ui->lblPlan->setText(PlanText(*plan));
+    ShowForecastLabel();
+}
+
+void StudyWindow::ShowForecastLabel()
+{
+    ui->lblForecast->setText(
+        ForecastLabelText(guidance->forecast, examShape, shownExams,
+                          plan ? PlanForecastText(*plan, examShape) : QString()));
+}
+
 // Now on its label with what the plan promises for the test day, and over time beside the scores.
-void StudyWindow::ShowForecast(const Guidance& guidance,
-                               const QHash<QString, QList<TimedAnswer>>& answers,
+void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
                                const QList<FinishedExam>& exams, double now)
 {
-    const auto& forecast = guidance.forecast;
-    const MemoryWeights& weights = guidance.learner.weights;
-    ui->lblForecast->setText(
-        ForecastLabelText(forecast, examShape, exams, PlanForecastText(guidance.plan, examShape)));
+    const auto& forecast = guidance->forecast;
+    const MemoryWeights& weights = guidance->learner.weights;
+    ShowForecastLabel();
     ui->lblForecast->setToolTip(ForecastToolTip);
     // Today's answers move only today's point, which is the forecast now; the past is worked out
     // again when its answers or the day's weights change.

@@ -69,8 +69,10 @@ private:
     void ShowChapterRow(int row, const QString& title, const ChapterProgress& progress, int book);
     void ShowExams(const QList<FinishedExam>& exams);
     void ShowChart(const QList<FinishedExam>& exams, const QList<ForecastPoint>& history);
-    void ShowForecast(const Guidance& guidance, const QHash<QString, QList<TimedAnswer>>& answers,
+    void ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers,
                       const QList<FinishedExam>& exams, double now);
+    void ShowPlan();
+    void ShowForecastLabel();
     void ShowTestDate();
     void ShowFavourites(const QStringList& marked);
     void ShowMissed(const QList<MissedQuestion>& missed);
@@ -90,6 +92,11 @@ private:
     QCategoryAxis* dayAxis = nullptr;
     QScrollArea* recordScroll = nullptr;
     QTimer recordChanged; // one refresh for the many rows of one write
+    // What the record said when last shown, and the plan worked out from it.
+    std::optional<Guidance> guidance;
+    QList<FinishedExam> shownExams;
+    std::optional<StudyPlan> plan;
+    QTimer planDue;
     // The record as last shown, and the day it was shown on: the forecast looks at today.
     RecordVersion shownVersion;
     QDate shownDay;
