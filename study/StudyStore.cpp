@@ -88,10 +88,14 @@ const std::array<Migration, StudyStore::SchemaVersion> Migrations = {
               },
               RebuildBook},
     // A question looked at in practice without an answer is recorded as a look: a row of its
-    // own kind, wrong like any answer not known. Rows before it stay answers.
+    // own kind, wrong like any answer not known. Rows before it stay answers. The index by
+    // question carries the kind too, so that counting per question still reads the index alone.
     Migration{{
         QStringLiteral("ALTER TABLE attempts ADD COLUMN look INTEGER NOT NULL DEFAULT 0 "
                        "CHECK (look IN (0, 1))"),
+        QStringLiteral("DROP INDEX attempts_by_question"),
+        QStringLiteral("CREATE INDEX attempts_by_question "
+                       "ON attempts (bank, question_id, id, correct, look)"),
     }},
 };
 

@@ -58,7 +58,10 @@ void DowngradeTo(const QString& path, int version)
     // What the step from version i to i + 1 added, taken away again.
     const QStringList undo[] = {{},
                                 {QStringLiteral("DROP TABLE favourites")},
-                                {QStringLiteral("ALTER TABLE attempts DROP COLUMN look")}};
+                                {QStringLiteral("DROP INDEX attempts_by_question"),
+                                 QStringLiteral("ALTER TABLE attempts DROP COLUMN look"),
+                                 QStringLiteral("CREATE INDEX attempts_by_question ON attempts "
+                                                "(bank, question_id, id, correct)")}};
     static_assert(std::size(undo) == StudyStore::SchemaVersion);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
