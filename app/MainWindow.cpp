@@ -245,8 +245,7 @@ void MainWindow::ShowForecast()
         return;
     const auto answers = AnswersByQuestion(store.Database(), BankFile);
     const double now = LocalDays(QDateTime::currentDateTime());
-    const auto forecast =
-        ForecastWithRange(exam, answers, now, LearnerWeights(BankFile, exam, answers, now));
+    const auto forecast = GuidanceFor(BankFile, exam, chapterOrder, answers, now).forecast;
     ui->lblForecast->setText(
         ForecastLabelText(forecast, exam, FinishedExams(store.Database(), BankFile)));
 }

@@ -47,18 +47,7 @@ Reading Read(const AnswerRecord& answers, const ExamShape& exam, const QStringLi
     thread_local DailyFit fit;
     const MemoryWeights& weights = fit.WeightsFor(answers, exam, now);
     ForecastBasis basis = BasisOf(exam, answers, weights);
-    return {{bank, exam, basis.memories, weights, EstimateKnownBeforeStudy(basis.first).share},
-            basis};
-}
-
-int AnswersOnDay(const AnswerRecord& answers, int day)
-{
-    int count = 0;
-    for (const QList<TimedAnswer>& question : answers) {
-        for (const TimedAnswer& answer : question)
-            count += CalendarDay(answer.day) == day;
-    }
-    return count;
+    return {{bank, exam, basis, weights}, basis};
 }
 
 PlanRequest RequestOf(const AnswerRecord& answers, const ForecastBasis& basis, double now,
@@ -101,7 +90,7 @@ PlanSaid Plan(const AnswerRecord& answers, const ExamShape& exam, const QStringL
     const Reading reading = Read(answers, exam, bank, now);
     const StudyPlan plan =
         PlanFor(reading.learner, now, RequestOf(answers, reading.basis, now, testDay));
-    return {plan.answersPerDay,
+    return {plan.today.answers,
             plan.onTestDay ? std::optional<double>(plan.onTestDay->chance) : std::nullopt};
 }
 } // namespace Guidance

@@ -149,7 +149,7 @@ void PlanToTheTestDay(benchmark::State& state)
     const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0, 0.5};
     int answersPerDay = 0;
     for (auto _ : state)
-        answersPerDay = PlanFor(learner, f.now, request).answersPerDay;
+        answersPerDay = PlanFor(learner, f.now, request).today.answers;
     state.counters["answers a day"] = answersPerDay;
 }
 BENCHMARK(PlanToTheTestDay)->Unit(benchmark::kMillisecond)->Repetitions(5);

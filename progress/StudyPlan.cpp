@@ -8,7 +8,6 @@
 #include "study/StudyStore.h"
 
 #include <QDateTime>
-
 #include <QSettings>
 #include <algorithm>
 
@@ -19,15 +18,6 @@ QString TestDateKey(const QString& bank)
     return QStringLiteral("plan/%1/testDate").arg(bank);
 }
 
-int AnswersOnDay(const QHash<QString, QList<TimedAnswer>>& answers, int day)
-{
-    int count = 0;
-    for (const QList<TimedAnswer>& question : answers)
-        count += int(std::count_if(question.begin(), question.end(), [day](const TimedAnswer& a) {
-            return CalendarDay(a.day) == day;
-        }));
-    return count;
-}
 } // namespace
 
 std::optional<QDate> TestDate(const QString& bank)
@@ -69,11 +59,10 @@ Guidance GuidanceFor(const QString& bank, const ExamShape& exam, const QStringLi
 {
     const MemoryWeights weights = LearnerWeights(bank, exam, answers, now);
     const ForecastBasis basis = BasisOf(exam, answers, weights);
-    return {
-        {chapterOrder, exam, basis.memories, weights, EstimateKnownBeforeStudy(basis.first).share},
-        RangeAt(exam, basis.memories, basis.memorySpread, now),
-        basis.memorySpread,
-        AnswersOnDay(answers, CalendarDay(now))};
+    return {{chapterOrder, exam, basis, weights},
+            RangeAt(exam, basis.memories, basis.memorySpread, now),
+            basis.memorySpread,
+            AnswersOnDay(answers, CalendarDay(now))};
 }
 
 StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
@@ -101,12 +90,12 @@ ReviewList TodaysReviewFor(const QString& bank, const ExamShape& exam,
 QString PlanText(const StudyPlan& plan)
 {
     if (!plan.daysLeft)
-        return QStringLiteral("未定考试日期 · 每天约 %1 题").arg(plan.answersPerDay);
+        return QStringLiteral("未定考试日期 · 每天约 %1 题").arg(plan.today.answers);
     if (*plan.daysLeft == 0)
         return QStringLiteral("今天考试");
     return QStringLiteral("距考试 %1 天 · 每天约 %2 题")
         .arg(*plan.daysLeft)
-        .arg(plan.answersPerDay);
+        .arg(plan.today.answers);
 }
 
 QString PlanForecastText(const StudyPlan& plan, const ExamShape& exam)

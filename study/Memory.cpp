@@ -26,8 +26,18 @@ double Retrievability(double elapsedDays, double stability, double decay)
 
 double DaysUntilRecallFallsTo(double retention, double stability, double decay)
 {
-    const ForgettingCurve<double> curve(decay);
-    return stability / curve.factor * (std::pow(retention, -1 / decay) - 1);
+    // In proportion to stability: the power is worked out again only for another retention or
+    // decay, so that asking every question of a bank when it falls due costs no power each.
+    thread_local double lastRetention = std::nan("");
+    thread_local double lastDecay = std::nan("");
+    thread_local double daysPerStability = 0;
+    if (retention != lastRetention || decay != lastDecay) {
+        const ForgettingCurve<double> curve(decay);
+        daysPerStability = (std::pow(retention, -1 / decay) - 1) / curve.factor;
+        lastRetention = retention;
+        lastDecay = decay;
+    }
+    return stability * daysPerStability;
 }
 
 double QuestionMemory::RecallAt(double day) const
@@ -71,6 +81,16 @@ Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers, const Mem
     for (auto question = answers.begin(); question != answers.end(); ++question)
         memories.insert(question.key(), Replay(question.value(), weights));
     return memories;
+}
+
+int AnswersOnDay(const QHash<QString, QList<TimedAnswer>>& answers, int day)
+{
+    int count = 0;
+    for (const QList<TimedAnswer>& question : answers) {
+        for (const TimedAnswer& answer : question)
+            count += CalendarDay(answer.day) == day;
+    }
+    return count;
 }
 
 double LocalDays(const QDateTime& moment)

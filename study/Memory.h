@@ -99,9 +99,18 @@ QuestionMemory Answered(QuestionMemory memory, const TimedAnswer& answer,
 QuestionMemory Replay(const QList<TimedAnswer>& answers, const MemoryWeights& weights = {});
 
 using Memories = QHash<QString, QuestionMemory>; // question id -> its memory
+// The memory of a question answered at least once; none for one never answered.
+inline const QuestionMemory* AnsweredMemory(const Memories& memories, const QString& id)
+{
+    const auto memory = memories.find(id);
+    return memory == memories.end() || memory->answers == 0 ? nullptr : &*memory;
+}
 // Every question's memory from its answers.
 Memories ReplayEach(const QHash<QString, QList<TimedAnswer>>& answers,
                     const MemoryWeights& weights = {});
+
+// How many answers were given on a calendar day.
+int AnswersOnDay(const QHash<QString, QList<TimedAnswer>>& answers, int day);
 
 // A moment as local days since 1970-01-01, the clock the model counts in.
 double LocalDays(const QDateTime& moment);

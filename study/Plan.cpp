@@ -19,8 +19,7 @@ double Luck(const QString& id, int answers)
 int Unseen(const LearnerState& learner)
 {
     return int(std::count_if(learner.bank.begin(), learner.bank.end(), [&](const QString& id) {
-        const auto memory = learner.memories.find(id);
-        return memory == learner.memories.end() || memory->answers == 0;
+        return !AnsweredMemory(learner.memories, id);
     }));
 }
 
@@ -89,7 +88,6 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
     // On the test day itself, what is left of it.
     const double testMorning = std::max(MorningOf(testDay), now);
     DayPlan day = PlanOfTheDay(learner, now, request);
-    plan.leastNewPerDay = day.leastNew;
     const auto projectedWith = [&](int answers) {
         day.answers = answers;
         return Projected(learner, now, testMorning, day, request.answeredToday);
@@ -98,11 +96,11 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
     // projection's chance grows with the pace.
     QList<int> paces;
     for (const int pace : PaceLadder) {
-        if (pace >= plan.leastNewPerDay || pace == PaceLadder.back())
+        if (pace >= day.leastNew || pace == PaceLadder.back())
             paces.append(pace);
     }
     qsizetype first = 0;
-    qsizetype last = paces.size(); // paces from last on reach it; paces.size(): none known to
+    qsizetype last = paces.size(); // the paces from last on reach it
     std::optional<Memories> reached;
     while (first < last) {
         const qsizetype middle = (first + last) / 2;
@@ -115,12 +113,11 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
         }
     }
     plan.reachesTarget = reached.has_value();
-    plan.answersPerDay = plan.reachesTarget ? paces[last] : paces.back();
-    const Memories atPace = plan.reachesTarget ? *reached : projectedWith(paces.back());
+    const Memories atPace = plan.reachesTarget ? std::move(*reached) : projectedWith(paces.back());
+    day.answers = plan.reachesTarget ? paces[last] : paces.back();
     plan.onTestDay = RangeAt(learner.exam, atPace, request.memorySpread, testMorning);
     if (plan.onTestDay)
         plan.onTestDay->questions = FirstAnswersOf(learner.exam, learner.memories).count;
-    day.answers = plan.answersPerDay;
     plan.today = day;
     return plan;
 }

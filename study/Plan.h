@@ -38,13 +38,11 @@ struct PlanRequest {
 
 struct StudyPlan {
     std::optional<int> daysLeft; // whole days before the test day; none without a test date
-    int answersPerDay = 0;
-    int leastNewPerDay = 0;
     bool reachesTarget = false; // within MostAnswersPerDay
     // The forecast for the test day (or DaysWithoutATestDate away) if the plan is kept; its
     // questions are the record's, not the projection's.
     std::optional<ForecastRange> onTestDay;
-    DayPlan today;
+    DayPlan today; // its answers are the plan's answers a day
 };
 
 StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& request);

@@ -12,20 +12,17 @@ LearnerState::LearnerState(QStringList bank, ExamShape exam, Memories memories,
         guesses.insert(id, this->exam.trueFalseGuess);
 }
 
-namespace
+LearnerState::LearnerState(QStringList bank, ExamShape exam, const ForecastBasis& basis,
+                           const MemoryWeights& weights)
+    : LearnerState(std::move(bank), std::move(exam), basis.memories, weights,
+                   EstimateKnownBeforeStudy(basis.first).share)
 {
-
-const QuestionMemory* MemoryOf(const Memories& memories, const QString& id)
-{
-    const auto memory = memories.find(id);
-    return memory == memories.end() || memory->answers == 0 ? nullptr : &*memory;
 }
-} // namespace
 
 double GainOfAnswer(const LearnerState& learner, const QString& id, double now, double target)
 {
     const double floor = learner.knownBeforeStudy;
-    const QuestionMemory* memory = MemoryOf(learner.memories, id);
+    const QuestionMemory* memory = AnsweredMemory(learner.memories, id);
     const QuestionMemory before = memory ? *memory : QuestionMemory{};
     const double chance = AnswerChance(learner.GuessOf(id), KnownOf(memory, now, floor));
     const QuestionMemory right = Answered(before, {now, true}, learner.weights);
@@ -45,12 +42,8 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
     QList<Ranked> due;
     QStringList fresh;
     int newToday = 0;
-    // The days until recall falls to the target grow in proportion to stability: one power for
-    // the whole bank instead of one a question.
-    double decay = DefaultDecay;
-    double daysPerStability = DaysUntilRecallFallsTo(TargetRetention, 1, decay);
     for (const QString& id : learner.bank) {
-        const QuestionMemory* memory = MemoryOf(learner.memories, id);
+        const QuestionMemory* memory = AnsweredMemory(learner.memories, id);
         if (!memory) {
             fresh.append(id);
             continue;
@@ -62,12 +55,7 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
             again.append({id, -memory->lastDay});
             continue;
         }
-        if (memory->decay != decay) {
-            decay = memory->decay;
-            daysPerStability = DaysUntilRecallFallsTo(TargetRetention, 1, decay);
-        }
-        const double dueDay = memory->lastDay + memory->state.stability * daysPerStability;
-        if (dueDay < now)
+        if (const double dueDay = memory->DueDay(); dueDay < now)
             due.append({id, dueDay});
     }
     int room = std::max(0, day.answers - answeredToday);
@@ -122,8 +110,8 @@ std::optional<double> NextDue(const QStringList& bank, const Memories& memories,
 {
     std::optional<double> next;
     for (const QString& id : bank) {
-        const auto memory = memories.find(id);
-        if (memory == memories.end() || memory->answers == 0)
+        const QuestionMemory* memory = AnsweredMemory(memories, id);
+        if (!memory)
             continue;
         const double due = memory->DueDay();
         if (due > now && (!next || due < *next))

@@ -15,6 +15,10 @@
 struct LearnerState {
     LearnerState(QStringList bank, ExamShape exam, Memories memories, MemoryWeights weights,
                  double knownBeforeStudy);
+    // As the forecast read them: its memories, and the share known before study its first
+    // answers give.
+    LearnerState(QStringList bank, ExamShape exam, const ForecastBasis& basis,
+                 const MemoryWeights& weights);
     // The chance of guessing the question right, by the exam pool it is in.
     double GuessOf(const QString& id) const { return guesses.value(id, exam.choiceGuess); }
 

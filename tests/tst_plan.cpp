@@ -101,7 +101,6 @@ void TestPlan::newQuestionsCoverTheBankInTime()
     QFETCH(int, leastNew);
     const auto optional = [](int n) { return n < 0 ? std::nullopt : std::optional<int>(n); };
     const StudyPlan plan = Plan(answers, optional(daysLeft), optional(mostNew));
-    QCOMPARE(plan.leastNewPerDay, leastNew);
     QCOMPARE(plan.today.leastNew, leastNew);
     QCOMPARE(plan.daysLeft, optional(daysLeft));
 }
@@ -112,9 +111,9 @@ void TestPlan::fewerDaysAskMoreADay()
     int previous = 0;
     for (int days : {60, 30, 15, 8}) {
         const StudyPlan plan = Plan(halfway, days);
-        QVERIFY2(plan.answersPerDay >= previous,
-                 qPrintable(QStringLiteral("%1 days: %2 a day").arg(days).arg(plan.answersPerDay)));
-        previous = plan.answersPerDay;
+        QVERIFY2(plan.today.answers >= previous,
+                 qPrintable(QStringLiteral("%1 days: %2 a day").arg(days).arg(plan.today.answers)));
+        previous = plan.today.answers;
     }
 }
 
@@ -122,7 +121,7 @@ void TestPlan::aLearnerReadyKeepsTheLeastPace()
 {
     const StudyPlan plan = Plan(Learnt(300, {80, 85, 92, 99}), 14);
     QVERIFY(plan.reachesTarget);
-    QCOMPARE(plan.answersPerDay, PaceLadder.front());
+    QCOMPARE(plan.today.answers, PaceLadder.front());
     QVERIFY(plan.onTestDay->chance >= PlanTarget);
     QCOMPARE(plan.onTestDay->questions, 300);
 }
@@ -134,13 +133,13 @@ void TestPlan::keptPlanReachesTheTarget()
     const Answers halfway = Learnt(150, {90, 95});
     const StudyPlan plan = Plan(halfway, 30);
     QVERIFY(plan.reachesTarget);
-    QVERIFY(plan.answersPerDay > PaceLadder.front());
+    QVERIFY(plan.today.answers > PaceLadder.front());
     QVERIFY(plan.onTestDay->chance >= PlanTarget);
     QVERIFY(plan.onTestDay->low <= plan.onTestDay->chance);
     QVERIFY(plan.onTestDay->high >= plan.onTestDay->chance);
     const LearnerState learner = Learner(halfway);
     const double testMorning = CalendarDay(Now) + 30 + TestAtHour / 24;
-    const auto below = std::find(PaceLadder.begin(), PaceLadder.end(), plan.answersPerDay) - 1;
+    const auto below = std::find(PaceLadder.begin(), PaceLadder.end(), plan.today.answers) - 1;
     DayPlan slower = plan.today;
     slower.answers = *below;
     QVERIFY(*ForecastAt(learner.exam, Projected(learner, Now, testMorning, slower, 0),
@@ -151,7 +150,7 @@ void TestPlan::tooLateToReachIt()
 {
     const StudyPlan plan = Plan(Answers(), 1);
     QVERIFY(!plan.reachesTarget);
-    QCOMPARE(plan.answersPerDay, MostAnswersPerDay);
+    QCOMPARE(plan.today.answers, MostAnswersPerDay);
     QVERIFY(plan.onTestDay->chance < PlanTarget);
 }
 

@@ -261,7 +261,7 @@ void TestReviewWindow::planText()
     StudyPlan studyPlan;
     if (daysLeft >= 0)
         studyPlan.daysLeft = daysLeft;
-    studyPlan.answersPerDay = 80;
+    studyPlan.today.answers = 80;
     studyPlan.onTestDay = ForecastRange{0.93, 0.85, 0.97, questions};
     QCOMPARE(PlanText(studyPlan), plan);
     QCOMPARE(PlanForecastText(studyPlan, BankOf(1200)), promise);
