@@ -141,7 +141,8 @@ void TodaysList(benchmark::State& state)
 }
 BENCHMARK(TodaysList)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-// The plan for a test 30 days ahead: its pace found by projecting the learner to the test day.
+// The plan for a test 30 days ahead: its pace found by projecting the learner to the test day,
+// with no pace planned before (the first plan for a bank).
 void PlanToTheTestDay(benchmark::State& state)
 {
     const Fixture& f = Data();
@@ -155,7 +156,7 @@ void PlanToTheTestDay(benchmark::State& state)
 BENCHMARK(PlanToTheTestDay)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // What the study window works out for its forecast label and plan: the weights (fitted once a
-// day, so the defaults here), the forecast with its range, and the plan.
+// day), the forecast with its range, and the plan, which tries the pace it planned last first.
 void ForecastRangeAndPlan(benchmark::State& state)
 {
     const Fixture& f = Data();

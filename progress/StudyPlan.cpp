@@ -18,6 +18,20 @@ QString TestDateKey(const QString& bank)
     return QStringLiteral("plan/%1/testDate").arg(bank);
 }
 
+// The pace last planned, which the next plan tries first: kept between starts, so that the
+// first plan of a session is as quick as the rest.
+QString LastPaceKey(const QString& bank)
+{
+    return QStringLiteral("plan/%1/lastPace").arg(bank);
+}
+
+std::optional<int> LastPace(const QString& bank)
+{
+    bool ok = false;
+    const int pace = AppSettings().value(LastPaceKey(bank)).toInt(&ok);
+    return ok ? std::optional(pace) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<QDate> TestDate(const QString& bank)
@@ -71,8 +85,12 @@ StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
     std::optional<int> testDay;
     if (const auto date = TestDate(bank))
         testDay = CalendarDay(now) + int(QDate::currentDate().daysTo(*date));
-    return PlanFor(guidance.learner, now,
-                   {testDay, mostNew, guidance.answeredToday, guidance.memorySpread});
+    const StudyPlan plan =
+        PlanFor(guidance.learner, now,
+                {testDay, mostNew, guidance.answeredToday, guidance.memorySpread, LastPace(bank)});
+    if (plan.today.answers != LastPace(bank))
+        AppSettings().setValue(LastPaceKey(bank), plan.today.answers);
+    return plan;
 }
 
 ReviewList TodaysReviewFor(const QString& bank, const ExamShape& exam,

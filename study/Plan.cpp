@@ -101,19 +101,36 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
     }
     qsizetype first = 0;
     qsizetype last = paces.size(); // the paces from last on reach it
-    std::optional<Memories> reached;
-    while (first < last) {
-        const qsizetype middle = (first + last) / 2;
-        Memories projected = projectedWith(paces[middle]);
+    Memories reached;
+    Memories fastest; // at the last pace, kept when even that falls short
+    const auto tryPace = [&](qsizetype i) {
+        Memories projected = projectedWith(paces[i]);
         if (Reaches(learner.exam, projected, testMorning)) {
-            last = middle;
+            last = i;
             reached = std::move(projected);
-        } else {
-            first = middle + 1;
+            return true;
+        }
+        first = i + 1;
+        if (i == paces.size() - 1)
+            fastest = std::move(projected);
+        return false;
+    };
+    // A plan worked out again after a few more answers mostly keeps its pace: that pace and the
+    // one beside it settle it in two projections.
+    if (request.lastPace) {
+        const auto rung = std::lower_bound(paces.begin(), paces.end(), *request.lastPace);
+        const qsizetype i = std::min(rung - paces.begin(), paces.size() - 1);
+        if (tryPace(i)) {
+            if (i > first)
+                tryPace(i - 1);
+        } else if (i + 1 < last) {
+            tryPace(i + 1);
         }
     }
-    plan.reachesTarget = reached.has_value();
-    const Memories atPace = plan.reachesTarget ? std::move(*reached) : projectedWith(paces.back());
+    while (first < last)
+        tryPace((first + last) / 2);
+    plan.reachesTarget = last < paces.size();
+    const Memories atPace = plan.reachesTarget ? std::move(reached) : std::move(fastest);
     day.answers = plan.reachesTarget ? paces[last] : paces.back();
     plan.onTestDay = RangeAt(learner.exam, atPace, request.memorySpread, testMorning);
     if (plan.onTestDay)

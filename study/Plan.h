@@ -34,6 +34,7 @@ struct PlanRequest {
     std::optional<int> mostNew; // the learner's cap on new questions a day; none: 自动
     int answeredToday = 0;      // answers given since today began
     double memorySpread = 0;    // ForecastBasis::memorySpread of the record
+    std::optional<int> lastPace; // the pace last planned, if any: tried first
 };
 
 struct StudyPlan {

@@ -19,12 +19,12 @@ LearnerState::LearnerState(QStringList bank, ExamShape exam, const ForecastBasis
 {
 }
 
-double GainOfAnswer(const LearnerState& learner, const QString& id, double now, double target)
+double GainOfAnswer(const LearnerState& learner, const QuestionMemory* memory, double guess,
+                    double now, double target)
 {
     const double floor = learner.knownBeforeStudy;
-    const QuestionMemory* memory = AnsweredMemory(learner.memories, id);
     const QuestionMemory before = memory ? *memory : QuestionMemory{};
-    const double chance = AnswerChance(learner.GuessOf(id), KnownOf(memory, now, floor));
+    const double chance = AnswerChance(guess, KnownOf(memory, now, floor));
     const QuestionMemory right = Answered(before, {now, true}, learner.weights);
     const QuestionMemory wrong = Answered(before, {now, false}, learner.weights);
     return chance * KnownOf(&right, target, floor) + (1 - chance) * KnownOf(&wrong, target, floor) -
@@ -37,18 +37,20 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
     struct Ranked {
         QString id;
         double rank;
+        const QuestionMemory* memory = nullptr;
     };
     QList<Ranked> again;
     QList<Ranked> due;
     QStringList fresh;
     int newToday = 0;
+    const int today = CalendarDay(now);
     for (const QString& id : learner.bank) {
         const QuestionMemory* memory = AnsweredMemory(learner.memories, id);
         if (!memory) {
             fresh.append(id);
             continue;
         }
-        if (CalendarDay(memory->firstDay) == CalendarDay(now))
+        if (CalendarDay(memory->firstDay) == today)
             ++newToday;
         const bool latestWrong = memory->capped || !memory->answeredRight;
         if (latestWrong) {
@@ -56,7 +58,7 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
             continue;
         }
         if (const double dueDay = memory->DueDay(); dueDay < now)
-            due.append({id, dueDay});
+            due.append({id, dueDay, memory});
     }
     int room = std::max(0, day.answers - answeredToday);
     const int newLeft = std::max(0, day.mostNew - newToday);
@@ -79,12 +81,14 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
     if (due.size() + moreFresh.size() > room) {
         QList<std::pair<double, int>> worth; // -gain, and the due question's index or -1 if new
         for (int i = 0; i < due.size(); ++i)
-            worth.append({-GainOfAnswer(learner, due[i].id, now, day.target), i});
+            worth.append(
+                {-GainOfAnswer(learner, due[i].memory, learner.GuessOf(due[i].id), now, day.target),
+                 i});
         QHash<double, double> freshGain; // by guessing chance: all a new question's worth hangs on
         for (const QString& id : moreFresh) {
             const double guess = learner.GuessOf(id);
             if (!freshGain.contains(guess))
-                freshGain.insert(guess, GainOfAnswer(learner, id, now, day.target));
+                freshGain.insert(guess, GainOfAnswer(learner, nullptr, guess, now, day.target));
             worth.append({-freshGain.value(guess), -1});
         }
         std::stable_sort(worth.begin(), worth.end(),
@@ -93,7 +97,7 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
         QList<Ranked> chosen;
         for (const auto& [rank, index] : worth) {
             if (index >= 0)
-                chosen.append({due[index].id, rank});
+                chosen.append({due[index].id, rank, due[index].memory});
         }
         moreNew = int(worth.size() - chosen.size());
         list.later = int(due.size() - chosen.size());

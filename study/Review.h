@@ -57,8 +57,10 @@ ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& 
 
 // What one answer now adds to the question's chance of a right answer at target, by the model:
 // the chance it is right now times what a right answer leaves at target, and so for a wrong one,
-// less what is left without it. Without the guessing share, which no answer changes.
-double GainOfAnswer(const LearnerState& learner, const QString& id, double now, double target);
+// less what is left without it. Without the guessing share, which no answer changes. The memory
+// is the question's (none if never answered), the guess its chance of guessing right.
+double GainOfAnswer(const LearnerState& learner, const QuestionMemory* memory, double guess,
+                    double now, double target);
 
 // The first moment after now at which one of the bank's answered questions falls due; none
 // while none has been answered.

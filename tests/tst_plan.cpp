@@ -58,12 +58,13 @@ LearnerState Learner(const Answers& answers)
 }
 
 StudyPlan Plan(const Answers& answers, std::optional<int> daysLeft,
-               std::optional<int> mostNew = std::nullopt)
+               std::optional<int> mostNew = std::nullopt,
+               std::optional<int> lastPace = std::nullopt)
 {
     std::optional<int> testDay;
     if (daysLeft)
         testDay = CalendarDay(Now) + *daysLeft;
-    return PlanFor(Learner(answers), Now, {testDay, mostNew, 0, 0.3});
+    return PlanFor(Learner(answers), Now, {testDay, mostNew, 0, 0.3, lastPace});
 }
 } // namespace
 
@@ -76,6 +77,8 @@ private slots:
     void fewerDaysAskMoreADay();
     void aLearnerReadyKeepsTheLeastPace();
     void keptPlanReachesTheTarget();
+    void lastPaceOnlySpeedsItUp_data();
+    void lastPaceOnlySpeedsItUp();
     void tooLateToReachIt();
     void onTheTestDay();
 };
@@ -144,6 +147,34 @@ void TestPlan::keptPlanReachesTheTarget()
     slower.answers = *below;
     QVERIFY(*ForecastAt(learner.exam, Projected(learner, Now, testMorning, slower, 0),
                         testMorning) < PlanTarget);
+}
+
+// Whatever the pace planned last, the plan is the one found without it: the last pace only
+// decides which paces are tried first.
+void TestPlan::lastPaceOnlySpeedsItUp_data()
+{
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<int>("daysLeft");
+    QTest::addColumn<int>("lastPace");
+    const Answers halfway = Learnt(150, {90, 95});
+    for (int lastPace : {0, 10, 40, 50, 60, 70, 120, 400, 1000}) {
+        QTest::addRow("halfway, 30 days, last %d", lastPace) << halfway << 30 << lastPace;
+        QTest::addRow("ready, 14 days, last %d", lastPace)
+            << Learnt(300, {80, 85, 92, 99}) << 14 << lastPace;
+        QTest::addRow("a newcomer, 1 day, last %d", lastPace) << Answers() << 1 << lastPace;
+    }
+}
+
+void TestPlan::lastPaceOnlySpeedsItUp()
+{
+    QFETCH(Answers, answers);
+    QFETCH(int, daysLeft);
+    QFETCH(int, lastPace);
+    const StudyPlan hinted = Plan(answers, daysLeft, std::nullopt, lastPace);
+    const StudyPlan plain = Plan(answers, daysLeft);
+    QCOMPARE(hinted.today.answers, plain.today.answers);
+    QCOMPARE(hinted.reachesTarget, plain.reachesTarget);
+    QCOMPARE(hinted.onTestDay->chance, plain.onTestDay->chance);
 }
 
 void TestPlan::tooLateToReachIt()
