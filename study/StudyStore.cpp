@@ -1,8 +1,9 @@
 #include "study/StudyStore.h"
 
 #include "bank/Record.h"
+#include "study/Sql.h"
+#include "study/StoredBook.h"
 #include "study/StudyQueries.h"
-#include "study/WrongBook.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -26,13 +27,6 @@ namespace {
 // Another copy of the program writing at the same moment holds the file for milliseconds; a
 // write waits this long for it before giving up.
 constexpr int BusyTimeoutMilliseconds = 5000;
-
-// SQLite's primary result codes, as the driver reports them.
-constexpr int SqliteBusy = 5;
-constexpr int SqliteCorrupt = 11;
-constexpr int SqliteNotADatabase = 26;
-
-void RebuildBook(const QSqlDatabase& db);
 
 // Step i brings a store of version i to version i + 1: its statements, then its rebuild if it
 // has one. A store of version 0 is an empty file,
@@ -99,48 +93,6 @@ const std::array<Migration, StudyStore::SchemaVersion> Migrations = {
     }},
 };
 
-struct SqlFailure {
-    int code = 0; // SQLite's primary result code, 0 when the driver gave none
-    QString text;
-};
-
-SqlFailure FailureOf(const QSqlError& error)
-{
-    return {error.nativeErrorCode().toInt() & 0xff, error.text()};
-}
-
-// A statement that throws SqlFailure instead of returning false, so a write reads as its steps.
-class Sql {
-public:
-    Sql(const QSqlDatabase& db, const QString& statement) : query(db)
-    {
-        if (!query.prepare(statement))
-            throw FailureOf(query.lastError());
-    }
-    // Runs the statement with these values for its placeholders, in their order.
-    Sql& Run(const QVariantList& values = {})
-    {
-        for (int i = 0; i < values.size(); ++i)
-            query.bindValue(i, values[i]);
-        if (!query.exec())
-            throw FailureOf(query.lastError());
-        return *this;
-    }
-    bool Next() { return query.next(); }
-    QVariant Value(int i) const { return query.value(i); }
-    qint64 InsertedId() const { return query.lastInsertId().toLongLong(); }
-
-private:
-    QSqlQuery query;
-};
-
-QVariant Value(const QSqlDatabase& db, const QString& statement)
-{
-    Sql sql(db, statement);
-    sql.Run();
-    return sql.Next() ? sql.Value(0) : QVariant();
-}
-
 // The switch to the write-ahead log needs the file to itself, and SQLite does not wait for that
 // as it waits for a write: another copy opening the store at the same moment makes it fail at
 // once. It is tried again for as long as a write would wait.
@@ -166,57 +118,9 @@ QString Now()
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
 }
 
-QVariant ChapterValue(std::optional<int> chapter)
-{
-    return chapter ? QVariant(*chapter) : QVariant(QMetaType::fromType<int>());
-}
-
 QVariant LetterValue(const QString& letter)
 {
     return letter.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(letter);
-}
-
-// Replays the question's attempts through the book's rule and files the outcome.
-void RefreshBook(const QSqlDatabase& db, const QString& bank, const StudyAnswer& answer)
-{
-    Sql attempts(db, QStringLiteral("SELECT id, correct FROM attempts "
-                                    "WHERE bank = ? AND question_id = ? AND %1 ORDER BY id")
-                         .arg(IsAnswer));
-    attempts.Run({bank, answer.questionId});
-    BookState state;
-    while (attempts.Next())
-        state = NextBookState(state, attempts.Value(0).toLongLong(), attempts.Value(1).toBool());
-    if (!state.InBook()) {
-        Sql(db, QStringLiteral("DELETE FROM wrong_book WHERE bank = ? AND question_id = ?"))
-            .Run({bank, answer.questionId});
-        return;
-    }
-    Sql(db, QStringLiteral(
-                "INSERT INTO wrong_book (bank, question_id, chapter, entered_attempt, "
-                "right_in_a_row) VALUES (?, ?, ?, ?, ?) ON CONFLICT (bank, question_id) DO UPDATE "
-                "SET chapter = excluded.chapter, entered_attempt = excluded.entered_attempt, "
-                "right_in_a_row = excluded.right_in_a_row"))
-        .Run({bank, answer.questionId, ChapterValue(answer.chapter), *state.entered,
-              state.rightInARow});
-}
-
-// Leaving out answers can only take a question out of the book or move its entry, so only the
-// questions in it are replayed.
-void RebuildBook(const QSqlDatabase& db)
-{
-    Sql inBook(db, QStringLiteral("SELECT bank, question_id, chapter FROM wrong_book"));
-    inBook.Run();
-    QList<std::pair<QString, StudyAnswer>> questions;
-    while (inBook.Next()) {
-        const QVariant chapter = inBook.Value(2);
-        questions.append({inBook.Value(0).toString(),
-                          {inBook.Value(1).toString(),
-                           chapter.isNull() ? std::nullopt : std::optional<int>(chapter.toInt()),
-                           {},
-                           false}});
-    }
-    for (const auto& [bank, question] : questions)
-        RefreshBook(db, bank, question);
 }
 
 int NextConnectionNumber()
@@ -469,9 +373,9 @@ void StudyStore::RecordPractice(const QString& bank, const StudyAnswer& answer, 
         Sql(db, QStringLiteral("INSERT INTO attempts (answered_at, bank, question_id, chapter, "
                                "mode, letter, correct, look) "
                                "VALUES (?, ?, ?, ?, 'practice', ?, ?, ?)"))
-            .Run({Now(), bank, answer.questionId, ChapterValue(answer.chapter),
+            .Run({Now(), bank, answer.questionId, IntOrNull(answer.chapter),
                   LetterValue(answer.letter), answer.right, look});
-        RefreshBook(db, bank, answer);
+        RefreshBook(db, bank, answer.questionId, answer.chapter);
     });
 }
 
@@ -524,9 +428,9 @@ void StudyStore::ExamFinished(qint64 exam, const ExamResult& result)
                             "excluded.answered_at, letter = excluded.letter, correct = "
                             "excluded.correct"));
         for (const StudyAnswer& answer : result.answers) {
-            attempt.Run({now, bank, answer.questionId, ChapterValue(answer.chapter), row,
+            attempt.Run({now, bank, answer.questionId, IntOrNull(answer.chapter), row,
                          LetterValue(answer.letter), answer.right});
-            RefreshBook(db, bank, answer);
+            RefreshBook(db, bank, answer.questionId, answer.chapter);
         }
     });
 }
