@@ -50,11 +50,10 @@ Reading Read(const AnswerRecord& answers, const ExamShape& exam, const QStringLi
     return {{bank, exam, basis, weights}, basis};
 }
 
-PlanRequest RequestOf(const AnswerRecord& answers, const ForecastBasis& basis, double now,
-                      std::optional<double> testDay)
+PlanRequest RequestOf(const AnswerRecord& answers, double now, std::optional<double> testDay)
 {
     return {testDay ? std::optional<int>(CalendarDay(*testDay)) : std::nullopt, std::nullopt,
-            AnswersOnDay(answers, CalendarDay(now)), basis.memorySpread};
+            AnswersOnDay(answers, CalendarDay(now))};
 }
 } // namespace
 
@@ -63,7 +62,7 @@ namespace Guidance
 std::optional<double> Forecast(const AnswerRecord& answers, const ExamShape& exam, double now)
 {
     const Reading reading = Read(answers, exam, {}, now);
-    const auto forecast = RangeAt(exam, reading.basis.memories, reading.basis.memorySpread, now);
+    const auto forecast = RangeAt(exam, reading.basis.memories, reading.basis.memoryOffset, now);
     return forecast ? std::optional<double>(forecast->chance) : std::nullopt;
 }
 
@@ -73,7 +72,7 @@ QStringList TodaysList(const AnswerRecord& answers, const ExamShape& exam, const
                        double now, int budget, std::optional<double> testDay)
 {
     const Reading reading = Read(answers, exam, bank, now);
-    const PlanRequest request = RequestOf(answers, reading.basis, now, testDay);
+    const PlanRequest request = RequestOf(answers, now, testDay);
     DayPlan day = PlanOfTheDay(reading.learner, now, request);
     day.answers = request.answeredToday + budget;
     const ReviewList review = TodaysReview(reading.learner, now, day, request.answeredToday);
@@ -88,8 +87,7 @@ PlanSaid Plan(const AnswerRecord& answers, const ExamShape& exam, const QStringL
               double now, double testDay)
 {
     const Reading reading = Read(answers, exam, bank, now);
-    const StudyPlan plan =
-        PlanFor(reading.learner, now, RequestOf(answers, reading.basis, now, testDay));
+    const StudyPlan plan = PlanFor(reading.learner, now, RequestOf(answers, now, testDay));
     return {plan.today.answers,
             plan.onTestDay ? std::optional<double>(plan.onTestDay->chance) : std::nullopt};
 }

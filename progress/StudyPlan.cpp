@@ -74,8 +74,7 @@ Guidance GuidanceFor(const QString& bank, const ExamShape& exam, const QStringLi
     const MemoryWeights weights = LearnerWeights(bank, exam, answers, now);
     const ForecastBasis basis = BasisOf(exam, answers, weights);
     return {{chapterOrder, exam, basis, weights},
-            RangeAt(exam, basis.memories, basis.memorySpread, now),
-            basis.memorySpread,
+            RangeAt(exam, basis.memories, basis.memoryOffset, now),
             AnswersOnDay(answers, CalendarDay(now))};
 }
 
@@ -86,8 +85,7 @@ StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
     if (const auto date = TestDate(bank))
         testDay = CalendarDay(now) + int(QDate::currentDate().daysTo(*date));
     const StudyPlan plan =
-        PlanFor(guidance.learner, now,
-                {testDay, mostNew, guidance.answeredToday, guidance.memorySpread, LastPace(bank)});
+        PlanFor(guidance.learner, now, {testDay, mostNew, guidance.answeredToday, LastPace(bank)});
     if (plan.today.answers != LastPace(bank))
         AppSettings().setValue(LastPaceKey(bank), plan.today.answers);
     return plan;

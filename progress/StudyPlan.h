@@ -23,7 +23,6 @@ QStringList ChapterOrder(const LoadedBank& bank);
 struct Guidance {
     LearnerState learner;
     std::optional<ForecastRange> forecast; // now
-    double memorySpread = 0;
     int answeredToday = 0;
 };
 

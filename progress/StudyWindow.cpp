@@ -328,10 +328,11 @@ void StudyWindow::ShowForecast(const QHash<QString, QList<TimedAnswer>>& answers
     ShowForecastLabel();
     ui->lblForecast->setToolTip(ForecastToolTip);
     // Today's answers move only today's point, which is the forecast now; the past is worked out
-    // again when its answers or the day's weights change.
+    // again when its answers or the day's weights change, with the shift the answers show then.
     const QHash<QString, QList<TimedAnswer>> settled = AnswersBefore(answers, CalendarDay(now));
     if (settled != historyAnswers || weights != historyWeights) {
-        history = ForecastHistory(examShape, settled, weights);
+        history =
+            ForecastHistory(examShape, settled, weights, guidance->learner.memoryOffset.shift);
         historyAnswers = settled;
         historyWeights = weights;
     }

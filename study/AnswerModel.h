@@ -89,8 +89,16 @@ KnownBeforeStudy EstimateKnownBeforeStudy(const FirstAnswers& answers);
 // estimate's weight), within 0 and 1 and, while the answers rest on a few, the prior.
 double KnownBeforeStudyAt(const FirstAnswers& answers, double z);
 
+// A common shift, on the logit scale, of what every memory is credited with: how far the
+// learner's own answers show the model reading their memories too high (below 0) or too low, and
+// how unsure that is (a standard deviation).
+struct MemoryOffset {
+    double shift = 0;
+    double spread = 0;
+};
+
 // What a question is credited with knowing at `day`: the memory's credit moved by memoryOffset
-// on the logit scale (0 for the forecast itself; the range moves it), never below the share known
-// before study; that share for a question never answered (no memory).
+// on the logit scale (the learner's shift for the forecast; the range moves it further), never
+// below the share known before study; that share for a question never answered (no memory).
 double KnownOf(const QuestionMemory* memory, double day, double knownBeforeStudy,
                double memoryOffset = 0);

@@ -115,33 +115,36 @@ FirstAnswers FirstAnswersOf(const ExamShape& exam, const Memories& memories)
     return first;
 }
 
-std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories, double now)
+std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories, double now,
+                                 double memoryShift)
 {
     if (!CanDraw(exam))
         return std::nullopt;
     const FirstAnswers first = FirstAnswersOf(exam, memories);
-    return ForecastReading(exam, memories, now, first, {EstimateKnownBeforeStudy(first).share, 0});
+    return ForecastReading(exam, memories, now, first,
+                           {EstimateKnownBeforeStudy(first).share, memoryShift});
 }
 
 ForecastBasis BasisOf(const ExamShape& exam, const QHash<QString, QList<TimedAnswer>>& answers,
                       const MemoryWeights& weights)
 {
-    ForecastBasis basis{ReplayEach(answers, weights), {}, 0};
+    ForecastBasis basis{ReplayEach(answers, weights), {}, {}};
     basis.first = FirstAnswersOf(exam, basis.memories);
-    basis.memorySpread = MemoryOffsetSpread(
+    basis.memoryOffset = MemoryOffsetOf(
         PredictAnswers(answers, exam, weights, EstimateKnownBeforeStudy(basis.first).share));
     return basis;
 }
 
 std::optional<ForecastRange> RangeAt(const ExamShape& exam, const Memories& memories,
-                                     double memorySpread, double day)
+                                     const MemoryOffset& memoryOffset, double day)
 {
     if (!CanDraw(exam))
         return std::nullopt;
     const FirstAnswers first = FirstAnswersOf(exam, memories);
     const auto at = [&](double z) {
-        return ForecastReading(exam, memories, day, first,
-                               {KnownBeforeStudyAt(first, z), z * memorySpread});
+        return ForecastReading(
+            exam, memories, day, first,
+            {KnownBeforeStudyAt(first, z), memoryOffset.shift + z * memoryOffset.spread});
     };
     return ForecastRange{at(0), at(-RangeQuantile), at(RangeQuantile), first.count};
 }
@@ -153,12 +156,12 @@ std::optional<ForecastRange> ForecastWithRange(const ExamShape& exam,
     if (!CanDraw(exam))
         return std::nullopt;
     const ForecastBasis basis = BasisOf(exam, answers, weights);
-    return RangeAt(exam, basis.memories, basis.memorySpread, now);
+    return RangeAt(exam, basis.memories, basis.memoryOffset, now);
 }
 
 QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
                                      const QHash<QString, QList<TimedAnswer>>& answers,
-                                     const MemoryWeights& weights)
+                                     const MemoryWeights& weights, double memoryShift)
 {
     if (!CanDraw(exam))
         return {};
@@ -182,7 +185,7 @@ QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
         const bool lastOfDay =
             i + 1 == steps.size() || CalendarDay(steps[i + 1].answer.day) != CalendarDay(day);
         if (lastOfDay)
-            history.append({day, *ForecastAt(exam, memories, day)});
+            history.append({day, *ForecastAt(exam, memories, day, memoryShift)});
     }
     return history;
 }

@@ -33,13 +33,16 @@ FirstAnswers FirstAnswersOf(const ExamShape& exam, const Memories& memories);
 // The forecast at moment now (local days), each question answered right with the answer model's
 // chance; none when a pool is too small to draw an exam from. No more than a newcomer's while
 // the answers rest on a few.
-std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories, double now);
+// memoryShift: the learner's (MemoryOffset::shift).
+std::optional<double> ForecastAt(const ExamShape& exam, const Memories& memories, double now,
+                                 double memoryShift = 0);
 
 // The forecast with the range the learner's chance is likely to lie in, and how many of the exam's
 // questions it rests on. The model is unsure of two things that move every question together:
 // the share known before study (a beta distribution around the estimate) and a shift of every
-// memory's credit (on the logit scale, MemoryOffsetSpread in MemoryFit.h). The low end takes both
-// at their 10 % quantile, the high end at their 90 %: about an 80 % range, wider when both count.
+// memory's credit (on the logit scale, MemoryOffsetOf in MemoryFit.h): the forecast takes the
+// shift the answers show, the low end takes both at their 10 % quantile, the high end at their
+// 90 %: about an 80 % range, wider when both count.
 struct ForecastRange {
     double chance = 0;
     double low = 0;
@@ -55,24 +58,24 @@ std::optional<ForecastRange> ForecastWithRange(const ExamShape& exam,
 struct ForecastBasis {
     Memories memories;
     FirstAnswers first;
-    double memorySpread = 0; // of the common shift of every memory's credit, on the logit scale
+    MemoryOffset memoryOffset; // the common shift of every memory's credit the answers show
 };
 ForecastBasis BasisOf(const ExamShape& exam, const QHash<QString, QList<TimedAnswer>>& answers,
                       const MemoryWeights& weights = {});
 // The forecast with its range at moment day from memories (the record's, or a projection of
-// them) and the spread of a basis; questions counts the first answers to the memories.
+// them) and the offset of a basis; questions counts the first answers to the memories.
 std::optional<ForecastRange> RangeAt(const ExamShape& exam, const Memories& memories,
-                                     double memorySpread, double day);
+                                     const MemoryOffset& memoryOffset, double day);
 
 struct ForecastPoint {
     double day = 0; // local days
     double chance = 0;
 };
 // The forecast as it stood after the last answer of each day with answers, from the answers of
-// each question (in the order given) replayed with the weights given.
+// each question (in the order given) replayed with the weights and the shift given.
 QList<ForecastPoint> ForecastHistory(const ExamShape& exam,
                                      const QHash<QString, QList<TimedAnswer>>& answers,
-                                     const MemoryWeights& weights = {});
+                                     const MemoryWeights& weights = {}, double memoryShift = 0);
 // The answers given before calendar day `day` began: the history up to then does not change
 // with the answers of that day, so it need not be worked out again for each of them.
 QHash<QString, QList<TimedAnswer>> AnswersBefore(const QHash<QString, QList<TimedAnswer>>& answers,

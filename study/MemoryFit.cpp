@@ -456,15 +456,18 @@ Predictions PredictAnswers(const QHash<QString, QList<TimedAnswer>>& answers, co
             // (1 - guess) credit (1 - credit).
             if (credit > knownBeforeStudy) {
                 const double slope = (1 - guess) * credit * (1 - credit);
-                predictions.information += slope * slope / (chance * (1 - chance));
+                const double variance = chance * (1 - chance);
+                predictions.information += slope * slope / variance;
+                predictions.score += slope * ((answer.right ? 1 : 0) - chance) / variance;
             }
         });
     return predictions;
 }
 
-double MemoryOffsetSpread(const Predictions& predictions)
+MemoryOffset MemoryOffsetOf(const Predictions& predictions)
 {
-    return 1 / std::sqrt(1 / (OffsetPriorSpread * OffsetPriorSpread) + predictions.information);
+    const double precision = 1 / (OffsetPriorSpread * OffsetPriorSpread) + predictions.information;
+    return {predictions.score / precision, 1 / std::sqrt(precision)};
 }
 
 const MemoryWeights& DailyFit::WeightsFor(const QHash<QString, QList<TimedAnswer>>& answers,

@@ -70,6 +70,7 @@ struct Predictions {
     double logLoss = 0; // summed
     // What the answers tell of a common shift, on the logit scale, of every memory's credit.
     double information = 0;
+    double score = 0; // and its gradient at no shift: what they say of its direction
 
     double MeanLogLoss() const { return answers ? logLoss / answers : 0; }
 };
@@ -77,6 +78,9 @@ Predictions PredictAnswers(const QHash<QString, QList<TimedAnswer>>& answers, co
                            const MemoryWeights& weights, double knownBeforeStudy,
                            double fromDay = -std::numeric_limits<double>::infinity());
 
-// The standard deviation of that shift: a prior of half a logit (the default weights' recall
-// being off by about 10 points near 80 % for a learner they do not fit), narrowed by the answers.
-double MemoryOffsetSpread(const Predictions& predictions);
+// That shift as the answers show it, from a prior of none with a standard deviation of half a
+// logit (the default weights' recall being off by about 10 points near 80 % for a learner they do
+// not fit): one Newton step of the posterior, and its standard deviation, narrowed by the answers.
+// Weights fitted to a learner still leave one: they shape how memories grow and fade, and the
+// learner's answers can still run above or below every one of them.
+MemoryOffset MemoryOffsetOf(const Predictions& predictions);

@@ -23,9 +23,9 @@ int Unseen(const LearnerState& learner)
     }));
 }
 
-bool Reaches(const ExamShape& exam, const Memories& memories, double testMorning)
+bool Reaches(const LearnerState& learner, const Memories& memories, double testMorning)
 {
-    const auto chance = ForecastAt(exam, memories, testMorning);
+    const auto chance = ForecastAt(learner.exam, memories, testMorning, learner.memoryOffset.shift);
     return chance && *chance >= PlanTarget;
 }
 } // namespace
@@ -43,7 +43,8 @@ Memories Projected(const LearnerState& learner, double now, double until, const 
                 QuestionMemory& memory = projected.memories[id];
                 const QuestionMemory* answered = memory.answers ? &memory : nullptr;
                 const double chance = AnswerChance(
-                    learner.GuessOf(id), KnownOf(answered, moment, learner.knownBeforeStudy));
+                    learner.GuessOf(id), KnownOf(answered, moment, learner.knownBeforeStudy,
+                                                 learner.memoryOffset.shift));
                 memory =
                     Answered(memory, {moment, Luck(id, memory.answers) < chance}, learner.weights);
                 moment += MinutesPerAnswer;
@@ -105,7 +106,7 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
     Memories fastest; // at the last pace, kept when even that falls short
     const auto tryPace = [&](qsizetype i) {
         Memories projected = projectedWith(paces[i]);
-        if (Reaches(learner.exam, projected, testMorning)) {
+        if (Reaches(learner, projected, testMorning)) {
             last = i;
             reached = std::move(projected);
             return true;
@@ -132,7 +133,7 @@ StudyPlan PlanFor(const LearnerState& learner, double now, const PlanRequest& re
     plan.reachesTarget = last < paces.size();
     const Memories atPace = plan.reachesTarget ? std::move(reached) : std::move(fastest);
     day.answers = plan.reachesTarget ? paces[last] : paces.back();
-    plan.onTestDay = RangeAt(learner.exam, atPace, request.memorySpread, testMorning);
+    plan.onTestDay = RangeAt(learner.exam, atPace, learner.memoryOffset, testMorning);
     if (plan.onTestDay)
         plan.onTestDay->questions = FirstAnswersOf(learner.exam, learner.memories).count;
     plan.today = day;

@@ -33,7 +33,6 @@ struct PlanRequest {
     std::optional<int> testDay; // the calendar day of the test; none without one
     std::optional<int> mostNew; // the learner's cap on new questions a day; none: 自动
     int answeredToday = 0;      // answers given since today began
-    double memorySpread = 0;    // ForecastBasis::memorySpread of the record
     std::optional<int> lastPace; // the pace last planned, if any: tried first
 };
 

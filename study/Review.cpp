@@ -17,18 +17,21 @@ LearnerState::LearnerState(QStringList bank, ExamShape exam, const ForecastBasis
     : LearnerState(std::move(bank), std::move(exam), basis.memories, weights,
                    EstimateKnownBeforeStudy(basis.first).share)
 {
+    memoryOffset = basis.memoryOffset;
 }
 
 double GainOfAnswer(const LearnerState& learner, const QuestionMemory* memory, double guess,
                     double now, double target)
 {
-    const double floor = learner.knownBeforeStudy;
+    const auto known = [&](const QuestionMemory* memory, double day) {
+        return KnownOf(memory, day, learner.knownBeforeStudy, learner.memoryOffset.shift);
+    };
     const QuestionMemory before = memory ? *memory : QuestionMemory{};
-    const double chance = AnswerChance(guess, KnownOf(memory, now, floor));
+    const double chance = AnswerChance(guess, known(memory, now));
     const QuestionMemory right = Answered(before, {now, true}, learner.weights);
     const QuestionMemory wrong = Answered(before, {now, false}, learner.weights);
-    return chance * KnownOf(&right, target, floor) + (1 - chance) * KnownOf(&wrong, target, floor) -
-           KnownOf(memory, target, floor);
+    return chance * known(&right, target) + (1 - chance) * known(&wrong, target) -
+           known(memory, target);
 }
 
 ReviewList TodaysReview(const LearnerState& learner, double now, const DayPlan& day,

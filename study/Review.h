@@ -27,6 +27,7 @@ struct LearnerState {
     Memories memories;
     MemoryWeights weights;   // the memories were replayed with
     double knownBeforeStudy; // the answer model's floor (EstimateKnownBeforeStudy)
+    MemoryOffset memoryOffset; // the basis's; none for a learner made from parts
 
 private:
     QHash<QString, double> guesses;

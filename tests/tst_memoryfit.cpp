@@ -24,10 +24,12 @@ ExamShape Exam()
     return exam;
 }
 
-// A learner whose memory follows FSRS with `truth` and who knew some of the bank before study:
-// each answer is right with the answer model's chance under the truth. Twenty new questions a
-// day, each asked again after widening intervals, at an hour of the evening.
-Answers Simulated(const ExamShape& exam, const MemoryWeights& truth, unsigned seed)
+// A learner whose memory follows FSRS with `truth`, its recall moved by `offset` on the logit
+// scale, and who knew some of the bank before study: each answer is right with the answer model's
+// chance under the truth. Twenty new questions a day, each asked again after widening intervals,
+// at an hour of the evening.
+Answers Simulated(const ExamShape& exam, const MemoryWeights& truth, unsigned seed,
+                  double offset = 0)
 {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> evening(0.75, 0.9);
@@ -41,7 +43,9 @@ Answers Simulated(const ExamShape& exam, const MemoryWeights& truth, unsigned se
         for (int interval : Intervals) {
             day += interval;
             const double moment = day + evening(random);
-            const double known = knownBefore ? 1 : memory.answers ? memory.RecallAt(moment) : 0;
+            const double recall = memory.answers ? memory.RecallAt(moment) : 0;
+            const double shifted = 1 / (1 + (1 - recall) / recall * std::exp(-offset));
+            const double known = knownBefore ? 1 : memory.answers ? shifted : 0;
             const bool right = std::bernoulli_distribution(AnswerChance(guess, known))(random);
             memory = Answered(memory, {moment, right}, truth);
             answers[ids[q]].append({moment, right});
@@ -79,6 +83,8 @@ private slots:
     void fitsTheLearner();
     void tooFewAnswers();
     void hopelessLearner();
+    void offsetFollowsTheAnswers_data();
+    void offsetFollowsTheAnswers();
     void fitsOnceADay();
 };
 
@@ -142,6 +148,31 @@ void TestMemoryFit::hopelessLearner()
         QVERIFY(std::isfinite(weight) && weight >= 0);
     const double recall = Replay(answers["c0"], fit.weights).RecallAt(100);
     QVERIFY(recall > 0 && recall < 1);
+}
+
+// A learner who recalls less (or more) than the weights say at every age shows it as a shift of
+// every memory's credit, and many answers make it sure.
+void TestMemoryFit::offsetFollowsTheAnswers_data()
+{
+    QTest::addColumn<double>("offset");
+    QTest::newRow("recalls less") << -1.0;
+    QTest::newRow("as the weights say") << 0.0;
+    QTest::newRow("recalls more") << 1.0;
+}
+
+void TestMemoryFit::offsetFollowsTheAnswers()
+{
+    QFETCH(double, offset);
+    const ExamShape exam = Exam();
+    const Answers answers = Simulated(exam, {}, 5, offset);
+    const double knownBefore =
+        EstimateKnownBeforeStudy(FirstAnswersOf(exam, ReplayEach(answers))).share;
+    const MemoryOffset read = MemoryOffsetOf(PredictAnswers(answers, exam, {}, knownBefore));
+    QVERIFY2(std::abs(read.shift - offset) < 0.35, qPrintable(QString::number(read.shift)));
+    QVERIFY(read.spread > 0 && read.spread < 0.1);
+    const MemoryOffset none = MemoryOffsetOf({});
+    QCOMPARE(none.shift, 0.0);
+    QCOMPARE(none.spread, 0.5);
 }
 
 // The day's first forecast fits; later answers that day keep those weights, and the next day fits

@@ -64,7 +64,7 @@ StudyPlan Plan(const Answers& answers, std::optional<int> daysLeft,
     std::optional<int> testDay;
     if (daysLeft)
         testDay = CalendarDay(Now) + *daysLeft;
-    return PlanFor(Learner(answers), Now, {testDay, mostNew, 0, 0.3, lastPace});
+    return PlanFor(Learner(answers), Now, {testDay, mostNew, 0, lastPace});
 }
 } // namespace
 
