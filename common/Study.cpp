@@ -23,14 +23,28 @@ OpenStudy& Opened()
     return study;
 }
 
+// What was saved from a damaged record, and what could not be.
+QString SalvageText(const CopiedRows& saved)
+{
+    if (saved.Copied() == 0)
+        return QStringLiteral("学习记录文件已损坏，无法读取，已新建一份空白的学习记录。");
+    QString text = QStringLiteral("学习记录文件已损坏，已从中救回 %1 次答题、%2 次考试和 %3 个收藏")
+                       .arg(saved.answers)
+                       .arg(saved.exams)
+                       .arg(saved.favourites);
+    if (saved.unreadable > 0)
+        text += QStringLiteral("，另有约 %1 条记录无法读取").arg(saved.unreadable);
+    return text + QStringLiteral("。");
+}
+
 // What the learner is told when the store is opened with problem.
 QString OpeningText(const StudyStore& store, StudyProblem problem)
 {
     switch (problem) {
     case StudyProblem::MovedAside:
-        return QStringLiteral("学习记录文件已损坏，无法读取。原文件已改名保存为\n%1\n"
-                              "并已新建一份空白的学习记录，今后的练习和考试照常记录。")
-            .arg(QDir::toNativeSeparators(store.ProblemDetail()));
+        return SalvageText(store.Salvaged()) +
+               QStringLiteral("原文件已改名保存为\n%1\n今后的练习和考试照常记录。")
+                   .arg(QDir::toNativeSeparators(store.ProblemDetail()));
     case StudyProblem::Newer:
         return QStringLiteral("学习记录文件\n%1\n由更新版本的程序写入，本程序无法使用。"
                               "该文件保持原样，本次运行的练习和考试不会记录。")

@@ -31,6 +31,8 @@ public:
     bool Next();
     QVariant Value(int i) const { return query.value(i); }
     qint64 InsertedId() const { return query.lastInsertId().toLongLong(); }
+    // The rows the last run inserted, changed or deleted.
+    int Changed() const { return query.numRowsAffected(); }
 
 private:
     QSqlQuery query;

@@ -1,6 +1,7 @@
 #include "study/StudyStore.h"
 
 #include "bank/Record.h"
+#include "study/RecordCopy.h"
 #include "study/Sql.h"
 #include "study/StoredBook.h"
 #include "study/StudyQueries.h"
@@ -14,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QVariant>
 #include <array>
@@ -198,6 +200,7 @@ void StudyStore::Open()
             Create();
             Connect(path);
             PrepareConnection();
+            Salvage(detail);
         }
         if (problem == StudyProblem::Newer)
             return;
@@ -261,9 +264,32 @@ void StudyStore::CheckWhole()
     };
     if (whole())
         return;
-    Value(db, QStringLiteral("REINDEX"));
-    if (!whole())
+    // A damaged key in a unique index makes REINDEX itself fail: damage all the same.
+    const bool reindexed = QSqlQuery(db).exec(QStringLiteral("REINDEX"));
+    if (!reindexed || !whole())
         throw SqlFailure{SqliteCorrupt, QStringLiteral("integrity_check")};
+}
+
+// Copies what the broken files still hold into the fresh store. It reads a copy of them, so that
+// the files kept aside stay byte for byte as they were found; their log comes along, so that
+// every whole transaction in it counts.
+void StudyStore::Salvage(const QString& brokenPath)
+{
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(FileName);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+        if (QFile::exists(brokenPath + suffix) && !QFile::copy(brokenPath + suffix, copy + suffix))
+            return;
+    }
+    const QString reading = connection + QStringLiteral("-salvage");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reading);
+        db.setDatabaseName(copy);
+        // The copy is this process's alone: holding its lock saves taking it for every read.
+        if (db.open() && QSqlQuery(db).exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")))
+            salvaged = CopyRows(db, QSqlDatabase::database(connection, false));
+    }
+    QSqlDatabase::removeDatabase(reading);
 }
 
 // The broken file and its journals keep their content under a dated name beside it.

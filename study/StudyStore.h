@@ -1,5 +1,7 @@
 #pragma once
 
+#include "study/RecordCopy.h"
+
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
@@ -11,6 +13,7 @@
 enum class StudyProblem {
     None,
     MovedAside, // the file was not a usable database: kept under another name, a fresh one begun
+                // with what could still be read from it
     Newer,      // written by a newer version of the program: left untouched, nothing recorded
     Unwritable, // the folder or the file cannot be written, or is a symbolic link: nothing recorded
     Busy,       // another program held the file longer than a write waits: that write waits
@@ -53,6 +56,8 @@ public:
     // The broken file's new name, or the database's own words for what failed.
     QString ProblemDetail() const { return detail; }
     QString FilePath() const { return path; }
+    // What was copied from the broken file into the fresh one (MovedAside).
+    const CopiedRows& Salvaged() const { return salvaged; }
     // The open connection, for the query functions; invalid while not recording.
     QSqlDatabase Database() const;
     // Called at the moment a write is lost (Unwritable) or put off (Busy), after the store has
@@ -89,6 +94,7 @@ private:
     void PrepareConnection();
     void CheckWhole();
     void MoveAside();
+    void Salvage(const QString& brokenPath);
     void Migrate();
     // Runs the waiting writes and then write inside one transaction. A file held too long by
     // another program keeps them all waiting; any other failure rolls back and stops recording.
@@ -108,6 +114,7 @@ private:
     QHash<qint64, qint64> waitedExams; // stand-in (negative) -> row, once written
     qint64 standIns = 0;
     std::function<void(StudyProblem)> reportWrite;
+    CopiedRows salvaged;
 };
 
 // The answer to the question of a record's fields: its id and chapter from the record.

@@ -128,33 +128,41 @@ private:
     std::thread thread;
 };
 
-// Changes the first key from to to in the one page of index, its table left as it was: the
-// damage a flipped bit does, which the structure of the file does not show.
-void DamageIndexKey(const QString& path, const QString& index, const QByteArray& from,
-                    const QByteArray& to)
+// Changes the first from to to in the leaf pages of a table or an index, the rest left as it
+// was: the damage a flipped bit does, which the structure of the file does not show.
+void DamageKey(const QString& path, const QString& tree, const QByteArray& from,
+               const QByteArray& to)
 {
     int pageSize = 0;
-    int root = 0;
+    QList<int> pages;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
         db.setDatabaseName(path);
         QVERIFY(db.open());
         pageSize = Scalar(db, "PRAGMA page_size").toInt();
-        root = Scalar(db, QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = '%1'")
-                              .arg(index))
-                   .toInt();
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("SELECT pageno FROM dbstat WHERE name = '%1' "
+                                          "AND pagetype = 'leaf' ORDER BY path")
+                               .arg(tree)));
+        while (query.next())
+            pages.append(query.value(0).toInt());
     }
     QSqlDatabase::removeDatabase("raw");
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
-    const qint64 start = qint64(root - 1) * pageSize;
-    QVERIFY(file.seek(start));
-    QByteArray page = file.read(pageSize);
-    const qsizetype at = page.indexOf(from);
-    QVERIFY(at >= 0);
-    page.replace(at, from.size(), to);
-    QVERIFY(file.seek(start));
-    QCOMPARE(file.write(page), pageSize);
+    for (const int number : pages) {
+        const qint64 start = qint64(number - 1) * pageSize;
+        QVERIFY(file.seek(start));
+        QByteArray page = file.read(pageSize);
+        const qsizetype at = page.indexOf(from);
+        if (at < 0)
+            continue;
+        page.replace(at, from.size(), to);
+        QVERIFY(file.seek(start));
+        QCOMPARE(file.write(page), pageSize);
+        return;
+    }
+    QFAIL("no such key");
 }
 
 // Leaves no room for another answer, as a full disk does: the file may not grow and the pages
@@ -193,6 +201,48 @@ ExamResult Result(int score, int questions = 3)
         result.answers.append(Answer(QStringLiteral("q%1").arg(i), i <= score));
     return result;
 }
+
+// Overwrites a whole page of the file with bytes no page holds.
+void OverwritePage(const QString& path, int page)
+{
+    int pageSize = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        pageSize = Scalar(db, "PRAGMA page_size").toInt();
+    }
+    QSqlDatabase::removeDatabase("raw");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(qint64(page - 1) * pageSize));
+    QCOMPARE(file.write(QByteArray(pageSize, '\x5a')), pageSize);
+}
+
+// The page and the number of rows of a leaf page of table in the middle of the file's pages.
+std::pair<int, int> MiddleLeafOf(const QString& path, const QString& table)
+{
+    std::pair<int, int> leaf;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("SELECT pageno, ncell FROM dbstat WHERE name = '%1' "
+                                  "AND pagetype = 'leaf' ORDER BY pageno")
+                       .arg(table));
+        QList<std::pair<int, int>> leaves;
+        while (query.next())
+            leaves.append({query.value(0).toInt(), query.value(1).toInt()});
+        if (!leaves.isEmpty())
+            leaf = leaves[leaves.size() / 2];
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return leaf;
+}
+
+// What a flipped bit or a torn write can do to a record that REINDEX cannot mend.
+enum class Damage { IndexPage, DuplicateKey, TablePage };
 
 QStringList BrokenFiles(const QString& folder)
 {
@@ -293,6 +343,7 @@ void AddBadStoreRows()
 } // namespace
 
 Q_DECLARE_METATYPE(BadStore)
+Q_DECLARE_METATYPE(Damage)
 
 class TestStudyStore : public QObject {
     Q_OBJECT
@@ -313,6 +364,8 @@ private slots:
     void badStoreLeavesTheWindowsWorking_data() { AddBadStoreRows(); }
     void badStoreLeavesTheWindowsWorking();
     void damagedIndexIsRebuilt();
+    void damagedRecordIsSalvaged_data();
+    void damagedRecordIsSalvaged();
     void switchToTheLogWaitsForAWriter();
     void migrationWaitsForAnotherCopysMigration();
     void eachKindOfFailureIsToldWhenItHappens();
@@ -609,8 +662,10 @@ void TestStudyStore::badStore()
         QCOMPARE(QDir(Folder()).filePath(broken[0]), store.ProblemDetail());
         QCOMPARE(Bytes(store.ProblemDetail()), before); // kept, byte for byte
         QVERIFY(store.IsRecording());
-        store.PracticeAnswered(Bank, Answer("q1", false));
-        QCOMPARE(WrongBook(store.Database(), Bank), QStringList{"q1"});
+        // The damage of the corrupt pages hits indexes only: every answer is read back.
+        QCOMPARE(store.Salvaged().answers, bad == BadStore::Corrupt ? 200 : 0);
+        store.PracticeAnswered(Bank, Answer("q1000", false));
+        QVERIFY(WrongBook(store.Database(), Bank).contains("q1000"));
         break;
     }
     case StudyProblem::Newer:
@@ -657,7 +712,8 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
     QCOMPARE(boxes.seen[0].text.contains(QStringLiteral("不会记录")), !kept);
     QCOMPARE(boxes.seen[0].text.contains(QStringLiteral("照常记录")), kept);
     if (kept)
-        QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 2);
+        QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(),
+                 bad == BadStore::Corrupt ? 202 : 2);
     QFile::setPermissions(StudyFixture::Folder(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -672,7 +728,7 @@ void TestStudyStore::damagedIndexIsRebuilt()
             store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i), false));
     }
     // q17's entry names q16 instead: still in order, so only a check of content sees it.
-    DamageIndexKey(path, "attempts_by_question", "q17", "q16");
+    DamageKey(path, "attempts_by_question", "q17", "q16");
 
     StudyStore store(Folder());
     QCOMPARE(store.Problem(), StudyProblem::None);
@@ -684,6 +740,73 @@ void TestStudyStore::damagedIndexIsRebuilt()
                  .toInt(),
              1);
     QCOMPARE(LatestAnswers(db, Bank).size(), 20);
+}
+
+void TestStudyStore::damagedRecordIsSalvaged_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::newRow("a page of an index") << Damage::IndexPage;
+    QTest::newRow("a key of a unique index made a duplicate") << Damage::DuplicateKey;
+    QTest::newRow("a page of the answers") << Damage::TablePage;
+}
+
+// A record whose damage REINDEX cannot mend is set aside, and everything it can still give is
+// copied into the fresh one: a damaged index costs nothing, a damaged page of answers only the
+// answers on it.
+void TestStudyStore::damagedRecordIsSalvaged()
+{
+    QFETCH(Damage, damage);
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    QStringList book;
+    {
+        StudyStore store(Folder());
+        for (int i = 0; i < 600; ++i)
+            store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i % 300), i % 3 != 0));
+        // Exam questions of their own, so that their keys are easy to find.
+        for (int exam = 0; exam < 3; ++exam)
+            store.ExamFinished(
+                store.ExamStarted(Bank),
+                {2, 3, 600, {Answer("x1", true), Answer("x2", true), Answer("x3", false)}});
+        for (int i = 0; i < 5; ++i)
+            store.MarkFavourite(Bank, QStringLiteral("q%1").arg(i), true);
+        book = WrongBook(store.Database(), Bank);
+    }
+    int lost = 0;
+    switch (damage) {
+    case Damage::IndexPage:
+        OverwritePage(path, MiddleLeafOf(path, "attempts_by_question").first);
+        break;
+    case Damage::DuplicateKey:
+        // An exam's answer to x2 now claims x1, which that exam has already: the unique index
+        // cannot be built again, and the changed answer is the one left out.
+        DamageKey(path, "attempts", "beijing.datx2", "beijing.datx1");
+        break;
+    case Damage::TablePage: {
+        const auto [page, rows] = MiddleLeafOf(path, "attempts");
+        QVERIFY(rows > 0);
+        OverwritePage(path, page);
+        lost = rows;
+        break;
+    }
+    }
+    const QByteArray damaged = Bytes(path);
+
+    StudyStore store(Folder());
+    QCOMPARE(store.Problem(), StudyProblem::MovedAside);
+    QVERIFY(store.IsRecording());
+    QCOMPARE(Bytes(store.ProblemDetail()), damaged);
+    const CopiedRows& saved = store.Salvaged();
+    QCOMPARE(saved.answers, 609 - lost - (damage == Damage::DuplicateKey));
+    QCOMPARE(saved.unreadable, lost);
+    QCOMPARE(saved.exams, 3);
+    QCOMPARE(saved.favourites, 5);
+    const QSqlDatabase db = store.Database();
+    QCOMPARE(Scalar(db, "PRAGMA integrity_check").toString(), "ok");
+    QCOMPARE(FinishedExams(db, Bank).size(), 3);
+    if (damage == Damage::IndexPage)
+        QCOMPARE(WrongBook(db, Bank), book);
+    store.PracticeAnswered(Bank, Answer("q1000", false));
+    QVERIFY(WrongBook(db, Bank).contains("q1000"));
 }
 
 // The switch to the write-ahead log needs the file to itself, and SQLite does not wait for a
