@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <memory>
 #include <set>
@@ -23,15 +24,26 @@ OpenStudy& Opened()
     return study;
 }
 
+// "2026-12-10" of ".../backups/study-2026-12-10.sqlite"
+QString DateOfBackup(const QString& backup)
+{
+    return QFileInfo(backup).completeBaseName().section(u'-', 1);
+}
+
+QString CopiedText(const CopiedRows& copied)
+{
+    return QStringLiteral("%1 次答题、%2 次考试和 %3 个收藏")
+        .arg(copied.answers)
+        .arg(copied.exams)
+        .arg(copied.favourites);
+}
+
 // What was saved from a damaged record, and what could not be.
 QString SalvageText(const CopiedRows& saved)
 {
     if (saved.Copied() == 0)
         return QStringLiteral("学习记录文件已损坏，无法读取，已新建一份空白的学习记录。");
-    QString text = QStringLiteral("学习记录文件已损坏，已从中救回 %1 次答题、%2 次考试和 %3 个收藏")
-                       .arg(saved.answers)
-                       .arg(saved.exams)
-                       .arg(saved.favourites);
+    QString text = QStringLiteral("学习记录文件已损坏，已从中救回 ") + CopiedText(saved);
     if (saved.unreadable > 0)
         text += QStringLiteral("，另有约 %1 条记录无法读取").arg(saved.unreadable);
     return text + QStringLiteral("。");
@@ -73,6 +85,25 @@ QString WriteText(const StudyStore& store, StudyProblem problem)
         .arg(file);
 }
 
+// A damaged record with a backup from before the damage: the learner may fill in from it what
+// the salvage could not keep. Rows the salvage kept are not doubled.
+void OfferTheBackup(StudyStore& store)
+{
+    Opened().told.insert(StudyProblem::MovedAside);
+    const QString backup = store.Backups().front();
+    const QString question = OpeningText(store, StudyProblem::MovedAside) +
+                             QStringLiteral("\n\n还有 %1 的自动备份。要用它补回缺少的记录吗？")
+                                 .arg(DateOfBackup(backup));
+    if (!Confirm(nullptr, question, QStringLiteral("从备份恢复"), QStringLiteral("不恢复")))
+        return;
+    const CopiedRows copied = store.CopyFrom(backup);
+    if (store.IsRecording())
+        Notice(
+            nullptr,
+            QStringLiteral("已从 %1 的备份补回 %2。").arg(DateOfBackup(backup), CopiedText(copied)),
+            MsgIcon::Information);
+}
+
 // Once per kind of problem and run: a learner told that recording stopped need not hear it at
 // every answer, but hears of a new kind of failure when it happens.
 void Tell(StudyProblem problem, const QString& text)
@@ -93,7 +124,10 @@ StudyStore& Study()
         StudyStore& store = *study.store;
         store.OnWriteProblem(
             [&store](StudyProblem problem) { Tell(problem, WriteText(store, problem)); });
-        Tell(store.Problem(), OpeningText(store, store.Problem()));
+        if (store.Problem() == StudyProblem::MovedAside && !store.Backups().isEmpty())
+            OfferTheBackup(store);
+        else
+            Tell(store.Problem(), OpeningText(store, store.Problem()));
     }
     return *study.store;
 }

@@ -7,6 +7,7 @@
 #include "study/StudyQueries.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -170,6 +171,8 @@ StudyStore::~StudyStore()
     reportWrite = nullptr;
     if (!waiting.isEmpty())
         Transaction({});
+    if (wrote)
+        BackUp();
     QSqlDatabase::database(connection, false).close();
     QSqlDatabase::removeDatabase(connection);
 }
@@ -205,6 +208,10 @@ void StudyStore::Open()
         if (problem == StudyProblem::Newer)
             return;
         recording = true;
+        const QStringList backups = Backups();
+        if (backups.isEmpty() ||
+            !backups.front().contains(QDate::currentDate().toString(Qt::ISODate)))
+            BackUp();
     } catch (const SqlFailure& failure) {
         Stop(StudyProblem::Unwritable, failure.text);
     }
@@ -270,26 +277,91 @@ void StudyStore::CheckWhole()
         throw SqlFailure{SqliteCorrupt, QStringLiteral("integrity_check")};
 }
 
-// Copies what the broken files still hold into the fresh store. It reads a copy of them, so that
-// the files kept aside stay byte for byte as they were found; their log comes along, so that
-// every whole transaction in it counts.
+// What the broken files still hold, copied into the fresh store.
 void StudyStore::Salvage(const QString& brokenPath)
+{
+    salvaged = CopyRowsOf(brokenPath);
+}
+
+CopiedRows StudyStore::CopyFrom(const QString& file)
+{
+    if (!recording)
+        return {};
+    try {
+        return CopyRowsOf(file);
+    } catch (const SqlFailure& failure) {
+        Stop(StudyProblem::Unwritable, failure.text);
+        if (reportWrite)
+            reportWrite(problem);
+        return {};
+    }
+}
+
+// Reads a copy of the file, so that the file itself stays byte for byte as it was (a broken one
+// kept aside, a backup); its log comes along, so that every whole transaction in it counts.
+CopiedRows StudyStore::CopyRowsOf(const QString& file)
 {
     QTemporaryDir scratch;
     const QString copy = scratch.filePath(FileName);
     for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
-        if (QFile::exists(brokenPath + suffix) && !QFile::copy(brokenPath + suffix, copy + suffix))
-            return;
+        if (QFile::exists(file + suffix) && !QFile::copy(file + suffix, copy + suffix))
+            return {};
     }
-    const QString reading = connection + QStringLiteral("-salvage");
+    const QString reading = connection + QStringLiteral("-copy");
+    CopiedRows copied;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reading);
         db.setDatabaseName(copy);
         // The copy is this process's alone: holding its lock saves taking it for every read.
         if (db.open() && QSqlQuery(db).exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")))
-            salvaged = CopyRows(db, QSqlDatabase::database(connection, false));
+            copied = CopyRows(db, QSqlDatabase::database(connection, false));
     }
     QSqlDatabase::removeDatabase(reading);
+    return copied;
+}
+
+QString StudyStore::BackupFolder() const
+{
+    return QFileInfo(path).dir().filePath(QStringLiteral("backups"));
+}
+
+QStringList StudyStore::Backups() const
+{
+    QDir folder(BackupFolder());
+    QStringList names = folder.entryList({QStringLiteral("study-*.sqlite")}, QDir::Files,
+                                         QDir::Name | QDir::Reversed);
+    for (QString& name : names)
+        name = folder.filePath(name);
+    return names;
+}
+
+// VACUUM INTO writes a whole, consistent copy while the record stays open; it is written under
+// another name first, so that a copy cut short never stands in for a whole one. A backup that
+// fails is left for the next chance: nothing the learner did is lost by it.
+void StudyStore::BackUp()
+{
+    if (!recording || problem == StudyProblem::MovedAside || !QDir().mkpath(BackupFolder()))
+        return;
+    const QString backup =
+        QDir(BackupFolder())
+            .filePath(
+                QStringLiteral("study-%1.sqlite").arg(QDate::currentDate().toString(Qt::ISODate)));
+    const QString fresh = backup + QStringLiteral(".new");
+    QFile::remove(fresh);
+    QSqlQuery vacuum(QSqlDatabase::database(connection, false));
+    vacuum.prepare(QStringLiteral("VACUUM INTO ?"));
+    vacuum.addBindValue(fresh);
+    if (!vacuum.exec()) {
+        QFile::remove(fresh);
+        return;
+    }
+    QFile::remove(backup);
+    if (!QFile::rename(fresh, backup))
+        return;
+    wrote = false;
+    const QStringList backups = Backups();
+    for (qsizetype i = BackupDays; i < backups.size(); ++i)
+        QFile::remove(backups[i]);
 }
 
 // The broken file and its journals keep their content under a dated name beside it.
@@ -343,6 +415,7 @@ void StudyStore::Transaction(Write write)
                 each(db);
             Value(db, QStringLiteral("COMMIT"));
             waiting.clear();
+            wrote = true;
             if (problem == StudyProblem::Busy)
                 problem = StudyProblem::None;
         } catch (const SqlFailure&) {

@@ -85,6 +85,17 @@ public:
     // crash can cost only what is written later. Writes still waiting are tried first.
     void Checkpoint();
 
+    // A copy of the record is kept for each of the last BackupDays days on which it was opened,
+    // in the folder `backups` beside it: made when the record is first opened on a day, and made
+    // again when it closes after anything was written. A run that found the record damaged makes
+    // none, so that the copies from before the damage stay. Newest first.
+    static constexpr int BackupDays = 7;
+    QStringList Backups() const;
+    // Copies into the record every row of the backup (or of any record file) that it lacks;
+    // the file itself is only read. What was copied; nothing when it could not be read. A record
+    // that cannot take the rows stops recording, as a write that fails does.
+    CopiedRows CopyFrom(const QString& file);
+
 private:
     using Write = std::function<void(const QSqlDatabase&)>;
 
@@ -95,6 +106,9 @@ private:
     void CheckWhole();
     void MoveAside();
     void Salvage(const QString& brokenPath);
+    CopiedRows CopyRowsOf(const QString& file);
+    void BackUp();
+    QString BackupFolder() const;
     void Migrate();
     // Runs the waiting writes and then write inside one transaction. A file held too long by
     // another program keeps them all waiting; any other failure rolls back and stops recording.
@@ -115,6 +129,7 @@ private:
     qint64 standIns = 0;
     std::function<void(StudyProblem)> reportWrite;
     CopiedRows salvaged;
+    bool wrote = false; // this run, since the last backup
 };
 
 // The answer to the question of a record's fields: its id and chapter from the record.

@@ -366,6 +366,11 @@ private slots:
     void damagedIndexIsRebuilt();
     void damagedRecordIsSalvaged_data();
     void damagedRecordIsSalvaged();
+    void backsUpEachDayAndAfterWrites();
+    void keepsTheLastDaysOfBackups();
+    void damagedRecordIsMendedFromItsBackup();
+    void learnerIsOfferedTheBackup_data();
+    void learnerIsOfferedTheBackup();
     void switchToTheLogWaitsForAWriter();
     void migrationWaitsForAnotherCopysMigration();
     void eachKindOfFailureIsToldWhenItHappens();
@@ -695,6 +700,9 @@ void TestStudyStore::badStoreLeavesTheWindowsWorking()
     FixtureBank fixture;
     UseChapterOfTwo(fixture);
     MessageBoxCatcher boxes;
+    // The record laid out had a day's backup: the learner is offered it and declines.
+    if (bad == BadStore::Corrupt)
+        boxes.answers << QStringLiteral("不恢复");
     for (int window = 0; window < 2; ++window) {
         PracticeDriver practice;
         practice.Chapter(1);
@@ -807,6 +815,133 @@ void TestStudyStore::damagedRecordIsSalvaged()
         QCOMPARE(WrongBook(db, Bank), book);
     store.PracticeAnswered(Bank, Answer("q1000", false));
     QVERIFY(WrongBook(db, Bank).contains("q1000"));
+}
+
+// The answers a record file holds, read without touching it.
+int AnswersIn(const QString& file)
+{
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath("copy.sqlite");
+    QFile::copy(file, copy);
+    int answers = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(copy);
+        if (db.open())
+            answers = Scalar(db, "SELECT COUNT(*) FROM attempts").toInt();
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return answers;
+}
+
+QString TodaysBackup(const QString& folder)
+{
+    return QDir(folder).filePath(
+        QStringLiteral("backups/study-%1.sqlite").arg(QDate::currentDate().toString(Qt::ISODate)));
+}
+
+// The day's first opening copies the record; closing after answers copies it again, so that the
+// day's copy holds the day's answers.
+void TestStudyStore::backsUpEachDayAndAfterWrites()
+{
+    {
+        StudyStore store(Folder());
+        QCOMPARE(store.Backups(), QStringList{TodaysBackup(Folder())});
+        QCOMPARE(AnswersIn(TodaysBackup(Folder())), 0);
+        store.PracticeAnswered(Bank, Answer("q1", true));
+        store.PracticeAnswered(Bank, Answer("q2", false));
+    }
+    QCOMPARE(AnswersIn(TodaysBackup(Folder())), 2);
+    {
+        StudyStore store(Folder()); // read only: the copy stays as it was
+        QCOMPARE(AnswersIn(TodaysBackup(Folder())), 2);
+        QVERIFY(!QFile::exists(TodaysBackup(Folder()) + ".new"));
+    }
+    QCOMPARE(AnswersIn(TodaysBackup(Folder())), 2);
+}
+
+void TestStudyStore::keepsTheLastDaysOfBackups()
+{
+    QDir(Folder()).mkpath("backups");
+    for (int day = 1; day <= 9; ++day)
+        WriteFile(QDir(Folder()).filePath(QStringLiteral("backups/study-2026-01-%1.sqlite")
+                                              .arg(day, 2, 10, QLatin1Char('0'))),
+                  "an older copy");
+    StudyStore store(Folder());
+    const QStringList backups = store.Backups();
+    QCOMPARE(backups.size(), StudyStore::BackupDays);
+    QCOMPARE(backups.front(), TodaysBackup(Folder()));
+    QVERIFY(backups.back().endsWith("study-2026-01-04.sqlite"));
+}
+
+// What the damage cost comes back from the copy made before it, without doubling what the
+// salvage kept or losing what was answered since.
+void TestStudyStore::damagedRecordIsMendedFromItsBackup()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    QStringList book;
+    {
+        StudyStore store(Folder());
+        for (int i = 0; i < 600; ++i)
+            store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i % 300), i % 3 != 0));
+        store.ExamFinished(store.ExamStarted(Bank), Result(2));
+        book = WrongBook(store.Database(), Bank);
+    }
+    const auto [page, rows] = MiddleLeafOf(path, "attempts");
+    OverwritePage(path, page);
+
+    StudyStore store(Folder());
+    QCOMPARE(store.Problem(), StudyProblem::MovedAside);
+    QCOMPARE(store.Salvaged().answers, 603 - rows);
+    store.PracticeAnswered(Bank, Answer("q1000", false));
+    QCOMPARE(store.Backups(),
+             QStringList{TodaysBackup(Folder())}); // the copy from before the damage
+    const CopiedRows restored = store.CopyFrom(store.Backups().front());
+    QCOMPARE(restored.answers, rows);
+    QCOMPARE(restored.exams, 0);
+    QCOMPARE(Scalar(store.Database(), "SELECT COUNT(*) FROM attempts").toInt(), 604);
+    QCOMPARE(WrongBook(store.Database(), Bank), book + QStringList{"q1000"});
+    QCOMPARE(store.CopyFrom(store.Backups().front()).Copied(), 0);
+}
+
+void TestStudyStore::learnerIsOfferedTheBackup_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<int>("answers");
+    QTest::newRow("mends it") << QStringLiteral("从备份恢复") << 300;
+    QTest::newRow("declines") << QStringLiteral("不恢复") << -1;
+}
+
+// As the learner meets it: one question on opening the damaged record, and when they take the
+// backup, what it gave back.
+void TestStudyStore::learnerIsOfferedTheBackup()
+{
+    QFETCH(QString, choice);
+    QFETCH(int, answers);
+    StudyFixture study;
+    {
+        StudyStore store(StudyFixture::Folder());
+        for (int i = 0; i < 300; ++i)
+            store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i), true));
+    }
+    const auto [page, rows] = MiddleLeafOf(StudyFixture::FilePath(), "attempts");
+    OverwritePage(StudyFixture::FilePath(), page);
+    MessageBoxCatcher boxes;
+    boxes.answers << choice;
+    Study();
+    QTRY_COMPARE(boxes.seen.size(), answers < 0 ? 1 : 2);
+    QCOMPARE(boxes.seen[0].buttons,
+             (QStringList{QStringLiteral("从备份恢复"), QStringLiteral("不恢复")}));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("已从中救回 %1 次答题").arg(300 - rows)));
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("的自动备份")));
+    if (answers >= 0) {
+        QCOMPARE(boxes.seen[1].text,
+                 QStringLiteral("已从 %1 的备份补回 %2 次答题、0 次考试和 0 个收藏。")
+                     .arg(QDate::currentDate().toString(Qt::ISODate))
+                     .arg(rows));
+    }
+    QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(),
+             answers < 0 ? 300 - rows : answers);
 }
 
 // The switch to the write-ahead log needs the file to itself, and SQLite does not wait for a
