@@ -883,10 +883,11 @@ void TestExamWindow::verdict_data()
     QTest::addColumn<int>("rightAnswers");
     QTest::addColumn<bool>("timeUp");
     QTest::addColumn<QString>("verdict");
-    QTest::newRow("89") << 89 << false << QStringLiteral("不合格");
-    QTest::newRow("90") << 90 << false << QStringLiteral("合格");
-    QTest::newRow("100") << 100 << false << QStringLiteral("合格");
-    QTest::newRow("90 at time-up") << 90 << true << QStringLiteral("合格");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("89") << 89 << false << QStringLiteral("不合格") << WrongColour;
+    QTest::newRow("90") << 90 << false << QStringLiteral("合格") << RightColour;
+    QTest::newRow("100") << 100 << false << QStringLiteral("合格") << RightColour;
+    QTest::newRow("90 at time-up") << 90 << true << QStringLiteral("合格") << RightColour;
 }
 
 void TestExamWindow::verdict()
@@ -894,8 +895,9 @@ void TestExamWindow::verdict()
     QFETCH(int, rightAnswers);
     QFETCH(bool, timeUp);
     QFETCH(QString, verdict);
+    QFETCH(QColor, colour);
     Exam exam;
-    const auto* label = exam.Get<QLabel>("lblVerdict");
+    auto* label = exam.Get<QLabel>("lblVerdict");
     exam.Start();
     QCOMPARE(label->text(), QString());
     for (int p = 1; p <= ExamQuestions; ++p) {
@@ -913,6 +915,9 @@ void TestExamWindow::verdict()
                                      QStringLiteral("您的得分为： %1分").arg(rightAnswers));
     QCOMPARE(label->text(), verdict);
     QVERIFY(label->isVisible());
+    const QColor other = colour == RightColour ? WrongColour : RightColour;
+    QVERIFY(PixelsOf(label, colour) > 0);
+    QCOMPARE(PixelsOf(label, other), 0);
     exam.Start();
     QVERIFY(!label->isVisible());
 }

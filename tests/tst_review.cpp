@@ -1,6 +1,7 @@
 #include "study/Review.h"
 
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 // "a:0G 3A; b:9G": question a answered right on day 0 and wrong on day 3, b right on day 9.
@@ -26,6 +27,8 @@ class TestReview : public QObject
 private slots:
     void todaysList_data();
     void todaysList();
+    void newQuestionsOfToday_data();
+    void newQuestionsOfToday();
     void nextDue_data();
     void nextDue();
     void dueText_data();
@@ -98,6 +101,55 @@ void TestReview::todaysList()
     QCOMPARE(list.due, due);
     QCOMPARE(list.fresh, fresh);
     QCOMPARE(list.later, later);
+}
+
+// Today is the learner's calendar day: a question first answered before local midnight is
+// yesterday's, however few minutes ago, and leaves today's allowance of new questions whole.
+void TestReview::newQuestionsOfToday_data()
+{
+    QTest::addColumn<QList<QDateTime>>("answers"); // to question a, all right
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<int>("answeredToday");
+    QTest::addColumn<QStringList>("fresh"); // with room for two new questions a day
+    const QTimeZone beijing(8 * 3600);
+    const QDate yesterday(2026, 12, 10);
+    const QDate today = yesterday.addDays(1);
+    const auto at = [&beijing](QDate day, int hour, int minute) {
+        return QDateTime(day, QTime(hour, minute), beijing);
+    };
+    QTest::newRow("a minute before midnight, seen a minute after")
+        << QList{at(yesterday, 23, 59)} << at(today, 0, 1) << 0 << QStringList{"b", "c"};
+    QTest::newRow("at midnight") << QList{at(today, 0, 0)} << at(today, 0, 1) << 1
+                                 << QStringList{"b"};
+    QTest::newRow("a minute after midnight, seen a minute before the next")
+        << QList{at(today, 0, 1)} << at(today, 23, 59) << 1 << QStringList{"b"};
+    QTest::newRow("yesterday evening, seen less than a day later")
+        << QList{at(yesterday, 20, 0)} << at(today, 9, 0) << 0 << QStringList{"b", "c"};
+    QTest::newRow("first yesterday evening, again after midnight")
+        << QList{at(yesterday, 23, 50), at(today, 0, 10)} << at(today, 0, 30) << 1
+        << QStringList{"b", "c"};
+    QTest::newRow("either side of midnight UTC, the same local day")
+        << QList{at(today, 7, 50)} << at(today, 8, 10) << 1 << QStringList{"b"};
+}
+
+void TestReview::newQuestionsOfToday()
+{
+    QFETCH(QList<QDateTime>, answers);
+    QFETCH(QDateTime, now);
+    QFETCH(int, answeredToday);
+    QFETCH(QStringList, fresh);
+    QHash<QString, QList<TimedAnswer>> given;
+    for (const QDateTime& moment : answers)
+        given["a"].append({LocalDays(moment), true});
+    ExamShape exam;
+    exam.choice = Bank;
+    const LearnerState learner{Bank, exam, ReplayEach(given), {}, PriorKnownShare};
+    const double day = LocalDays(now);
+    QCOMPARE(AnswersOnDay(given, CalendarDay(day)), answeredToday);
+    const ReviewList list = TodaysReview(learner, day, {10, 0, 2, day}, answeredToday);
+    QCOMPARE(list.again, QStringList());
+    QCOMPARE(list.due, QStringList());
+    QCOMPARE(list.fresh, fresh);
 }
 
 void TestReview::nextDue_data()

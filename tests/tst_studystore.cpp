@@ -374,6 +374,7 @@ private slots:
     void switchToTheLogWaitsForAWriter();
     void migrationWaitsForAnotherCopysMigration();
     void eachKindOfFailureIsToldWhenItHappens();
+    void eachKindOfFailureIsToldOnce();
     void lostExamIsToldBeforeItsScore();
     void heldFileWaitsForTheNextWrite();
     void checkpointEmptiesTheLog();
@@ -1007,6 +1008,53 @@ void TestStudyStore::eachKindOfFailureIsToldWhenItHappens()
     QVERIFY(!Study().IsRecording());
     Study().PracticeAnswered(Bank, Answer("c1", true));
     QCOMPARE(boxes.seen.size(), 2);
+}
+
+// A file held at every answer is told once, not at each; held again after a write got through,
+// it is the kind the learner has heard of. A full disk is another kind, told when it happens.
+void TestStudyStore::eachKindOfFailureIsToldOnce()
+{
+    StudyFixture study;
+    FixtureBank fixture;
+    UseChapterOfTwo(fixture);
+    MessageBoxCatcher boxes;
+    // A held file makes a write give up at once, instead of after the wait a learner's write has.
+    QVERIFY(QSqlQuery(Study().Database()).exec("PRAGMA busy_timeout = 0"));
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+    holder.setDatabaseName(StudyFixture::FilePath());
+    QVERIFY(holder.open());
+    QVERIFY(QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+    {
+        PracticeDriver practice;
+        practice.Chapter(1);
+        practice.Start();
+        practice.Choose(2);
+        practice.Next();
+        practice.Choose(0);
+        practice.Next();
+    } // closed: the checkpoint tries the waiting writes once more
+    QCOMPARE(Study().Problem(), StudyProblem::Busy);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen[0].text.contains(QStringLiteral("暂时没有记录")));
+
+    QVERIFY(QSqlQuery(holder).exec("COMMIT"));
+    Study().PracticeAnswered(Bank, Answer("q1", false));
+    QCOMPARE(Study().Problem(), StudyProblem::None);
+    QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 3);
+    QVERIFY(QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+    Study().PracticeAnswered(Bank, Answer("q2", false));
+    QCOMPARE(Study().Problem(), StudyProblem::Busy);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(QSqlQuery(holder).exec("COMMIT"));
+    holder.close();
+    holder = {};
+    QSqlDatabase::removeDatabase("holder");
+
+    FillTheDisk(Study().Database());
+    Study().PracticeAnswered(Bank, Answer("q3", false));
+    QVERIFY(!Study().IsRecording());
+    QCOMPARE(boxes.seen.size(), 2);
+    QVERIFY(boxes.seen[1].text.contains(QStringLiteral("刚才所做的没有记录下来")));
 }
 
 // The exam window after a moved-aside notice and a full disk: the learner hears that the exam was

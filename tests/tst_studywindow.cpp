@@ -45,7 +45,18 @@ struct StudyDriver : WindowDriver<StudyWindow> {
     }
     QLabel* Label(const char* name) const { return Get<QLabel>(name); }
     bool Shown(const char* name) const { return !Get<QWidget>(name)->isHidden(); }
+    // The counts the window shows: questions answered and latest right in all, the book, the
+    // exams, the marks.
+    QString Counts() const
+    {
+        return QStringLiteral("%1/%2, %3, %4 exams, %5")
+            .arg(Cell("tblChapters", 10, 2), Cell("tblChapters", 10, 3), Label("lblWrong")->text(),
+                 QString::number(Table("tblExams")->rowCount()), Label("lblFavourites")->text());
+    }
 };
+
+// What the learner does in another window, each written to a table of its own.
+enum class RecordWrite { RightAnswer, WrongAnswer, Exam, Mark };
 
 // Presses the button captioned answer in the next question box that opens.
 void AnswerNextQuestion(const QString& answer)
@@ -87,6 +98,8 @@ void Activate(QWidget& window)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(RecordWrite)
+
 class TestStudyWindow : public QObject
 {
     Q_OBJECT
@@ -100,6 +113,8 @@ private slots:
     void wrongQuestionPractice();
     void clearAsksFirst_data();
     void clearAsksFirst();
+    void followsEachWriteWhileOpen_data();
+    void followsEachWriteWhileOpen();
     void refreshedWhenComingBack();
     void comingBackReadsOnlyAChangedRecord();
     void mostMissedQuestions();
@@ -284,6 +299,48 @@ void TestStudyWindow::clearAsksFirst()
     QCOMPARE(LatestAnswers(Study().Database(), Bank).isEmpty(), cleared);
     QCOMPARE(FinishedExams(Study().Database(), Bank).isEmpty(), cleared);
     QCOMPARE(WrongBook(Study().Database(), QStringLiteral("other.dat")), QStringList{"x1"});
+}
+
+void TestStudyWindow::followsEachWriteWhileOpen_data()
+{
+    QTest::addColumn<RecordWrite>("write");
+    QTest::addColumn<QString>("counts");
+    QTest::newRow("a right answer")
+        << RecordWrite::RightAnswer << QStringLiteral("2/1, 错题本：共 1 题, 0 exams, 收藏 0 题");
+    QTest::newRow("a wrong answer")
+        << RecordWrite::WrongAnswer << QStringLiteral("2/0, 错题本：共 2 题, 0 exams, 收藏 0 题");
+    QTest::newRow("an exam") << RecordWrite::Exam
+                             << QStringLiteral("4/1, 错题本：共 3 题, 1 exams, 收藏 0 题");
+    QTest::newRow("a mark") << RecordWrite::Mark
+                            << QStringLiteral("1/0, 错题本：共 1 题, 0 exams, 收藏 1 题");
+}
+
+// Written by this program while the window stays open and inactive: it shows the write without
+// being shown or activated again.
+void TestStudyWindow::followsEachWriteWhileOpen()
+{
+    QFETCH(RecordWrite, write);
+    QFETCH(QString, counts);
+    Practise("x2", 1, false);
+    StudyDriver s;
+    // Activated once shown: activation reads a changed record too, so it comes before the write.
+    QVERIFY(QTest::qWaitForWindowActive(&s.window));
+    QCOMPARE(s.Counts(), QStringLiteral("1/0, 错题本：共 1 题, 0 exams, 收藏 0 题"));
+    switch (write) {
+    case RecordWrite::RightAnswer:
+        Practise("x1", 1, true);
+        break;
+    case RecordWrite::WrongAnswer:
+        Practise("x3", 1, false);
+        break;
+    case RecordWrite::Exam:
+        RecordExam(1, 100);
+        break;
+    case RecordWrite::Mark:
+        Study().MarkFavourite(Bank, "x4", true);
+        break;
+    }
+    QTRY_COMPARE(s.Counts(), counts);
 }
 
 void TestStudyWindow::refreshedWhenComingBack()
