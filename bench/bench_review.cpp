@@ -133,7 +133,7 @@ void TodaysList(benchmark::State& state)
 {
     const Fixture& f = Data();
     const LearnerState learner = LearnerOf(f);
-    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0};
+    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0, std::nullopt};
     DayPlan day = PlanOfTheDay(learner, f.now, request);
     day.answers = MostAnswersPerDay;
     for (auto _ : state)
@@ -147,7 +147,7 @@ void PlanToTheTestDay(benchmark::State& state)
 {
     const Fixture& f = Data();
     const LearnerState learner = LearnerOf(f);
-    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0};
+    const PlanRequest request{CalendarDay(f.now) + 30, std::nullopt, 0, std::nullopt};
     int answersPerDay = 0;
     for (auto _ : state)
         answersPerDay = PlanFor(learner, f.now, request).today.answers;

@@ -57,6 +57,13 @@ QString OpeningText(const StudyStore& store, StudyProblem problem)
         return SalvageText(store.Salvaged()) +
                QStringLiteral("原文件已改名保存为\n%1\n今后的练习和考试照常记录。")
                    .arg(QDir::toNativeSeparators(store.ProblemDetail()));
+    case StudyProblem::LogDamaged:
+        return QStringLiteral(
+                   "学习记录的日志文件在上次异常退出后有损坏，最近 %1 次记录（答题、考试或收藏）"
+                   "无法保留，此前的记录完好。\n损坏时的文件已另存为\n%2\n"
+                   "今后的练习和考试照常记录。")
+            .arg(store.DroppedTransactions())
+            .arg(QDir::toNativeSeparators(store.ProblemDetail()));
     case StudyProblem::Newer:
         return QStringLiteral("学习记录文件\n%1\n由更新版本的程序写入，本程序无法使用。"
                               "该文件保持原样，本次运行的练习和考试不会记录。")

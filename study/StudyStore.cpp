@@ -5,6 +5,7 @@
 #include "study/Sql.h"
 #include "study/StoredBook.h"
 #include "study/StudyQueries.h"
+#include "study/WriteAheadLog.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -126,6 +127,15 @@ QVariant LetterValue(const QString& letter)
     return letter.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(letter);
 }
 
+// The file's first bytes (all of them by default); none when it cannot be read.
+QByteArray FileBytes(const QString& path, qint64 most = -1)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return most < 0 ? file.readAll() : file.read(most);
+}
+
 int NextConnectionNumber()
 {
     static int number = 0;
@@ -193,6 +203,14 @@ void StudyStore::Open()
             MoveAside();
         if (!QFileInfo::exists(path))
             Create();
+        const LogReading log = ReadLog(FileBytes(path + QStringLiteral("-wal")));
+        const int version = UserVersionIn(log.firstPage.value_or(FileBytes(path, 100)));
+        if (version > SchemaVersion) {
+            Stop(StudyProblem::Newer, QStringLiteral("version %1").arg(version));
+            return;
+        }
+        if (log.droppedTransactions > 0)
+            KeepDamagedLog(log.droppedTransactions);
         Connect(path);
         try {
             PrepareConnection();
@@ -275,6 +293,21 @@ void StudyStore::CheckWhole()
     const bool reindexed = QSqlQuery(db).exec(QStringLiteral("REINDEX"));
     if (!reindexed || !whole())
         throw SqlFailure{SqliteCorrupt, QStringLiteral("integrity_check")};
+}
+
+// Transactions after a damaged frame of the log are dropped by SQLite without a word: the record
+// goes on with what came before, and copies of the file and its log as they were are kept under
+// the name a broken record gets, for whoever can mend them by hand.
+void StudyStore::KeepDamagedLog(int droppedTransactions)
+{
+    const QString kept = BrokenName();
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+        if (!QFile::copy(path + suffix, kept + suffix))
+            return;
+    }
+    problem = StudyProblem::LogDamaged;
+    detail = kept;
+    dropped = droppedTransactions;
 }
 
 // What the broken files still hold, copied into the fresh store.
@@ -364,13 +397,17 @@ void StudyStore::BackUp()
         QFile::remove(backups[i]);
 }
 
+QString StudyStore::BrokenName() const
+{
+    return path + QStringLiteral(".broken-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
 // The broken file and its journals keep their content under a dated name beside it.
 void StudyStore::MoveAside()
 {
     QSqlDatabase::database(connection, false).close();
-    const QString brokenPath =
-        path + QStringLiteral(".broken-") +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString brokenPath = BrokenName();
     for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path + suffix) && !QFile::rename(path + suffix, brokenPath + suffix))
             throw SqlFailure{0, QStringLiteral("cannot move %1 aside").arg(path + suffix)};

@@ -18,6 +18,8 @@ enum class StudyProblem {
     Unwritable, // the folder or the file cannot be written, or is a symbolic link: nothing recorded
     Busy,       // another program held the file longer than a write waits: that write waits
                 // for the next one, and recording goes on
+    LogDamaged, // the log had damage after a crash: what was written after it could not be kept;
+                // copies of the file and its log kept under another name, recording goes on
 };
 
 // One answer to one question, as the windows report it.
@@ -58,6 +60,8 @@ public:
     QString FilePath() const { return path; }
     // What was copied from the broken file into the fresh one (MovedAside).
     const CopiedRows& Salvaged() const { return salvaged; }
+    // The transactions a damaged log dropped (LogDamaged): answers, exams, marks.
+    int DroppedTransactions() const { return dropped; }
     // The open connection, for the query functions; invalid while not recording.
     QSqlDatabase Database() const;
     // Called at the moment a write is lost (Unwritable) or put off (Busy), after the store has
@@ -105,6 +109,8 @@ private:
     void PrepareConnection();
     void CheckWhole();
     void MoveAside();
+    void KeepDamagedLog(int droppedTransactions);
+    QString BrokenName() const;
     void Salvage(const QString& brokenPath);
     CopiedRows CopyRowsOf(const QString& file);
     void BackUp();
@@ -129,6 +135,7 @@ private:
     qint64 standIns = 0;
     std::function<void(StudyProblem)> reportWrite;
     CopiedRows salvaged;
+    int dropped = 0;
     bool wrote = false; // this run, since the last backup
 };
 

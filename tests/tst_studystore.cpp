@@ -3,6 +3,7 @@
 #include "practice/PracticeWindow.h"
 #include "study/StudyQueries.h"
 #include "study/StudyStore.h"
+#include "study/WriteAheadLog.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/QuestionWindows.h"
@@ -243,6 +244,8 @@ std::pair<int, int> MiddleLeafOf(const QString& path, const QString& table)
 
 // What a flipped bit or a torn write can do to a record that REINDEX cannot mend.
 enum class Damage { IndexPage, DuplicateKey, TablePage };
+// What a crash or a flipped bit can do to the log.
+enum class LogDamage { None, FrameInTheMiddle, LastFrameCut, Header };
 
 QStringList BrokenFiles(const QString& folder)
 {
@@ -344,6 +347,7 @@ void AddBadStoreRows()
 
 Q_DECLARE_METATYPE(BadStore)
 Q_DECLARE_METATYPE(Damage)
+Q_DECLARE_METATYPE(LogDamage)
 
 class TestStudyStore : public QObject {
     Q_OBJECT
@@ -369,6 +373,10 @@ private slots:
     void backsUpEachDayAndAfterWrites();
     void keepsTheLastDaysOfBackups();
     void damagedRecordIsMendedFromItsBackup();
+    void newerRecordWithItsLogIsLeftAsItIs();
+    void logIsReadAsSqliteReadsIt_data();
+    void logIsReadAsSqliteReadsIt();
+    void damagedLogIsTold();
     void learnerIsOfferedTheBackup_data();
     void learnerIsOfferedTheBackup();
     void switchToTheLogWaitsForAWriter();
@@ -903,6 +911,164 @@ void TestStudyStore::damagedRecordIsMendedFromItsBackup()
     QCOMPARE(Scalar(store.Database(), "SELECT COUNT(*) FROM attempts").toInt(), 604);
     QCOMPARE(WrongBook(store.Database(), Bank), book + QStringList{"q1000"});
     QCOMPARE(store.CopyFrom(store.Backups().front()).Copied(), 0);
+}
+
+// A newer program's record whose last writes are still in its log: opening it must not fold the
+// log into the file, nor delete it.
+void TestStudyStore::newerRecordWithItsLogIsLeftAsItIs()
+{
+    const QString elsewhere = QDir(Folder()).filePath("newer");
+    QDir().mkpath(elsewhere);
+    const QString original = QDir(elsewhere).filePath(StudyStore::FileName);
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(original);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("PRAGMA journal_mode = WAL"));
+        QVERIFY(query.exec("PRAGMA wal_autocheckpoint = 0"));
+        QVERIFY(query.exec("CREATE TABLE future (x)"));
+        QVERIFY(query.exec("INSERT INTO future VALUES (1), (2)"));
+        QVERIFY(query.exec(
+            QStringLiteral("PRAGMA user_version = %1").arg(StudyStore::SchemaVersion + 1)));
+        // Copied while the newer program still has it open: the log holds its writes.
+        for (const QString suffix : {"", "-wal"})
+            QVERIFY(QFile::copy(original + suffix, path + suffix));
+    }
+    QSqlDatabase::removeDatabase("raw");
+    const QByteArray file = Bytes(path);
+    const QByteArray log = Bytes(path + "-wal");
+    QVERIFY(!log.isEmpty());
+    {
+        StudyStore store(Folder());
+        QCOMPARE(store.Problem(), StudyProblem::Newer);
+        QVERIFY(!store.IsRecording());
+    }
+    QCOMPARE(Bytes(path), file);
+    QCOMPARE(Bytes(path + "-wal"), log);
+    QVERIFY(!QFile::exists(path + "-shm"));
+}
+
+// A record and its log as a crash leaves them: 40 transactions after the table was made, none
+// folded into the file. Returns the log's size.
+qint64 CrashedWithALog(const QString& path)
+{
+    const QString running = path + ".running";
+    QDir().mkpath(QFileInfo(path).path());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(running);
+        db.open();
+        QSqlQuery query(db);
+        query.exec("PRAGMA journal_mode = WAL");
+        query.exec("PRAGMA wal_autocheckpoint = 0");
+        query.exec("CREATE TABLE t (x)");
+        for (int i = 0; i < 40; ++i)
+            query.exec(QStringLiteral("INSERT INTO t VALUES (randomblob(%1))").arg(300 + 50 * i));
+        QFile::copy(running, path);
+        QFile::copy(running + "-wal", path + "-wal");
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return QFileInfo(path + "-wal").size();
+}
+
+void ChangeByte(const QString& path, qint64 at)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(at));
+    const char byte = file.read(1)[0];
+    QVERIFY(file.seek(at));
+    file.write(QByteArray(1, char(byte ^ 0x10)));
+}
+
+// The rows of t SQLite reads from the record; -1 without the table.
+int RowsSqliteReads(const QString& path)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        if (query.exec("SELECT COUNT(*) FROM t") && query.next())
+            rows = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return rows;
+}
+
+void TestStudyStore::logIsReadAsSqliteReadsIt_data()
+{
+    QTest::addColumn<LogDamage>("damage");
+    QTest::newRow("whole") << LogDamage::None;
+    QTest::newRow("a byte of a frame in the middle") << LogDamage::FrameInTheMiddle;
+    QTest::newRow("the last frame cut short") << LogDamage::LastFrameCut;
+    QTest::newRow("a byte of the header") << LogDamage::Header;
+}
+
+// The transactions the log reading counts as whole are those SQLite keeps (one made the table,
+// each other added a row), and it counts as dropped what SQLite drops without a word.
+void TestStudyStore::logIsReadAsSqliteReadsIt()
+{
+    QFETCH(LogDamage, damage);
+    const QString path = QDir(Folder()).filePath("crashed.sqlite");
+    const qint64 size = CrashedWithALog(path);
+    const LogReading whole = ReadLog(Bytes(path + "-wal"));
+    QCOMPARE(whole.wholeTransactions, 41);
+    switch (damage) {
+    case LogDamage::None:
+        break;
+    case LogDamage::FrameInTheMiddle:
+        ChangeByte(path + "-wal", size / 2);
+        break;
+    case LogDamage::LastFrameCut:
+        QVERIFY(QFile::resize(path + "-wal", size - 100));
+        break;
+    case LogDamage::Header:
+        ChangeByte(path + "-wal", 20);
+        break;
+    }
+    const LogReading read = ReadLog(Bytes(path + "-wal"));
+    QCOMPARE(read.wholeTransactions + read.droppedTransactions,
+             damage == LogDamage::FrameInTheMiddle ? 41 : read.wholeTransactions);
+    QCOMPARE(read.droppedTransactions > 0, damage == LogDamage::FrameInTheMiddle);
+    QCOMPARE(RowsSqliteReads(path), read.wholeTransactions - 1);
+    QCOMPARE(UserVersionIn(*whole.firstPage), 0);
+}
+
+// A byte damaged in the log after a crash: the learner hears how many of the last writes could not
+// be kept, the files as they were are kept aside, and recording goes on with everything before.
+void TestStudyStore::damagedLogIsTold()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    {
+        StudyStore store(Folder());
+        QSqlQuery(store.Database()).exec("PRAGMA wal_autocheckpoint = 0");
+        for (int i = 0; i < 40; ++i)
+            store.PracticeAnswered(Bank, Answer(QStringLiteral("q%1").arg(i), true));
+        // The crash: the files as they stand while the program still runs.
+        for (const QString suffix : {"", "-wal"})
+            QVERIFY(QFile::copy(path + suffix, path + ".crashed" + suffix));
+    }
+    for (const QString suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + suffix);
+    for (const QString suffix : {"", "-wal"})
+        QVERIFY(QFile::rename(path + ".crashed" + suffix, path + suffix));
+    ChangeByte(path + "-wal", QFileInfo(path + "-wal").size() / 2);
+    const LogReading log = ReadLog(Bytes(path + "-wal"));
+    QVERIFY(log.droppedTransactions > 0);
+    const QByteArray damagedLog = Bytes(path + "-wal");
+
+    StudyStore store(Folder());
+    QCOMPARE(store.Problem(), StudyProblem::LogDamaged);
+    QCOMPARE(store.DroppedTransactions(), log.droppedTransactions);
+    QVERIFY(store.IsRecording());
+    QCOMPARE(Bytes(store.ProblemDetail() + "-wal"), damagedLog);
+    QCOMPARE(Scalar(store.Database(), "SELECT COUNT(*) FROM attempts").toInt() +
+                 log.droppedTransactions,
+             40);
 }
 
 void TestStudyStore::learnerIsOfferedTheBackup_data()
