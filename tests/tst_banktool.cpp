@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +117,13 @@ QRegularExpression TopicLine(const QString& name, int count)
     return QRegularExpression(QStringLiteral("\n%1[\\x{3000} ]* +%2\n").arg(name).arg(count));
 }
 
+// A line whose explanation is stored from these bytes as they are, whether GBK or not.
+QByteArray LineWithExplanationBytes(const QByteArray& bytes)
+{
+    return RawLine("q(::)1(::)0(::)A(::)" + EncodeQuestionText("text").value() + "(::)(::)" +
+                   EncodeText(QString::fromLatin1(bytes.toBase64()), BankKey));
+}
+
 // A bank source folder: <dir>/beijing/*.json with <dir>/pict-src/yield.svg.
 class SourceTree {
 public:
@@ -156,6 +164,8 @@ private slots:
     void checkShowsTheFirstOfEachSort();
     void checkTellsWhatIsNeverRead_data();
     void checkTellsWhatIsNeverRead();
+    void checkNamesTheLineTheFileEndsIn_data();
+    void checkNamesTheLineTheFileEndsIn();
     void checkAndDumpSayWhyTheyCannotRead_data();
     void checkAndDumpSayWhyTheyCannotRead();
     void checkExplanations_data();
@@ -163,6 +173,7 @@ private slots:
     void basisEnding_data();
     void basisEnding();
     void dumpReportsSkippedLines();
+    void dumpEscapesControlCharacters_data();
     void dumpEscapesControlCharacters();
     void dumpMarksWhatItCannotShow_data();
     void dumpMarksWhatItCannotShow();
@@ -382,7 +393,14 @@ void TestBankTool::checkFinds_data()
         << RawLine("q(::)1(::)0(::)A(::)" +
                    EncodeText(QString::fromLatin1(QByteArray("\xAA\xA1").toBase64()), BankKey) +
                    "(::)")
-        << "private-use";
+        << "question text holds private-use characters";
+    const QByteArray basisInGbk = QStringEncoder("GBK")(basis);
+    QTest::newRow("private-use character in the explanation")
+        << LineWithExplanationBytes("\xAA\xA1" + basisInGbk)
+        << "explanation holds private-use characters";
+    QTest::newRow("lone byte 0xFF in the explanation")
+        << LineWithExplanationBytes("\xFF" + basisInGbk)
+        << "explanation holds private-use characters";
     QTest::newRow("character the program drops from the record")
         << (EncodeText("q(::)1(::)0(::)A(::)" + EncodeQuestionText("text").value() + "(::)",
                        BankKey)
@@ -400,8 +418,10 @@ void TestBankTool::checkFinds()
     bank.Write({QuestionLine(Question("fine", "1", "1", "A", "text")), line});
     const Run check = Tool({"check", bank.FilePath()});
     QCOMPARE(check.exitCode, 1);
-    QVERIFY2(check.out.contains("problem: line 2") && check.out.contains(problem),
-             qPrintable(check.out));
+    // One finding names both the line and the fault.
+    const QRegularExpression finding("problem: line 2\\b[^\n]*" +
+                                     QRegularExpression::escape(problem));
+    QVERIFY2(check.out.contains(finding), qPrintable(check.out));
 }
 
 void TestBankTool::checkNotesAGiveawayOption()
@@ -548,6 +568,39 @@ void TestBankTool::checkTellsWhatIsNeverRead()
         QVERIFY2(check.out.contains(problem), qPrintable(check.out));
 }
 
+void TestBankTool::checkNamesTheLineTheFileEndsIn_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("line"); // 0 when the file ends with a line end
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QTest::newRow("CRLF") << a + "\r\n" + b + "\r\n" + a << 3;
+    QTest::newRow("LF") << a + "\n" + b + "\n" + a << 3;
+    QTest::newRow("the only line") << a << 1;
+    QTest::newRow("byte-order mark") << mark + a << 1;
+    QTest::newRow("byte-order mark, then lines") << mark + a + "\r\n" + b << 2;
+    QTest::newRow("CR at the end") << a + "\r\n" + b + "\r" << 2;
+    QTest::newRow("after a skipped line") << a + "\r\nbad\r\n" + b << 3;
+    QTest::newRow("too long") << a + "\r\n" + QByteArray(40000, 'A') << 2;
+    QTest::newRow("past the first piece read") << QByteArray("x\r\n").repeated(30000) + a << 30001;
+    QTest::newRow("line end at the end") << a + "\r\n" + b + "\r\n" << 0;
+}
+
+void TestBankTool::checkNamesTheLineTheFileEndsIn()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, line);
+    FixtureBank bank;
+    bank.Write({content}, "");
+    const Run check = Tool({"check", bank.FilePath()});
+    const QString note = QStringLiteral("the file ends inside it, without a line end");
+    QCOMPARE(check.out.count(note), line > 0 ? 1 : 0);
+    if (line > 0)
+        QVERIFY2(check.out.contains(QStringLiteral("\nnote: line %1: ").arg(line) + note),
+                 qPrintable(check.out));
+}
+
 void TestBankTool::checkExplanations_data()
 {
     QTest::addColumn<QList<QByteArray>>("lines");
@@ -656,16 +709,29 @@ void TestBankTool::dumpReportsSkippedLines()
     QVERIFY(dump.err.contains("line 2 skipped"));
 }
 
-// Nothing a question holds reaches the terminal as a control sequence.
+void TestBankTool::dumpEscapesControlCharacters_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("out");
+    const QString raw = QStringLiteral("a\x1b[2Jb\x07"
+                                       "c\x7f\t\r\n\\");
+    const QString escaped = QStringLiteral("a\\x1b[2Jb\\x07c\\x7f\\t\\r\\n\\\\");
+    QTest::newRow("question text")
+        << QuestionLine(Question("c", "1", "0", "A", raw)) << "c\t1\t0\tA\t" + escaped + "\t\t\t\n";
+    QTest::newRow("explanation") << QuestionLine({"c", "1", "0", "A", "text", "", raw})
+                                 << "c\t1\t0\tA\ttext\t\t" + escaped + "\t\n";
+}
+
+// Nothing a question holds reaches the terminal as a control sequence or splits its line.
 void TestBankTool::dumpEscapesControlCharacters()
 {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, out);
     FixtureBank bank;
-    bank.Write({QuestionLine(Question("c", "1", "0", "A",
-                                      QStringLiteral("a\x1b[2Jb\x07"
-                                                     "c\x7f\r\n\\")))});
+    bank.Write({line});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\t\t\n"));
+    QCOMPARE(dump.out, out);
 }
 
 void TestBankTool::dumpMarksWhatItCannotShow_data()
