@@ -13,6 +13,7 @@
 #include "progress/StudyWindow.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/QuestionWindows.h"
 #include "tools/BankSource.h"
 
 #include <QBuffer>
@@ -23,6 +24,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <numeric>
 
 using Lines = QList<QByteArray>;
 
@@ -175,6 +177,8 @@ private slots:
     void hashesTheBytesBeforeTheEmptyLine();
     void readsTheTrailer_data();
     void readsTheTrailer();
+    void windowsTellOfADamagedBankOnce_data();
+    void windowsTellOfADamagedBankOnce();
 };
 
 void TestLoader::loads_data()
@@ -624,6 +628,85 @@ void TestLoader::readsTheTrailer()
     QCOMPARE(bank.Damaged(), damaged);
     QCOMPARE(bank.TrailerAgrees(), trailerLine > 0 && !damaged);
     QCOMPARE(bank.Lost(), lost);
+}
+
+void TestLoader::windowsTellOfADamagedBankOnce_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("notice"); // its first line; empty when nothing is told
+    QTest::addColumn<int>("records");
+    const Lines lines = FixtureBank::ExamLines(60, 60);
+    const QByteArray whole = FixtureBank::WithTrailer(lines);
+    const QByteArray trailer = whole.sliced(Joined(lines).size());
+    Lines damaged = lines;
+    damaged[4] = "!" + damaged[4].sliced(1);
+    Lines changed = lines;
+    changed[0] = QuestionLine(Question("x1", "1", "1", "A", QStringLiteral("改过的题目")));
+    const QString unreadable = QStringLiteral("题库文件已损坏或不完整，有 %1 道题无法读取：");
+
+    QTest::newRow("whole") << whole << QString() << 120;
+    QTest::newRow("whole, without a trailer") << Joined(lines) << QString() << 120;
+    QTest::newRow("a line damaged") << Joined(damaged) + trailer << unreadable.arg(1) << 119;
+    QTest::newRow("a line damaged, without a trailer")
+        << Joined(damaged) << unreadable.arg(1) << 119;
+    QTest::newRow("ten lines lost")
+        << Joined(lines.first(50) + lines.sliced(60)) + trailer << unreadable.arg(10) << 110;
+    QTest::newRow("lines after an empty line, without a trailer")
+        << Joined(lines.first(115) + Lines{""} + lines.sliced(115)) << unreadable.arg(5) << 115;
+    QTest::newRow("a record changed")
+        << Joined(changed) + trailer
+        << QStringLiteral(
+               "题库文件的内容与文件末尾记录的校验值不符，可能已损坏，个别题目可能有误：")
+        << 120;
+    QTest::newRow("trailer damaged")
+        << QByteArray(whole).replace("sha256=", "sha256:")
+        << QStringLiteral("题库文件末尾的校验信息已损坏，无法确认题库是否完整：") << 120;
+}
+
+// Every window uses what could be read; the learner hears of the damage once, whichever window
+// loads the bank first, and again only for another bank.
+void TestLoader::windowsTellOfADamagedBankOnce()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, notice);
+    QFETCH(int, records);
+    FixtureBank fixture;
+    fixture.Write({content}, "");
+    fixture.Use();
+    MessageBoxCatcher boxes;
+    {
+        MainWindow main; // its pass forecast reads the bank chosen
+        main.findChild<QComboBox*>(QStringLiteral("cboBank"))->setCurrentIndex(0);
+        main.BankChanged();
+        PracticeDriver practice;
+        practice.Chapter(1);
+        practice.Start();
+        QVERIFY(!practice.Question().isEmpty());
+        const auto& sizes = practice.window.chapterSizes;
+        QCOMPARE(std::accumulate(sizes.begin(), sizes.end(), 0), records);
+        ExamDriver exam;
+        exam.Start();
+        QVERIFY(!exam.Question().isEmpty());
+        QCOMPARE(exam.window.choicePool.Count() + exam.window.trueFalsePool.Count(), records);
+        StudyWindow study;
+    }
+    if (notice.isEmpty()) {
+        QCOMPARE(boxes.seen.size(), 0);
+        return;
+    }
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text,
+             notice + u'\n' + QDir::toNativeSeparators(fixture.FilePath()) + u'\n' +
+                 QStringLiteral("练习和考试照常进行，使用读到的 %1 道题。").arg(records));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
+
+    FixtureBank other;
+    other.Write({content}, "");
+    other.Use();
+    PracticeWindow another;
+    QCOMPARE(boxes.seen.size(), 2);
+    QVERIFY(boxes.seen[1].text.contains(QDir::toNativeSeparators(other.FilePath())));
 }
 
 QTEST_MAIN(TestLoader)
