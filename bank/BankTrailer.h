@@ -19,8 +19,8 @@ struct BankTrailer {
 inline constexpr QByteArrayView TrailerWord = "jiaogui-trailer";
 
 // The trailer a line holds: exactly "jiaogui-trailer records=N sha256=H", single spaces, N in
-// plain decimal without sign or leading zeros, H the digest in 64 lower-case hex digits.
-// Nothing for any other line.
+// plain decimal without sign or leading zeros (at most 15 digits), H the digest in 64
+// lower-case hex digits. Nothing for any other line.
 std::optional<BankTrailer> ParseTrailer(QByteArrayView line);
 // A line that starts with the trailer's word: when ParseTrailer takes nothing from it, it is a
 // damaged trailer rather than a stray line.
