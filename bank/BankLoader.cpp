@@ -5,8 +5,11 @@
 #include "bank/LineReader.h"
 #include "bank/Record.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 struct Unwrapped {
@@ -41,6 +44,29 @@ void Skip(BankReading& reading, qsizetype line, SkipReason reason)
         reading.skipped.append({line, reason});
     ++reading.skippedCount;
 }
+
+// What follows the empty line that ends the records: the trailer, perhaps a damaged one, and
+// lines no reader takes records from.
+void ReadAfterRecords(LineReader& lines, BankReading& reading)
+{
+    while (lines.Next()) {
+        reading.lines = lines.Number();
+        if (!lines.Ended())
+            reading.unendedLine = lines.Number();
+        if (!lines.TooLong() && lines.Line().isEmpty())
+            continue;
+        const auto trailer = ParseTrailer(lines.Line());
+        if (trailer && !reading.trailer) {
+            reading.trailer = trailer;
+            reading.trailerLine = lines.Number();
+        } else if (!trailer && LooksLikeTrailer(lines.Line())) {
+            if (reading.damagedTrailerLine == 0)
+                reading.damagedTrailerLine = lines.Number();
+        } else {
+            ++reading.unreadLines;
+        }
+    }
+}
 } // namespace
 
 BankReading ReadBank(const QString& path, Cipher& cipher,
@@ -72,6 +98,8 @@ BankReading ReadBank(QIODevice& device, Cipher& cipher,
     BankReading reading;
     reading.status = BankStatus::Read;
     LineReader lines(device, MaxLineLength);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    lines.HashInto(&hash);
     while (lines.Next()) {
         reading.lines = lines.Number();
         if (!lines.Ended())
@@ -82,6 +110,9 @@ BankReading ReadBank(QIODevice& device, Cipher& cipher,
         }
         if (lines.Line().isEmpty()) {
             reading.emptyLine = lines.Number();
+            lines.HashInto(nullptr);
+            reading.recordsSha256 = hash.result();
+            ReadAfterRecords(lines, reading);
             break;
         }
         auto unwrapped = Unwrap(lines.Line(), cipher);
@@ -93,6 +124,7 @@ BankReading ReadBank(QIODevice& device, Cipher& cipher,
             Skip(reading, lines.Number(), SkipReason::TooFewFields);
             continue;
         }
+        ++reading.recordsRead;
         take({lines.Number(), std::move(unwrapped->text), unwrapped->dropped});
     }
     if (lines.Failed()) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "bank/BankTrailer.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 class Cipher;
@@ -45,10 +48,40 @@ struct BankReading {
     qsizetype lines = 0;        // lines read whole
     QList<SkippedLine> skipped; // the first SkippedLinesKept skipped lines
     qsizetype skippedCount = 0; // all of them
-    qsizetype emptyLine = 0;    // the empty line reading stopped at; 0 when none
+    qsizetype recordsRead = 0;  // records handed over
+    qsizetype emptyLine = 0;    // the empty line that ends the records; 0 when none
     qsizetype unendedLine = 0;  // the last line when the file stops inside it, as a cut would
 
+    // After the empty line: no records, only what the bank says of them.
+    QByteArray recordsSha256;           // of every byte before the empty line; empty without one
+    std::optional<BankTrailer> trailer; // the first trailer after the empty line
+    qsizetype trailerLine = 0;
+    qsizetype damagedTrailerLine = 0; // the first line that starts like a trailer but is none
+    qsizetype unreadLines = 0;        // the other lines that hold something, never read
+
     bool Complete() const { return status == BankStatus::Read; }
+    // The trailer counts the records read and hashes to what they were read from.
+    bool TrailerAgrees() const
+    {
+        return trailer && trailer->records == recordsRead && trailer->sha256 == recordsSha256;
+    }
+    // What is read is not the bank as it was written: its trailer disagrees, or a bank without
+    // one has lines skipped, lines never read or a damaged trailer. A bank whose trailer agrees
+    // is whole, whatever lies after it.
+    bool Damaged() const
+    {
+        if (trailer)
+            return !TrailerAgrees();
+        return skippedCount > 0 || unreadLines > 0 || damagedTrailerLine > 0;
+    }
+    // The records a damaged bank was written with but that were not read: by its trailer when
+    // it has one, otherwise one for each line skipped or never read.
+    qsizetype Lost() const
+    {
+        if (trailer)
+            return std::max<qsizetype>(trailer->records - recordsRead, 0);
+        return skippedCount + unreadLines;
+    }
 };
 
 struct LoadedBank : BankReading {
@@ -62,8 +95,9 @@ inline const QString MissingBankText = QStringLiteral("数据库不存在");
 constexpr qsizetype MaxLineLength = 32767;
 
 // Reads a bank file line by line up to its end or its first empty line, unwrapping each line
-// with cipher and the descrambler, and hands each record to take as soon as it is read.
-// Reports instead of showing anything: the windows decide what to say.
+// with cipher and the descrambler, and hands each record to take as soon as it is read; then
+// reads the trailer and counts the lines after the empty line. Reports instead of showing
+// anything: the windows decide what to say.
 BankReading ReadBank(const QString& path, Cipher& cipher,
                      const std::function<void(BankRecord&&)>& take);
 // The same from a device open for reading; status is Read or ReadFailed.

@@ -1,5 +1,6 @@
 #include "bank/LineReader.h"
 
+#include <QCryptographicHash>
 #include <QIODevice>
 
 #include <algorithm>
@@ -18,6 +19,7 @@ bool LineReader::Next()
 {
     if (atFileStart)
         SkipByteOrderMark();
+    HashPassed(); // the line given last
     tooLong = false;
     qsizetype searched = 0; // bytes after start known to hold no LF
     for (;;) {
@@ -65,9 +67,11 @@ bool LineReader::Fill()
     if (failed)
         return false;
     if (start > 0) {
+        HashPassed();
         std::memmove(buffer.data(), buffer.constData() + start, std::size_t(end - start));
         end -= start;
         start = 0;
+        hashed = 0;
     }
     if (buffer.size() - end < chunkSize)
         buffer.resize(end + chunkSize);
@@ -80,6 +84,15 @@ bool LineReader::Fill()
         return false;
     end += read;
     return true;
+}
+
+// The bytes passed since the last call: lines given, their line ends, a byte-order mark and the
+// part read of a line too long.
+void LineReader::HashPassed()
+{
+    if (hash && start > hashed)
+        hash->addData(QByteArrayView(buffer.constData() + hashed, start - hashed));
+    hashed = start;
 }
 
 void LineReader::SkipByteOrderMark()

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QCryptographicHash;
 class QIODevice;
 
 // The lines of a file, read a piece at a time so that memory stays bounded whatever the file
@@ -33,8 +34,15 @@ public:
     bool Failed() const { return failed; }
     QString Error() const { return error; }
 
+    // Adds the bytes the reader passes from now on to hash (a byte-order mark and line ends
+    // included) until it is given another hash or none. Given before the first Next(): once
+    // Next() has given a line that is not too long, every byte before that line is in hash, and
+    // none of the line.
+    void HashInto(QCryptographicHash* hash) { this->hash = hash; }
+
 private:
     bool Fill();
+    void HashPassed();
     void SkipByteOrderMark();
     void Take(qsizetype length, qsizetype lineEndLength);
 
@@ -44,6 +52,8 @@ private:
     QByteArray buffer;
     qsizetype start = 0; // the unread bytes are buffer[start, end)
     qsizetype end = 0;
+    qsizetype hashed = 0; // buffer[0, hashed) has been handed to the hash, or passed without one
+    QCryptographicHash* hash = nullptr;
     QByteArrayView line;
     bool tooLong = false;
     bool ended = false;

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <set>
+
 QString BankNoticeText(const BankReading& reading)
 {
     const QString path = QDir::toNativeSeparators(BankPath());
@@ -25,6 +27,37 @@ QString BankNoticeText(const BankReading& reading)
     return {};
 }
 
+QString DamagedBankText(const BankReading& reading)
+{
+    if (!reading.Complete() || !reading.Damaged())
+        return {};
+    const QString path = QDir::toNativeSeparators(BankPath());
+    const QString goingOn =
+        QStringLiteral("练习和考试照常进行，使用读到的 %1 道题。").arg(reading.recordsRead);
+    QString what;
+    if (reading.Lost() > 0)
+        what = QStringLiteral("题库文件已损坏或不完整，有 %1 道题无法读取：").arg(reading.Lost());
+    else if (reading.trailer)
+        what = QStringLiteral("题库文件的内容与文件末尾记录的校验值不符，可能已损坏，"
+                              "个别题目可能有误：");
+    else
+        what = QStringLiteral("题库文件末尾的校验信息已损坏，无法确认题库是否完整：");
+    return what + u'\n' + path + u'\n' + goingOn;
+}
+
+namespace
+{
+// Once per bank and run: every window loads the bank, and a learner told that it is damaged
+// need not hear it again at each one. The text names the bank and what is wrong with it, so
+// another bank, or this one damaged anew, is told of.
+void TellOnce(QWidget* window, const QString& text)
+{
+    static std::set<QString> told;
+    if (!text.isEmpty() && told.insert(text).second)
+        Notice(window, text);
+}
+} // namespace
+
 std::optional<LoadedBank> LoadChosenBank(QWidget* window, Cipher& cipher)
 {
     LoadedBank bank = LoadBank(BankPath(), cipher);
@@ -32,5 +65,6 @@ std::optional<LoadedBank> LoadChosenBank(QWidget* window, Cipher& cipher)
         Notice(window, BankNoticeText(bank));
         return std::nullopt;
     }
+    TellOnce(window, DamagedBankText(bank));
     return bank;
 }

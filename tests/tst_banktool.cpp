@@ -2,6 +2,7 @@
 #include "support/FixtureBank.h"
 #include "tools/BankSource.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +118,34 @@ QRegularExpression TopicLine(const QString& name, int count)
     return QRegularExpression(QStringLiteral("\n%1[\\x{3000} ]* +%2\n").arg(name).arg(count));
 }
 
+QByteArray Sha256Hex(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// The lines, each ending in CR LF.
+QByteArray Joined(const QList<QByteArray>& lines)
+{
+    QByteArray joined;
+    for (const QByteArray& line : lines)
+        joined += line + "\r\n";
+    return joined;
+}
+
+// The empty line and the trailer line for records, written out as an outside tool would.
+QByteArray TrailerOf(QByteArrayView records, int count)
+{
+    return "\r\njiaogui-trailer records=" + QByteArray::number(count) +
+           " sha256=" + Sha256Hex(records) + "\r\n";
+}
+
+// A line whose explanation is stored from these bytes as they are, whether GBK or not.
+QByteArray LineWithExplanationBytes(const QByteArray& bytes)
+{
+    return RawLine("q(::)1(::)0(::)A(::)" + EncodeQuestionText("text").value() + "(::)(::)" +
+                   EncodeText(QString::fromLatin1(bytes.toBase64()), BankKey));
+}
+
 // A bank source folder: <dir>/beijing/*.json with <dir>/pict-src/yield.svg.
 class SourceTree {
 public:
@@ -156,6 +186,10 @@ private slots:
     void checkShowsTheFirstOfEachSort();
     void checkTellsWhatIsNeverRead_data();
     void checkTellsWhatIsNeverRead();
+    void checkNamesTheLineTheFileEndsIn_data();
+    void checkNamesTheLineTheFileEndsIn();
+    void checkTellsOfTheTrailer_data();
+    void checkTellsOfTheTrailer();
     void checkAndDumpSayWhyTheyCannotRead_data();
     void checkAndDumpSayWhyTheyCannotRead();
     void checkExplanations_data();
@@ -163,6 +197,9 @@ private slots:
     void basisEnding_data();
     void basisEnding();
     void dumpReportsSkippedLines();
+    void dumpSaysWhatIsNotAsWritten_data();
+    void dumpSaysWhatIsNotAsWritten();
+    void dumpEscapesControlCharacters_data();
     void dumpEscapesControlCharacters();
     void dumpMarksWhatItCannotShow_data();
     void dumpMarksWhatItCannotShow();
@@ -190,6 +227,7 @@ void TestBankTool::buildCheckDump()
     QVERIFY2(check.out.contains("3 records, 1 with a picture, 1 with an explanation"),
              qPrintable(check.out));
     QVERIFY(check.out.contains("no problems"));
+    QVERIFY2(check.out.contains("the trailer agrees: 3 records, SHA-256 "), qPrintable(check.out));
     QVERIFY2(check.out.contains(TopicLine(QStringLiteral("交通标志"), 2)), qPrintable(check.out));
     QVERIFY(check.out.contains(TopicLine(QStringLiteral("通行与让行"), 1)));
     QVERIFY(check.out.contains(TopicLine(QStringLiteral("数字"), 0)));
@@ -207,7 +245,8 @@ void TestBankTool::buildCheckDump()
     QCOMPARE(dump.err, QString());
 }
 
-// A source without topics gives the bank it always gave, byte for byte.
+// A source without topics gives the records it always gave, byte for byte; the trailer after
+// them counts and hashes them.
 void TestBankTool::buildWritesTheFields_data()
 {
     QTest::addColumn<QJsonObject>("source");
@@ -237,7 +276,8 @@ void TestBankTool::buildWritesTheFields()
     QCOMPARE(Tool({"build", tree.Source(), tree.Out()}).exitCode, 0);
     QFile bank(tree.Out());
     QVERIFY(bank.open(QIODevice::ReadOnly));
-    QCOMPARE(bank.readAll(), QuestionLine(record) + "\r\n");
+    const QByteArray records = QuestionLine(record) + "\r\n";
+    QCOMPARE(bank.readAll(), records + TrailerOf(records, 1));
 }
 
 void TestBankTool::buildRefuses_data()
@@ -382,7 +422,14 @@ void TestBankTool::checkFinds_data()
         << RawLine("q(::)1(::)0(::)A(::)" +
                    EncodeText(QString::fromLatin1(QByteArray("\xAA\xA1").toBase64()), BankKey) +
                    "(::)")
-        << "private-use";
+        << "question text holds private-use characters";
+    const QByteArray basisInGbk = QStringEncoder("GBK")(basis);
+    QTest::newRow("private-use character in the explanation")
+        << LineWithExplanationBytes("\xAA\xA1" + basisInGbk)
+        << "explanation holds private-use characters";
+    QTest::newRow("lone byte 0xFF in the explanation")
+        << LineWithExplanationBytes("\xFF" + basisInGbk)
+        << "explanation holds private-use characters";
     QTest::newRow("character the program drops from the record")
         << (EncodeText("q(::)1(::)0(::)A(::)" + EncodeQuestionText("text").value() + "(::)",
                        BankKey)
@@ -400,8 +447,10 @@ void TestBankTool::checkFinds()
     bank.Write({QuestionLine(Question("fine", "1", "1", "A", "text")), line});
     const Run check = Tool({"check", bank.FilePath()});
     QCOMPARE(check.exitCode, 1);
-    QVERIFY2(check.out.contains("problem: line 2") && check.out.contains(problem),
-             qPrintable(check.out));
+    // One finding names both the line and the fault.
+    const QRegularExpression finding("problem: line 2\\b[^\n]*" +
+                                     QRegularExpression::escape(problem));
+    QVERIFY2(check.out.contains(finding), qPrintable(check.out));
 }
 
 void TestBankTool::checkNotesAGiveawayOption()
@@ -548,6 +597,114 @@ void TestBankTool::checkTellsWhatIsNeverRead()
         QVERIFY2(check.out.contains(problem), qPrintable(check.out));
 }
 
+void TestBankTool::checkNamesTheLineTheFileEndsIn_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("line"); // 0 when the file ends with a line end, or in its trailer
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QTest::newRow("CRLF") << a + "\r\n" + b + "\r\n" + a << 3;
+    QTest::newRow("LF") << a + "\n" + b + "\n" + a << 3;
+    QTest::newRow("the only line") << a << 1;
+    QTest::newRow("byte-order mark") << mark + a << 1;
+    QTest::newRow("byte-order mark, then lines") << mark + a + "\r\n" + b << 2;
+    QTest::newRow("CR at the end") << a + "\r\n" + b + "\r" << 2;
+    QTest::newRow("after a skipped line") << a + "\r\nbad\r\n" + b << 3;
+    QTest::newRow("too long") << a + "\r\n" + QByteArray(40000, 'A') << 2;
+    QTest::newRow("past the first piece read") << QByteArray("x\r\n").repeated(30000) + a << 30001;
+    QTest::newRow("after the trailer") << FixtureBank::WithTrailer({a, b}) + "more" << 5;
+    QTest::newRow("in the trailer") << FixtureBank::WithTrailer({a, b}).chopped(2) << 0;
+    QTest::newRow("line end at the end") << a + "\r\n" + b + "\r\n" << 0;
+}
+
+void TestBankTool::checkNamesTheLineTheFileEndsIn()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, line);
+    FixtureBank bank;
+    bank.Write({content}, "");
+    const Run check = Tool({"check", bank.FilePath()});
+    const QString note = QStringLiteral("the file ends inside it, without a line end");
+    QCOMPARE(check.out.count(note), line > 0 ? 1 : 0);
+    if (line > 0)
+        QVERIFY2(check.out.contains(QStringLiteral("\nnote: line %1: ").arg(line) + note),
+                 qPrintable(check.out));
+}
+
+void TestBankTool::checkTellsOfTheTrailer_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("found");
+    QTest::addColumn<QStringList>("absent");
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    const QByteArray c = QuestionLine(Question("c", "1", "0", "A", "text c"));
+    const QByteArray records = Joined({a, b});
+    const QByteArray trailer = TrailerOf(records, 2);
+    const QString none = QStringLiteral("no trailer after the records");
+    const QString agrees = QStringLiteral("the trailer agrees: 2 records, SHA-256 ") +
+                           QString::fromLatin1(Sha256Hex(records));
+    const QString damaged = QStringLiteral("problem: line 4: starts like a trailer but is not one");
+    const QStringList required = {QStringLiteral("--require-trailer")};
+    const QString path = QStringLiteral("<bank>"); // the bank's path, filled in by the test
+
+    QTest::newRow("agrees") << records + trailer << required << 0 << QStringList{agrees}
+                            << QStringList{none, "note:"};
+    QTest::newRow("agrees, no line end after it")
+        << records + trailer.chopped(2) << QStringList{} << 0 << QStringList{agrees}
+        << QStringList{"note:"};
+    QTest::newRow("none") << records << QStringList{} << 0
+                          << QStringList{"note: " + path + ": " + none} << QStringList{"agrees"};
+    QTest::newRow("none, required")
+        << records << required << 1 << QStringList{"problem: " + path + ": " + none}
+        << QStringList{"agrees"};
+    QTest::newRow("a line lost")
+        << Joined({a}) + trailer << QStringList{} << 1
+        << QStringList{"problem: line 3: the trailer counts 2 records, 1 were read",
+                       "problem: line 3: the trailer's SHA-256 is not that of lines 1 to 1"}
+        << QStringList{"agrees"};
+    QTest::newRow("a record changed")
+        << Joined({a, c}) + trailer << QStringList{} << 1
+        << QStringList{"problem: line 4: the trailer's SHA-256 is not that of lines 1 to 2"}
+        << QStringList{"agrees", "counts"};
+    QTest::newRow("damaged") << records + QByteArray(trailer).replace("=", ":") << required << 1
+                             << QStringList{damaged} << QStringList{none, "agrees"};
+    QTest::newRow("cut inside it")
+        << records + trailer.chopped(10) << QStringList{} << 1
+        << QStringList{damaged, "note: line 4: the file ends inside it"} << QStringList{none};
+    QTest::newRow("a line before it")
+        << Joined({a}) + "\r\n" + b + TrailerOf(Joined({a}), 1) << QStringList{} << 1
+        << QStringList{"problem: line 3: never read, it comes after the empty line 2",
+                       "the trailer agrees: 1 records"}
+        << QStringList{"line 4: never read"};
+    QTest::newRow("a line after it")
+        << records + trailer + "more\r\n"
+        << QStringList{} << 1 << QStringList{agrees, "problem: line 5: never read"}
+        << QStringList{"line 4: never read"};
+}
+
+void TestBankTool::checkTellsOfTheTrailer()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, found);
+    QFETCH(QStringList, absent);
+    FixtureBank bank;
+    bank.Write({content}, "");
+    const Run check = Tool(QStringList{"check"} + options + QStringList{bank.FilePath()});
+    QCOMPARE(check.exitCode, exitCode);
+    for (QString finding : found) {
+        finding.replace(QStringLiteral("<bank>"), bank.FilePath());
+        QVERIFY2(check.out.contains(finding), qPrintable(check.out));
+    }
+    for (const QString& finding : absent)
+        QVERIFY2(!check.out.contains(finding), qPrintable(check.out));
+}
+
 void TestBankTool::checkExplanations_data()
 {
     QTest::addColumn<QList<QByteArray>>("lines");
@@ -592,7 +749,7 @@ void TestBankTool::checkExplanations()
     QFETCH(QString, found);
     QFETCH(bool, noted);
     FixtureBank bank;
-    bank.Write(lines);
+    bank.Write({FixtureBank::WithTrailer(lines)}, "");
     const Run check = Tool(QStringList{"check"} + options + QStringList{bank.FilePath()});
     QCOMPARE(check.exitCode, exitCode);
     QCOMPARE(check.out.contains("no problems"), exitCode == 0);
@@ -656,16 +813,62 @@ void TestBankTool::dumpReportsSkippedLines()
     QVERIFY(dump.err.contains("line 2 skipped"));
 }
 
-// Nothing a question holds reaches the terminal as a control sequence.
+void TestBankTool::dumpSaysWhatIsNotAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("err"); // empty when the bank is as written
+    const QByteArray a = QuestionLine(Question("a", "1", "0", "A", "text a"));
+    const QByteArray b = QuestionLine(Question("b", "1", "0", "B", "text b"));
+    const QByteArray trailer = TrailerOf(Joined({a, b}), 2);
+    QTest::newRow("trailer agrees") << Joined({a, b}) + trailer << QString();
+    QTest::newRow("no trailer") << Joined({a, b}) << QString();
+    QTest::newRow("a line lost")
+        << Joined({a}) + trailer
+        << QStringLiteral("line 3: the trailer counts 2 records with SHA-256 %1, but 1 were read "
+                          "from lines with SHA-256 %2")
+               .arg(QString::fromLatin1(Sha256Hex(Joined({a, b}))),
+                    QString::fromLatin1(Sha256Hex(Joined({a}))));
+    QTest::newRow("damaged trailer") << Joined({a, b}) + QByteArray(trailer).replace(" ", "_")
+                                     << QStringLiteral("line 4: a damaged trailer");
+    QTest::newRow("lines after the empty line")
+        << Joined({a, "", b}) << QStringLiteral("1 lines after the empty line 2 never read");
+}
+
+void TestBankTool::dumpSaysWhatIsNotAsWritten()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, err);
+    FixtureBank bank;
+    bank.Write({content}, "");
+    const Run dump = Tool({"dump", bank.FilePath()});
+    QCOMPARE(dump.exitCode, err.isEmpty() ? 0 : 1);
+    QVERIFY(dump.out.startsWith("a\t1\t0\tA\ttext a\t"));
+    QCOMPARE(dump.err.trimmed(), err);
+}
+
+void TestBankTool::dumpEscapesControlCharacters_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("out");
+    const QString raw = QStringLiteral("a\x1b[2Jb\x07"
+                                       "c\x7f\t\r\n\\");
+    const QString escaped = QStringLiteral("a\\x1b[2Jb\\x07c\\x7f\\t\\r\\n\\\\");
+    QTest::newRow("question text")
+        << QuestionLine(Question("c", "1", "0", "A", raw)) << "c\t1\t0\tA\t" + escaped + "\t\t\t\n";
+    QTest::newRow("explanation") << QuestionLine({"c", "1", "0", "A", "text", "", raw})
+                                 << "c\t1\t0\tA\ttext\t\t" + escaped + "\t\n";
+}
+
+// Nothing a question holds reaches the terminal as a control sequence or splits its line.
 void TestBankTool::dumpEscapesControlCharacters()
 {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, out);
     FixtureBank bank;
-    bank.Write({QuestionLine(Question("c", "1", "0", "A",
-                                      QStringLiteral("a\x1b[2Jb\x07"
-                                                     "c\x7f\r\n\\")))});
+    bank.Write({line});
     const Run dump = Tool({"dump", bank.FilePath()});
     QCOMPARE(dump.exitCode, 0);
-    QCOMPARE(dump.out, QStringLiteral("c\t1\t0\tA\ta\\x1b[2Jb\\x07c\\x7f\\r\\n\\\\\t\t\t\n"));
+    QCOMPARE(dump.out, out);
 }
 
 void TestBankTool::dumpMarksWhatItCannotShow_data()

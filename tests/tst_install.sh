@@ -60,8 +60,8 @@ grep -q "<release version=\"$version\"" "$metainfo" ||
 zcat "$usr/share/doc/jiaogui/changelog.gz" | head -n 1 | grep -qF "jiaogui ($version)" ||
     fail "the changelog does not begin with version $version"
 
-echo "jiaogui-bank check on the installed bank"
-"$usr/bin/jiaogui-bank" check "$usr/share/jiaogui/beijing.dat" >/dev/null ||
+echo "jiaogui-bank check on the installed bank, whole by its trailer"
+"$usr/bin/jiaogui-bank" check --require-trailer "$usr/share/jiaogui/beijing.dat" >/dev/null ||
     fail "jiaogui-bank check on the installed bank"
 
 echo "the exam window from the installed bin/ folder"

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "bank/BankLoader.h"
+#include "bank/BankTrailer.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/LineReader.h"
@@ -12,15 +13,18 @@
 #include "progress/StudyWindow.h"
 #include "support/FixtureBank.h"
 #include "support/MessageBoxCatcher.h"
+#include "support/QuestionWindows.h"
 #include "tools/BankSource.h"
 
 #include <QBuffer>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include <cstring>
+#include <numeric>
 
 using Lines = QList<QByteArray>;
 
@@ -100,6 +104,26 @@ QStringList ReadLines(const QByteArray& content, qsizetype maxLength, qsizetype 
     return ReadLines(buffer, maxLength, chunkSize);
 }
 
+QByteArray Sha256(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// The trailer line for records, written out as an outside tool would, without its line end.
+QByteArray TrailerOf(QByteArrayView records, int count)
+{
+    return "jiaogui-trailer records=" + QByteArray::number(count) +
+           " sha256=" + Sha256(records).toHex();
+}
+
+QByteArray Joined(const Lines& lines, const QByteArray& lineEnd = "\r\n")
+{
+    QByteArray joined;
+    for (const QByteArray& line : lines)
+        joined += line + lineEnd;
+    return joined;
+}
+
 // Gives its content, then fails as a disk with a bad sector does.
 class FailingDevice : public QIODevice
 {
@@ -147,6 +171,14 @@ private slots:
     void practiceFilesByChapter();
     void windowsTellWhyTheBankCannotBeRead_data();
     void windowsTellWhyTheBankCannotBeRead();
+    void parsesTrailerLines_data();
+    void parsesTrailerLines();
+    void hashesTheBytesBeforeTheEmptyLine_data();
+    void hashesTheBytesBeforeTheEmptyLine();
+    void readsTheTrailer_data();
+    void readsTheTrailer();
+    void windowsTellOfADamagedBankOnce_data();
+    void windowsTellOfADamagedBankOnce();
 };
 
 void TestLoader::loads_data()
@@ -457,6 +489,224 @@ void TestLoader::poolsKeepInsertionOrder()
     QCOMPARE(dict.Keys(), QStringList({"k_2", "k_1"}));
     QCOMPARE(dict.Count(), 2);
     QVERIFY(dict.Exists("k_2"));
+}
+
+void TestLoader::parsesTrailerLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("records"); // -1 when the line holds no trailer
+    QTest::addColumn<bool>("looksLikeOne");
+    const QByteArray digest = QByteArray("0123456789abcdef").repeated(4);
+    const QByteArray start = "jiaogui-trailer records=";
+    QTest::newRow("trailer") << start + "1200 sha256=" + digest << 1200 << true;
+    QTest::newRow("no records") << start + "0 sha256=" + digest << 0 << true;
+    QTest::newRow("leading zero") << start + "01 sha256=" + digest << -1 << true;
+    QTest::newRow("sign") << start + "+1 sha256=" + digest << -1 << true;
+    QTest::newRow("no count") << start + " sha256=" + digest << -1 << true;
+    QTest::newRow("sixteen digits") << start + "1234567890123456 sha256=" + digest << -1 << true;
+    QTest::newRow("upper-case digest") << start + "3 sha256=" + digest.toUpper() << -1 << true;
+    QTest::newRow("digest a digit short") << start + "3 sha256=" + digest.chopped(1) << -1 << true;
+    QTest::newRow("digest a digit long") << start + "3 sha256=" + digest + "0" << -1 << true;
+    QTest::newRow("two spaces") << start + "3  sha256=" + digest << -1 << true;
+    QTest::newRow("space at the end") << start + "3 sha256=" + digest + " " << -1 << true;
+    QTest::newRow("another digest") << start + "3 sha265=" + digest << -1 << true;
+    QTest::newRow("another word") << "Jiaogui-trailer records=3 sha256=" + digest << -1 << false;
+    QTest::newRow("a record") << Choice("a") << -1 << false;
+}
+
+void TestLoader::parsesTrailerLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, records);
+    QFETCH(bool, looksLikeOne);
+    const auto trailer = ParseTrailer(line);
+    QCOMPARE(trailer ? int(trailer->records) : -1, records);
+    QCOMPARE(LooksLikeTrailer(line), looksLikeOne);
+    if (trailer) {
+        QCOMPARE(trailer->sha256.toHex(), line.sliced(line.indexOf("sha256=") + 7));
+        QCOMPARE(TrailerLine(*trailer), line);
+    }
+}
+
+void TestLoader::hashesTheBytesBeforeTheEmptyLine_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("hashed"); // the bytes before the first empty line, or all of them
+    // The longest line wanted is 4 characters.
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QTest::newRow("CRLF") << QByteArray("ab\r\ncd\r\n\r\nxy\r\n") << 8;
+    QTest::newRow("LF") << QByteArray("ab\ncd\n\nxy") << 6;
+    QTest::newRow("byte-order mark") << mark + "ab\r\n\r\nxy" << 7;
+    QTest::newRow("empty first line") << QByteArray("\r\nab\r\n") << 0;
+    QTest::newRow("byte-order mark and an empty line") << mark + "\n" << 3;
+    QTest::newRow("lines too long") << QByteArray("abcdefgh\r\nx\r\nabcdefghij\n\nxy") << 24;
+    QTest::newRow("CR inside a line") << QByteArray("a\rb\n\r\n") << 4;
+    QTest::newRow("no empty line") << QByteArray("ab\r\ncd") << 6;
+}
+
+// However the file arrives in pieces, the hash covers exactly what comes before the empty line.
+void TestLoader::hashesTheBytesBeforeTheEmptyLine()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, hashed);
+    for (const qsizetype chunk : {1, 2, 3, 5, 64 * 1024}) {
+        QBuffer buffer(&content);
+        buffer.open(QIODevice::ReadOnly);
+        LineReader reader(buffer, 4, chunk);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        reader.HashInto(&hash);
+        while (reader.Next()) {
+            if (!reader.TooLong() && reader.Line().isEmpty())
+                reader.HashInto(nullptr);
+        }
+        QVERIFY2(hash.result() == Sha256(content.first(hashed)),
+                 qPrintable(QStringLiteral("chunks of %1").arg(chunk)));
+    }
+}
+
+void TestLoader::readsTheTrailer_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<int>("trailerLine"); // 0 when there is none
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("lost");
+    const QByteArray a = Choice("a"), b = Judge("b"), c = Choice("c");
+    const QByteArray records = Joined({a, b, c});
+    const QByteArray trailer = "\r\n" + TrailerOf(records, 3) + "\r\n";
+    const QByteArray mark = "\xEF\xBB\xBF";
+    const QStringList abc = {"a", "b", "c"};
+
+    QTest::newRow("none") << records << abc << 0 << false << 0;
+    QTest::newRow("as the bank tool writes it")
+        << FixtureBank::WithTrailer({a, b, c}) << abc << 5 << false << 0;
+    QTest::newRow("LF, no line end after the trailer")
+        << Joined({a, b, c}, "\n") + "\n" + TrailerOf(Joined({a, b, c}, "\n"), 3) << abc << 5
+        << false << 0;
+    QTest::newRow("byte-order mark hashed")
+        << mark + records + "\r\n" + TrailerOf(mark + records, 3) << abc << 5 << false << 0;
+    QTest::newRow("byte-order mark not hashed")
+        << mark + records + trailer << abc << 5 << true << 0;
+    QTest::newRow("empty line at the end, no trailer") << records + "\r\n"
+                                                       << abc << 0 << false << 0;
+    QTest::newRow("more after the trailer") << records + trailer + "more\r\n"
+                                            << abc << 5 << false << 0;
+    QTest::newRow("a line lost") << Joined({a, c}) + trailer << QStringList{"a", "c"} << 4 << true
+                                 << 1;
+    QTest::newRow("a line damaged")
+        << Joined({a, "!" + b.sliced(1), c}) + trailer << QStringList{"a", "c"} << 5 << true << 1;
+    QTest::newRow("a record changed")
+        << Joined({a, Judge("d"), c}) + trailer << QStringList{"a", "d", "c"} << 5 << true << 0;
+    QTest::newRow("a record added") << Joined({a, b, c, Judge("d")}) + trailer
+                                    << QStringList{"a", "b", "c", "d"} << 6 << true << 0;
+    QTest::newRow("an empty line put in")
+        << Joined({a, "", b, c}) + trailer << QStringList{"a"} << 6 << true << 2;
+    QTest::newRow("damaged trailer")
+        << records + QByteArray(trailer).replace("sha256", "sha265") << abc << 0 << true << 0;
+    QTest::newRow("a line damaged, no trailer")
+        << Joined({a, "!" + b.sliced(1), c}) << QStringList{"a", "c"} << 0 << true << 1;
+    QTest::newRow("lines after an empty line, no trailer")
+        << Joined({a, "", b, c}) << QStringList{"a"} << 0 << true << 2;
+}
+
+void TestLoader::readsTheTrailer()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, ids);
+    QFETCH(int, trailerLine);
+    QFETCH(bool, damaged);
+    QFETCH(int, lost);
+    FixtureBank fixture;
+    fixture.Write({content}, "");
+    Cipher cipher;
+    const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
+    QCOMPARE(bank.status, BankStatus::Read);
+    QCOMPARE(Ids(bank), ids);
+    QCOMPARE(bank.recordsRead, ids.size());
+    QCOMPARE(bank.trailerLine, trailerLine);
+    QCOMPARE(bank.trailer.has_value(), trailerLine > 0);
+    QCOMPARE(bank.Damaged(), damaged);
+    QCOMPARE(bank.TrailerAgrees(), trailerLine > 0 && !damaged);
+    QCOMPARE(bank.Lost(), lost);
+}
+
+void TestLoader::windowsTellOfADamagedBankOnce_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("notice"); // its first line; empty when nothing is told
+    QTest::addColumn<int>("records");
+    const Lines lines = FixtureBank::ExamLines(60, 60);
+    const QByteArray whole = FixtureBank::WithTrailer(lines);
+    const QByteArray trailer = whole.sliced(Joined(lines).size());
+    Lines damaged = lines;
+    damaged[4] = "!" + damaged[4].sliced(1);
+    Lines changed = lines;
+    changed[0] = QuestionLine(Question("x1", "1", "1", "A", QStringLiteral("改过的题目")));
+    const QString unreadable = QStringLiteral("题库文件已损坏或不完整，有 %1 道题无法读取：");
+
+    QTest::newRow("whole") << whole << QString() << 120;
+    QTest::newRow("whole, without a trailer") << Joined(lines) << QString() << 120;
+    QTest::newRow("a line damaged") << Joined(damaged) + trailer << unreadable.arg(1) << 119;
+    QTest::newRow("a line damaged, without a trailer")
+        << Joined(damaged) << unreadable.arg(1) << 119;
+    QTest::newRow("ten lines lost")
+        << Joined(lines.first(50) + lines.sliced(60)) + trailer << unreadable.arg(10) << 110;
+    QTest::newRow("lines after an empty line, without a trailer")
+        << Joined(lines.first(115) + Lines{""} + lines.sliced(115)) << unreadable.arg(5) << 115;
+    QTest::newRow("a record changed")
+        << Joined(changed) + trailer
+        << QStringLiteral(
+               "题库文件的内容与文件末尾记录的校验值不符，可能已损坏，个别题目可能有误：")
+        << 120;
+    QTest::newRow("trailer damaged")
+        << QByteArray(whole).replace("sha256=", "sha256:")
+        << QStringLiteral("题库文件末尾的校验信息已损坏，无法确认题库是否完整：") << 120;
+}
+
+// Every window uses what could be read; the learner hears of the damage once, whichever window
+// loads the bank first, and again only for another bank.
+void TestLoader::windowsTellOfADamagedBankOnce()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, notice);
+    QFETCH(int, records);
+    FixtureBank fixture;
+    fixture.Write({content}, "");
+    fixture.Use();
+    MessageBoxCatcher boxes;
+    {
+        MainWindow main; // its pass forecast reads the bank chosen
+        main.findChild<QComboBox*>(QStringLiteral("cboBank"))->setCurrentIndex(0);
+        main.BankChanged();
+        PracticeDriver practice;
+        practice.Chapter(1);
+        practice.Start();
+        QVERIFY(!practice.Question().isEmpty());
+        const auto& sizes = practice.window.chapterSizes;
+        QCOMPARE(std::accumulate(sizes.begin(), sizes.end(), 0), records);
+        ExamDriver exam;
+        exam.Start();
+        QVERIFY(!exam.Question().isEmpty());
+        QCOMPARE(exam.window.choicePool.Count() + exam.window.trueFalsePool.Count(), records);
+        StudyWindow study;
+    }
+    if (notice.isEmpty()) {
+        QCOMPARE(boxes.seen.size(), 0);
+        return;
+    }
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text,
+             notice + u'\n' + QDir::toNativeSeparators(fixture.FilePath()) + u'\n' +
+                 QStringLiteral("练习和考试照常进行，使用读到的 %1 道题。").arg(records));
+    QCOMPARE(boxes.seen[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
+
+    FixtureBank other;
+    other.Write({content}, "");
+    other.Use();
+    PracticeWindow another;
+    QCOMPARE(boxes.seen.size(), 2);
+    QVERIFY(boxes.seen[1].text.contains(QDir::toNativeSeparators(other.FilePath())));
 }
 
 QTEST_MAIN(TestLoader)

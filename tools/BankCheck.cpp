@@ -22,6 +22,7 @@ namespace {
 // Sorts of finding, named for the line that counts those not shown.
 const QString SkippedLines = QStringLiteral("skipped lines");
 const QString UnreadLines = QStringLiteral("lines after the empty line");
+const QString TrailerProblems = QStringLiteral("trailer problems");
 const QString RecordProblems = QStringLiteral("record problems");
 const QString PictureProblems = QStringLiteral("picture problems");
 const QString NearDuplicateTexts = QStringLiteral("near-duplicate pairs");
@@ -126,9 +127,9 @@ bool HasPrivateUse(const QString& text)
 
 class BankChecker {
 public:
-    BankChecker(const QString& path, Explanations explanations)
+    BankChecker(const QString& path, Explanations explanations, Trailers trailers)
         : path(path), pictureDir(QFileInfo(path).absoluteDir().filePath(QStringLiteral("pict"))),
-          explanations(explanations)
+          explanations(explanations), trailers(trailers)
     {
     }
 
@@ -146,8 +147,10 @@ public:
             return report;
         ReportSkipped(reading);
         if (reading.emptyLine > 0)
-            ReportLinesAfter(reading.emptyLine);
-        if (reading.unendedLine > 0)
+            ReportLinesAfter(reading);
+        ReportTrailer(reading);
+        // A trailer that reads whole is all there, line end or not.
+        if (reading.unendedLine > 0 && reading.unendedLine != reading.trailerLine)
             report.observations.Add(ReadingNotes,
                                     QStringLiteral("line %1: the file ends inside it, without a "
                                                    "line end: the file may have been cut off")
@@ -170,25 +173,67 @@ private:
         report.problems.AddUnshown(SkippedLines, reading.skippedCount - reading.skipped.size());
     }
 
-    // The program stops reading at the first empty line: whatever follows is lost.
-    void ReportLinesAfter(qsizetype emptyLine)
+    // The program takes no records after the first empty line: whatever follows but the trailer
+    // is lost.
+    void ReportLinesAfter(const BankReading& reading)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return;
         LineReader lines(file, MaxLineLength);
         while (lines.Next()) {
-            if (lines.Number() > emptyLine && (lines.TooLong() || !lines.Line().isEmpty()))
+            const qsizetype n = lines.Number();
+            if (n > reading.emptyLine && (lines.TooLong() || !lines.Line().isEmpty()) &&
+                n != reading.trailerLine && n != reading.damagedTrailerLine)
                 report.problems.Add(UnreadLines,
                                     QStringLiteral("line %1: never read, it comes after the "
                                                    "empty line %2")
-                                        .arg(lines.Number())
-                                        .arg(emptyLine));
+                                        .arg(n)
+                                        .arg(reading.emptyLine));
         }
         if (lines.Failed())
             report.problems.Add(UnreadLines, QStringLiteral("reading failed after line %1: %2")
                                                  .arg(lines.Number())
                                                  .arg(lines.Error()));
+    }
+
+    // The trailer is the bank's word on how many records it holds and what they hash to.
+    void ReportTrailer(const BankReading& reading)
+    {
+        auto problem = [&](qsizetype line, const QString& message) {
+            report.problems.Add(TrailerProblems, QStringLiteral("line %1: ").arg(line) + message);
+        };
+        if (reading.damagedTrailerLine > 0)
+            problem(reading.damagedTrailerLine,
+                    QStringLiteral("starts like a trailer but is not one, \"%1 records=N "
+                                   "sha256=H\" with H in 64 lower-case hex digits")
+                        .arg(QString::fromLatin1(TrailerWord)));
+        if (!reading.trailer) {
+            const QString missing =
+                QStringLiteral("%1: no trailer after the records: a bank cut at a line end "
+                               "cannot be told from a shorter one")
+                    .arg(path);
+            if (reading.damagedTrailerLine > 0)
+                return; // said already
+            if (trailers == Trailers::Required)
+                report.problems.Add(TrailerProblems, missing);
+            else
+                report.observations.Add(ReadingNotes, missing);
+            return;
+        }
+        const BankTrailer& trailer = *reading.trailer;
+        if (trailer.records != reading.recordsRead)
+            problem(reading.trailerLine,
+                    QStringLiteral("the trailer counts %1 records, %2 were read")
+                        .arg(trailer.records)
+                        .arg(reading.recordsRead));
+        if (trailer.sha256 != reading.recordsSha256)
+            problem(reading.trailerLine,
+                    QStringLiteral("the trailer's SHA-256 is not that of lines 1 to %1: they have "
+                                   "changed since it was written")
+                        .arg(reading.emptyLine - 1));
+        if (reading.TrailerAgrees())
+            report.trailer = trailer;
     }
 
     void CheckRecord(const BankRecord& record, Cipher& cipher)
@@ -369,6 +414,7 @@ private:
     QString path;
     QString pictureDir;
     Explanations explanations;
+    Trailers trailers;
     BankReport report;
     QStringList textIds; // of the texts in nearDuplicates, in the same order
     NearDuplicates nearDuplicates;
@@ -415,7 +461,7 @@ Findings::Sort& Findings::SortNamed(const QString& name)
     return sorts.last();
 }
 
-BankReport CheckBank(const QString& path, Explanations explanations)
+BankReport CheckBank(const QString& path, Explanations explanations, Trailers trailers)
 {
-    return BankChecker(path, explanations).Run();
+    return BankChecker(path, explanations, trailers).Run();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bank/BankTrailer.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -51,11 +53,15 @@ struct BankReport {
     qsizetype explanations = 0; // records with an explanation
     QList<qsizetype> topics;    // records per topic, in the order of Topics::Names
     qsizetype withoutTopic = 0; // records that name no topic
+    std::optional<BankTrailer> trailer; // when it agrees with the records
     Findings problems;      // each makes the check fail
     Findings observations;  // worth a look, not failures
 };
 
 // Whether a record without an explanation is a problem.
 enum class Explanations { Optional, Required };
+// Whether a bank without a trailer is a problem; otherwise it is a note.
+enum class Trailers { Optional, Required };
 
-BankReport CheckBank(const QString& path, Explanations explanations = Explanations::Optional);
+BankReport CheckBank(const QString& path, Explanations explanations = Explanations::Optional,
+                     Trailers trailers = Trailers::Optional);

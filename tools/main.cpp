@@ -1,6 +1,7 @@
 // jiaogui-bank: builds a bank file from its readable sources, checks one, or dumps one.
 
 #include "bank/BankLoader.h"
+#include "bank/BankTrailer.h"
 #include "bank/Cipher.h"
 #include "bank/Descrambler.h"
 #include "bank/Record.h"
@@ -35,7 +36,7 @@ int Usage()
 {
     Err() << "usage:\n"
              "  jiaogui-bank build SRC_DIR OUT.dat   encode the *.json questions of SRC_DIR\n"
-             "  jiaogui-bank check [--require-explanations] FILE\n"
+             "  jiaogui-bank check [--require-explanations] [--require-trailer] FILE\n"
              "                                      check a bank file and its pict folder\n"
              "  jiaogui-bank dump FILE               print the records the program would load\n"
              "  jiaogui-bank render SVG_DIR OUT_DIR  render SVG pictures to PNG\n"
@@ -56,13 +57,14 @@ int Build(const QString& sourceDir, const QString& outFile)
     if (!source.problems.isEmpty())
         return Failed(source.problems);
 
+    QByteArray records;
+    for (const SourceQuestion& question : source.questions)
+        records += EncodeLine(RecordFields(question).join(Record::Separator)) + "\r\n";
     QSaveFile file(outFile);
     if (!file.open(QIODevice::WriteOnly))
         return Failed({QStringLiteral("%1: cannot be written").arg(outFile)});
-    for (const SourceQuestion& question : source.questions) {
-        file.write(EncodeLine(RecordFields(question).join(Record::Separator)));
-        file.write("\r\n");
-    }
+    file.write(records);
+    file.write(TrailerAfter(records, source.questions.size()));
     if (!file.commit())
         return Failed({QStringLiteral("%1: cannot be written").arg(outFile)});
 
@@ -111,11 +113,26 @@ void PrintTopics(const BankReport& report)
                  .arg(report.withoutTopic, 9);
 }
 
-int Check(const QString& file, Explanations explanations)
+// The options, then the file.
+int Check(QStringList args)
 {
-    const BankReport report = CheckBank(file, explanations);
+    const QString file = args.takeLast();
+    Explanations explanations = Explanations::Optional;
+    Trailers trailers = Trailers::Optional;
+    for (const QString& option : args) {
+        if (option == u"--require-explanations")
+            explanations = Explanations::Required;
+        else if (option == u"--require-trailer")
+            trailers = Trailers::Required;
+        else
+            return Usage();
+    }
+    const BankReport report = CheckBank(file, explanations, trailers);
     PrintCounts(report);
     PrintTopics(report);
+    if (report.trailer)
+        Out() << "the trailer agrees: " << report.trailer->records << " records, SHA-256 "
+              << report.trailer->sha256.toHex() << '\n';
     for (const QString& observation : report.observations.Lines())
         Out() << "note: " << observation << '\n';
     for (const QString& problem : report.problems.Lines())
@@ -156,8 +173,9 @@ QString Escaped(const QString& text)
 
 // Prints each record as soon as it is read, so that a bank of any size costs no memory. What
 // cannot be shown as the program would (a text that does not decode, a topic not on the list)
-// is written "\?" and named on standard error, and makes the exit status 1, as a skipped line
-// or a file not read whole does.
+// is written "\?" and named on standard error, and makes the exit status 1, as a skipped line,
+// a line never read, a trailer damaged or at odds with the records, or a file not read whole
+// does.
 int Dump(const QString& file)
 {
     Cipher cipher;
@@ -201,9 +219,22 @@ int Dump(const QString& file)
         Err() << "line " << skipped.line << " skipped: " << SkipReasonText(skipped.reason) << '\n';
     if (reading.skippedCount > reading.skipped.size())
         Err() << reading.skippedCount - reading.skipped.size() << " more lines skipped\n";
+    if (reading.unreadLines > 0)
+        Err() << reading.unreadLines << " lines after the empty line " << reading.emptyLine
+              << " never read\n";
+    if (reading.damagedTrailerLine > 0)
+        Err() << "line " << reading.damagedTrailerLine << ": a damaged trailer\n";
+    if (reading.trailer && !reading.TrailerAgrees())
+        Err() << "line " << reading.trailerLine << ": the trailer counts "
+              << reading.trailer->records << " records with SHA-256 "
+              << reading.trailer->sha256.toHex() << ", but " << reading.recordsRead
+              << " were read from lines with SHA-256 " << reading.recordsSha256.toHex() << '\n';
     if (!reading.Complete())
         Err() << BankStatusText(reading, file) << '\n';
-    return reading.Complete() && reading.skippedCount == 0 && unshown == 0 ? 0 : 1;
+    const bool asWritten = reading.skippedCount == 0 && reading.unreadLines == 0 &&
+                           reading.damagedTrailerLine == 0 &&
+                           (!reading.trailer || reading.TrailerAgrees());
+    return reading.Complete() && asWritten && unshown == 0 ? 0 : 1;
 }
 
 int Articles(const QString& lawsDir, const QString& sourceDir)
@@ -240,10 +271,8 @@ int main(int argc, char* argv[])
     const QString command = args.value(0);
     if (command == u"build" && args.size() == 3)
         return Build(args[1], args[2]);
-    if (command == u"check" && args.size() == 2)
-        return Check(args[1], Explanations::Optional);
-    if (command == u"check" && args.size() == 3 && args[1] == u"--require-explanations")
-        return Check(args[2], Explanations::Required);
+    if (command == u"check" && args.size() >= 2)
+        return Check(args.mid(1));
     if (command == u"dump" && args.size() == 2)
         return Dump(args[1]);
     if (command == u"render" && args.size() == 3)

@@ -1,7 +1,8 @@
 #include "support/FixtureBank.h"
 
-#include "common/Platform.h"
+#include "bank/BankTrailer.h"
 #include "bank/Record.h"
+#include "common/Platform.h"
 #include "tools/BankSource.h"
 
 #include <QDir>
@@ -117,4 +118,12 @@ QList<QByteArray> FixtureBank::ExamLines(int choiceCount, int judgeCount)
                                                JudgeAnswer(n), QStringLiteral("判断题 %1").arg(n))));
     }
     return lines;
+}
+
+QByteArray FixtureBank::WithTrailer(const QList<QByteArray>& lines)
+{
+    QByteArray records;
+    for (const QByteArray& line : lines)
+        records += line + "\r\n";
+    return records + TrailerAfter(records, lines.size());
 }

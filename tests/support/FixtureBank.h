@@ -42,6 +42,9 @@ public:
     // an explanation) and judgeCount true/false questions "判断题 n" (A, B alternating, six fields
     // as in banks from before explanations), interleaved.
     static QList<QByteArray> ExamLines(int choiceCount, int judgeCount);
+    // A bank file's content as the bank tool writes it: the lines, each ending in CR LF, then
+    // the empty line and the trailer that counts and hashes them. Write it with no line end.
+    static QByteArray WithTrailer(const QList<QByteArray>& lines);
     static QString ChoiceAnswer(int n);
     static QString ChoiceExplanation(int n);
     static QString JudgeAnswer(int n);
