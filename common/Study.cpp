@@ -115,7 +115,7 @@ void OfferTheBackup(StudyStore& store)
 // every answer, but hears of a new kind of failure when it happens.
 void Tell(StudyProblem problem, const QString& text)
 {
-    if (problem == StudyProblem::None || !Opened().told.insert(problem).second)
+    if (text.isEmpty() || !Opened().told.insert(problem).second)
         return;
     // No parent: the window that asked may be closing.
     Notice(nullptr, text);

@@ -189,7 +189,7 @@ StudyStore::~StudyStore()
 
 QSqlDatabase StudyStore::Database() const
 {
-    return recording ? QSqlDatabase::database(connection, false) : QSqlDatabase();
+    return recording && !stepWaits ? QSqlDatabase::database(connection, false) : QSqlDatabase();
 }
 
 // A file that is there always holds a whole store (see Create), so an empty one was cut short.
@@ -276,7 +276,23 @@ void StudyStore::PrepareConnection()
     // Losing the last answer on a power cut is fine; a commit without a disk flush is fast.
     Value(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     if (version < SchemaVersion)
+        StepUp();
+}
+
+// Another copy holding the file longer than a write waits does not stop recording for the run:
+// the step is tried again before the next write, as a write put off is.
+void StudyStore::StepUp()
+{
+    try {
         Migrate();
+        stepWaits = false;
+    } catch (const SqlFailure& failure) {
+        if (failure.code != SqliteBusy)
+            throw;
+        stepWaits = true;
+        problem = StudyProblem::Busy;
+        detail = failure.text;
+    }
 }
 
 // A damaged index would answer queries from part of the history: integrity_check compares every
@@ -446,6 +462,10 @@ void StudyStore::Transaction(Write write)
         waiting.append(std::move(write));
     const QSqlDatabase db = QSqlDatabase::database(connection, false);
     try {
+        if (stepWaits) {
+            Migrate();
+            stepWaits = false;
+        }
         Value(db, QStringLiteral("BEGIN IMMEDIATE"));
         try {
             for (const Write& each : waiting)

@@ -62,7 +62,8 @@ public:
     const CopiedRows& Salvaged() const { return salvaged; }
     // The transactions a damaged log dropped (LogDamaged): answers, exams, marks.
     int DroppedTransactions() const { return dropped; }
-    // The open connection, for the query functions; invalid while not recording.
+    // The open connection, for the query functions; invalid while not recording, and while the
+    // step of an older record to this version waits for another copy's lock.
     QSqlDatabase Database() const;
     // Called at the moment a write is lost (Unwritable) or put off (Busy), after the store has
     // settled; problems found on opening are read from Problem().
@@ -116,6 +117,7 @@ private:
     void BackUp();
     QString BackupFolder() const;
     void Migrate();
+    void StepUp();
     // Runs the waiting writes and then write inside one transaction. A file held too long by
     // another program keeps them all waiting; any other failure rolls back and stops recording.
     void Transaction(Write write);
@@ -136,6 +138,7 @@ private:
     std::function<void(StudyProblem)> reportWrite;
     CopiedRows salvaged;
     int dropped = 0;
+    bool stepWaits = false; // the step to this version, put off by another copy's lock
     bool wrote = false; // this run, since the last backup
 };
 

@@ -385,6 +385,7 @@ private slots:
     void eachKindOfFailureIsToldOnce();
     void lostExamIsToldBeforeItsScore();
     void heldFileWaitsForTheNextWrite();
+    void olderRecordStepsUpOnceTheFileIsFree();
     void checkpointEmptiesTheLog();
     void cleanup();
 
@@ -1246,6 +1247,41 @@ void TestStudyStore::lostExamIsToldBeforeItsScore()
 
 // Another program holding the file longer than a write waits puts that write off, with a word;
 // it is written with the next write, and recording goes on.
+// Another copy holds an older record while this one would step it up: the learner's answers wait
+// as a held write's do, and the step and the answers go in once the file is free.
+void TestStudyStore::olderRecordStepsUpOnceTheFileIsFree()
+{
+    StudyFixture study;
+    {
+        StudyStore older(StudyFixture::Folder());
+        older.PracticeAnswered(Bank, Answer("q1", false));
+    }
+    DowngradeTo(StudyFixture::FilePath(), 1);
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+    holder.setDatabaseName(StudyFixture::FilePath());
+    QVERIFY(holder.open());
+    QVERIFY(QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+
+    MessageBoxCatcher boxes;
+    QVERIFY(Study().IsRecording()); // the step waited for the lock, then was put off
+    QCOMPARE(Study().Problem(), StudyProblem::Busy);
+    QVERIFY(boxes.seen.isEmpty()); // nothing the learner did is lost yet
+    QVERIFY(!Study().Database().isValid());
+    QVERIFY(QSqlQuery(holder).exec("COMMIT"));
+    holder.close();
+    holder = {};
+    QSqlDatabase::removeDatabase("holder");
+
+    Study().PracticeAnswered(Bank, Answer("q2", false));
+    Study().PracticeLooked(Bank, Answer("q3", false));
+    Study().MarkFavourite(Bank, "q2", true);
+    QCOMPARE(Study().Problem(), StudyProblem::None);
+    QCOMPARE(StudyFixture::Scalar("PRAGMA user_version").toInt(), StudyStore::SchemaVersion);
+    QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 3);
+    QCOMPARE(Favourites(Study().Database(), Bank), QStringList{"q2"});
+    QCOMPARE(boxes.seen.size(), 0);
+}
+
 void TestStudyStore::heldFileWaitsForTheNextWrite()
 {
     StudyFixture study;
