@@ -135,6 +135,12 @@ StudyStore& Study()
             OfferTheBackup(store);
         else
             Tell(store.Problem(), OpeningText(store, store.Problem()));
+        if (store.TakenIn().Copied() > 0)
+            Notice(
+                nullptr,
+                QStringLiteral("上次退出时学习记录正被另一个程序占用，当时未能写入的 %1 已补记。")
+                    .arg(CopiedText(store.TakenIn())),
+                MsgIcon::Information);
     }
     return *study.store;
 }

@@ -159,6 +159,11 @@ private:
     {
         Sql same(into, QStringLiteral("SELECT 1 FROM exams WHERE id = ? AND bank = ? "
                                       "AND started_at = ?"));
+        // The same exam further along (finished or abandoned where the target has it started)
+        // takes the target's row along with it.
+        Sql further(into, QStringLiteral("UPDATE exams SET finished_at = ?, state = ?, score = ?, "
+                                         "answered = ?, seconds_used = ? "
+                                         "WHERE id = ? AND state = 'started' AND ? <> 'started'"));
         Sql insert(into, QStringLiteral("INSERT INTO exams (id, bank, started_at, finished_at, "
                                         "state, score, answered, seconds_used) "
                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -166,7 +171,11 @@ private:
             const qint64 exam = row[0].toLongLong();
             if (same.Run(row.mid(0, 3)).Next()) {
                 exams.insert(exam, exam);
-                ++copied.alreadyThere;
+                if (further.Run({row[3], row[4], row[5], row[6], row[7], row[0], row[4]})
+                        .Changed() == 1)
+                    ++copied.exams;
+                else
+                    ++copied.alreadyThere;
                 return;
             }
             row[0] = FreeRowOr(QStringLiteral("exams"), row[0]);

@@ -27,5 +27,6 @@ struct CopiedRows {
 // A row keeps its row number where the target's is free, so that answers keep their order (the
 // order they are replayed in) and a copy of the same record finds them again: an exam is the same
 // when its row number, bank and start are, an answer when its row number, time, bank, question,
-// kind, letter, verdict and look are, a favourite when its bank and question are.
+// kind, letter, verdict and look are, a favourite when its bank and question are. The same exam
+// further along (finished or abandoned where the target has it started) brings its result.
 CopiedRows CopyRows(const QSqlDatabase& from, const QSqlDatabase& into);

@@ -177,12 +177,15 @@ StudyStore::StudyStore(const QString& folder)
 
 StudyStore::~StudyStore()
 {
-    // A last try for writes still waiting; too late to tell anyone if it fails.
+    // A last try for writes still waiting; too late to tell anyone if it fails, so what still
+    // waits is kept for the next opening.
     reportWrite = nullptr;
     if (!waiting.isEmpty())
         Transaction({});
     if (wrote)
         BackUp();
+    if (recording && !waiting.isEmpty())
+        KeepWaitingWrites();
     QSqlDatabase::database(connection, false).close();
     QSqlDatabase::removeDatabase(connection);
 }
@@ -226,6 +229,8 @@ void StudyStore::Open()
         if (problem == StudyProblem::Newer)
             return;
         recording = true;
+        if (!stepWaits)
+            TakeInWaitingWrites();
         const QStringList backups = Backups();
         if (backups.isEmpty() ||
             !backups.front().contains(QDate::currentDate().toString(Qt::ISODate)))
@@ -367,6 +372,67 @@ CopiedRows StudyStore::CopyRowsOf(const QString& file)
     }
     QSqlDatabase::removeDatabase(reading);
     return copied;
+}
+
+// The writes go into a record of their own beside this one, built under another name and put in
+// place whole, so that the next opening never finds one half written.
+void StudyStore::KeepWaitingWrites()
+{
+    const QString kept = path + WaitingSuffix +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-")) +
+                         QString::number(QCoreApplication::applicationPid());
+    const QString fresh = kept + QStringLiteral(".new");
+    try {
+        // Exams started before the lock may finish in the waiting writes: their rows come along.
+        const QString started = path;
+        Connect(fresh);
+        Migrate();
+        const QSqlDatabase db = QSqlDatabase::database(connection, false);
+        Sql(db, QStringLiteral("ATTACH DATABASE ? AS record")).Run({started});
+        Sql(db, QStringLiteral("INSERT INTO exams SELECT * FROM record.exams "
+                               "WHERE state = 'started'"))
+            .Run();
+        Sql(db, QStringLiteral("DETACH DATABASE record")).Run();
+        Value(db, QStringLiteral("BEGIN IMMEDIATE"));
+        for (const Write& each : waiting)
+            each(db);
+        Value(db, QStringLiteral("COMMIT"));
+        QSqlDatabase::database(connection, false).close();
+        QFile::rename(fresh, kept);
+    } catch (const SqlFailure&) {
+        QSqlDatabase::database(connection, false).close();
+        QFile::remove(fresh);
+    }
+}
+
+// Each file of writes kept at a quit is claimed by renaming it, so that two copies opening at once
+// do not both copy it in; it is removed once its rows are in. While another copy holds the record
+// it waits for the next opening.
+void StudyStore::TakeInWaitingWrites()
+{
+    const QDir folder = QFileInfo(path).dir();
+    const QStringList files =
+        folder.entryList({FileName + WaitingSuffix + QStringLiteral("*")}, QDir::Files, QDir::Name);
+    for (const QString& name : files) {
+        if (name.endsWith(QStringLiteral(".new")))
+            continue;
+        const QString file = folder.filePath(name);
+        const QString claimed = file + QStringLiteral(".new");
+        if (!QFile::rename(file, claimed))
+            continue;
+        try {
+            const CopiedRows copied = CopyRowsOf(claimed);
+            takenIn.answers += copied.answers;
+            takenIn.exams += copied.exams;
+            takenIn.favourites += copied.favourites;
+            QFile::remove(claimed);
+        } catch (const SqlFailure& failure) {
+            QFile::rename(claimed, file);
+            if (failure.code != SqliteBusy)
+                throw;
+            return;
+        }
+    }
 }
 
 QString StudyStore::BackupFolder() const

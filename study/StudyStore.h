@@ -46,6 +46,7 @@ class StudyStore {
 public:
     static constexpr int SchemaVersion = 3;
     static inline const QString FileName = QStringLiteral("study.sqlite");
+    static inline const QString WaitingSuffix = QStringLiteral(".waiting-");
 
     // Opens (creating the folder and the file when missing) the store in folder.
     explicit StudyStore(const QString& folder);
@@ -62,6 +63,9 @@ public:
     const CopiedRows& Salvaged() const { return salvaged; }
     // The transactions a damaged log dropped (LogDamaged): answers, exams, marks.
     int DroppedTransactions() const { return dropped; }
+    // What the last run could not write before it quit, because another copy held the file: kept
+    // beside the record (study.sqlite.waiting-…) and copied in on this opening.
+    const CopiedRows& TakenIn() const { return takenIn; }
     // The open connection, for the query functions; invalid while not recording, and while the
     // step of an older record to this version waits for another copy's lock.
     QSqlDatabase Database() const;
@@ -115,6 +119,8 @@ private:
     void Salvage(const QString& brokenPath);
     CopiedRows CopyRowsOf(const QString& file);
     void BackUp();
+    void KeepWaitingWrites();
+    void TakeInWaitingWrites();
     QString BackupFolder() const;
     void Migrate();
     void StepUp();
@@ -138,6 +144,7 @@ private:
     std::function<void(StudyProblem)> reportWrite;
     CopiedRows salvaged;
     int dropped = 0;
+    CopiedRows takenIn;
     bool stepWaits = false; // the step to this version, put off by another copy's lock
     bool wrote = false; // this run, since the last backup
 };

@@ -386,6 +386,7 @@ private slots:
     void lostExamIsToldBeforeItsScore();
     void heldFileWaitsForTheNextWrite();
     void olderRecordStepsUpOnceTheFileIsFree();
+    void writesHeldAtQuitAreKeptForTheNextOpening();
     void checkpointEmptiesTheLog();
     void cleanup();
 
@@ -1280,6 +1281,52 @@ void TestStudyStore::olderRecordStepsUpOnceTheFileIsFree()
     QCOMPARE(StudyFixture::Scalar("SELECT COUNT(*) FROM attempts").toInt(), 3);
     QCOMPARE(Favourites(Study().Database(), Bank), QStringList{"q2"});
     QCOMPARE(boxes.seen.size(), 0);
+}
+
+// Answers put off by another copy's lock are still waiting when the program quits: they are kept
+// beside the record and copied in when it next opens, once.
+void TestStudyStore::writesHeldAtQuitAreKeptForTheNextOpening()
+{
+    const QString path = QDir(Folder()).filePath(StudyStore::FileName);
+    const auto keptFiles = [&] {
+        return QDir(Folder()).entryList({StudyStore::FileName + StudyStore::WaitingSuffix + "*"},
+                                        QDir::Files);
+    };
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+    {
+        StudyStore store(Folder());
+        // Put off at once instead of after the usual wait.
+        QVERIFY(QSqlQuery(store.Database()).exec("PRAGMA busy_timeout = 0"));
+        const qint64 exam = store.ExamStarted(Bank); // before the lock
+        holder.setDatabaseName(path);
+        QVERIFY(holder.open());
+        QVERIFY(QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+        store.PracticeAnswered(Bank, Answer("q1", false));
+        store.MarkFavourite(Bank, "q1", true);
+        store.ExamFinished(exam, Result(2));
+        QCOMPARE(store.Problem(), StudyProblem::Busy);
+    }
+    QCOMPARE(keptFiles().size(), 1);
+    QVERIFY(QSqlQuery(holder).exec("COMMIT"));
+    holder.close();
+    holder = {};
+    QSqlDatabase::removeDatabase("holder");
+
+    {
+        StudyStore store(Folder());
+        QCOMPARE(store.TakenIn().answers, 4);
+        QCOMPARE(store.TakenIn().exams, 1);
+        QCOMPARE(store.TakenIn().favourites, 1);
+        QCOMPARE(Scalar(store.Database(), "SELECT state || ' ' || score FROM exams").toString(),
+                 "finished 2");
+        QCOMPARE(Scalar(store.Database(), "SELECT COUNT(*) FROM attempts").toInt(), 4);
+        QCOMPARE(WrongBook(store.Database(), Bank), (QStringList{"q1", "q3"}));
+        QCOMPARE(Favourites(store.Database(), Bank), QStringList{"q1"});
+        QVERIFY(keptFiles().isEmpty());
+    }
+    StudyStore again(Folder());
+    QCOMPARE(again.TakenIn().Copied(), 0);
+    QCOMPARE(Scalar(again.Database(), "SELECT COUNT(*) FROM attempts").toInt(), 4);
 }
 
 void TestStudyStore::heldFileWaitsForTheNextWrite()
