@@ -45,14 +45,20 @@ void Skip(BankReading& reading, qsizetype line, SkipReason reason)
     ++reading.skippedCount;
 }
 
+// Every line read counts, wherever it is: the last line, and one without a line end.
+void CountLine(const LineReader& lines, BankReading& reading)
+{
+    reading.lines = lines.Number();
+    if (!lines.Ended())
+        reading.unendedLine = lines.Number();
+}
+
 // What follows the empty line that ends the records: the trailer, perhaps a damaged one, and
 // lines no reader takes records from.
 void ReadAfterRecords(LineReader& lines, BankReading& reading)
 {
     while (lines.Next()) {
-        reading.lines = lines.Number();
-        if (!lines.Ended())
-            reading.unendedLine = lines.Number();
+        CountLine(lines, reading);
         if (!lines.TooLong() && lines.Line().isEmpty())
             continue;
         const auto trailer = ParseTrailer(lines.Line());
@@ -101,9 +107,7 @@ BankReading ReadBank(QIODevice& device, Cipher& cipher,
     QCryptographicHash hash(QCryptographicHash::Sha256);
     lines.HashInto(&hash);
     while (lines.Next()) {
-        reading.lines = lines.Number();
-        if (!lines.Ended())
-            reading.unendedLine = lines.Number();
+        CountLine(lines, reading);
         if (lines.TooLong()) {
             Skip(reading, lines.Number(), SkipReason::TooLong);
             continue;

@@ -84,9 +84,10 @@ StudyPlan PlanOf(const Guidance& guidance, const QString& bank, double now,
     std::optional<int> testDay;
     if (const auto date = TestDate(bank))
         testDay = CalendarDay(now) + int(QDate::currentDate().daysTo(*date));
+    const std::optional<int> lastPace = LastPace(bank);
     const StudyPlan plan =
-        PlanFor(guidance.learner, now, {testDay, mostNew, guidance.answeredToday, LastPace(bank)});
-    if (plan.today.answers != LastPace(bank))
+        PlanFor(guidance.learner, now, {testDay, mostNew, guidance.answeredToday, lastPace});
+    if (plan.today.answers != lastPace)
         AppSettings().setValue(LastPaceKey(bank), plan.today.answers);
     return plan;
 }

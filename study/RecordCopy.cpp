@@ -157,8 +157,8 @@ public:
 private:
     void CopyExams()
     {
-        Sql same(into, QStringLiteral("SELECT 1 FROM exams WHERE id = ? AND bank = ? "
-                                      "AND started_at = ?"));
+        Sql same(into,
+                 QStringLiteral("SELECT bank = ? AND started_at = ? FROM exams WHERE id = ?"));
         // The same exam further along (finished or abandoned where the target has it started)
         // takes the target's row along with it.
         Sql further(into, QStringLiteral("UPDATE exams SET finished_at = ?, state = ?, score = ?, "
@@ -169,7 +169,8 @@ private:
                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
         const auto copy = [&](Row row) {
             const qint64 exam = row[0].toLongLong();
-            if (same.Run(row.mid(0, 3)).Next()) {
+            const RowNumber number = Lookup(same, {row[1], row[2], row[0]});
+            if (number == RowNumber::SameRow) {
                 exams.insert(exam, exam);
                 if (further.Run({row[3], row[4], row[5], row[6], row[7], row[0], row[4]})
                         .Changed() == 1)
@@ -178,7 +179,8 @@ private:
                     ++copied.alreadyThere;
                 return;
             }
-            row[0] = FreeRowOr(QStringLiteral("exams"), row[0]);
+            if (number == RowNumber::Taken)
+                row[0] = NewRow;
             exams.insert(exam, insert.Run(row).InsertedId());
             ++copied.exams;
         };
@@ -189,13 +191,18 @@ private:
             QStringLiteral("exams"), copy);
     }
 
-    // The row number a copied row had, so that rows keep their order and a second copy of the
-    // same record finds them; a new one (null) where the target uses it already.
-    QVariant FreeRowOr(const QString& table, const QVariant& row)
+    // A copied row keeps the row number it had, so that rows keep their order and a second copy
+    // of the same record finds them, unless the target uses that number for another row.
+    enum class RowNumber { Free, SameRow, Taken };
+    // same: the row with the number, its columns compared with the values given.
+    static RowNumber Lookup(Sql& same, const QVariantList& values)
     {
-        Sql taken(into, QStringLiteral("SELECT 1 FROM %1 WHERE id = ?").arg(table));
-        return taken.Run({row}).Next() ? QVariant(QMetaType::fromType<qint64>()) : row;
+        if (!same.Run(values).Next())
+            return RowNumber::Free;
+        return same.Value(0).toBool() ? RowNumber::SameRow : RowNumber::Taken;
     }
+    // The target numbers the row itself.
+    inline static const QVariant NewRow = QVariant(QMetaType::fromType<qint64>());
 
     // An exam's answers whose exam row was lost go under an abandoned exam of their time.
     QVariant ExamOf(const QVariant& exam, const QVariant& bank, const QVariant& answeredAt)
@@ -214,9 +221,9 @@ private:
 
     void CopyAnswers()
     {
-        Sql same(into, QStringLiteral("SELECT 1 FROM attempts WHERE id = ? AND answered_at = ? "
-                                      "AND bank = ? AND question_id = ? AND mode = ? "
-                                      "AND letter IS ? AND correct = ? AND look = ?"));
+        Sql same(into, QStringLiteral("SELECT answered_at = ? AND bank = ? AND question_id = ? "
+                                      "AND mode = ? AND letter IS ? AND correct = ? AND look = ? "
+                                      "FROM attempts WHERE id = ?"));
         // An exam answer to a question its exam has already is the same answer shown again: the
         // one there stays.
         Sql insert(into, QStringLiteral("INSERT INTO attempts (id, answered_at, bank, question_id, "
@@ -224,11 +231,14 @@ private:
                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                                         "ON CONFLICT DO NOTHING"));
         const auto copy = [&](Row row) {
-            if (same.Run({row[0], row[1], row[2], row[3], row[5], row[7], row[8], row[9]}).Next()) {
+            const RowNumber number =
+                Lookup(same, {row[1], row[2], row[3], row[5], row[7], row[8], row[9], row[0]});
+            if (number == RowNumber::SameRow) {
                 ++copied.alreadyThere;
                 return;
             }
-            row[0] = FreeRowOr(QStringLiteral("attempts"), row[0]);
+            if (number == RowNumber::Taken)
+                row[0] = NewRow;
             row[6] = ExamOf(row[6], row[2], row[1]);
             if (insert.Run(row).Changed() == 1)
                 ++copied.answers;

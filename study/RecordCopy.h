@@ -15,6 +15,15 @@ struct CopiedRows {
     int unreadable = 0;
 
     int Copied() const { return answers + exams + favourites; }
+    CopiedRows& operator+=(const CopiedRows& more)
+    {
+        answers += more.answers;
+        exams += more.exams;
+        favourites += more.favourites;
+        alreadyThere += more.alreadyThere;
+        unreadable += more.unreadable;
+        return *this;
+    }
 };
 
 // Copies into `into` (a store of the current version, its connection open and in no transaction)

@@ -224,16 +224,15 @@ void StudyStore::Open()
             Create();
             Connect(path);
             PrepareConnection();
-            Salvage(detail);
+            // What the broken files still hold, copied into the fresh store.
+            salvaged = CopyRowsOf(detail);
         }
         if (problem == StudyProblem::Newer)
             return;
         recording = true;
         if (!stepWaits)
             TakeInWaitingWrites();
-        const QStringList backups = Backups();
-        if (backups.isEmpty() ||
-            !backups.front().contains(QDate::currentDate().toString(Qt::ISODate)))
+        if (!QFile::exists(TodaysBackup()))
             BackUp();
     } catch (const SqlFailure& failure) {
         Stop(StudyProblem::Unwritable, failure.text);
@@ -331,12 +330,6 @@ void StudyStore::KeepDamagedLog(int droppedTransactions)
     dropped = droppedTransactions;
 }
 
-// What the broken files still hold, copied into the fresh store.
-void StudyStore::Salvage(const QString& brokenPath)
-{
-    salvaged = CopyRowsOf(brokenPath);
-}
-
 CopiedRows StudyStore::CopyFrom(const QString& file)
 {
     if (!recording)
@@ -421,10 +414,7 @@ void StudyStore::TakeInWaitingWrites()
         if (!QFile::rename(file, claimed))
             continue;
         try {
-            const CopiedRows copied = CopyRowsOf(claimed);
-            takenIn.answers += copied.answers;
-            takenIn.exams += copied.exams;
-            takenIn.favourites += copied.favourites;
+            takenIn += CopyRowsOf(claimed);
             QFile::remove(claimed);
         } catch (const SqlFailure& failure) {
             QFile::rename(claimed, file);
@@ -438,6 +428,13 @@ void StudyStore::TakeInWaitingWrites()
 QString StudyStore::BackupFolder() const
 {
     return QFileInfo(path).dir().filePath(QStringLiteral("backups"));
+}
+
+QString StudyStore::TodaysBackup() const
+{
+    return QDir(BackupFolder())
+        .filePath(
+            QStringLiteral("study-%1.sqlite").arg(QDate::currentDate().toString(Qt::ISODate)));
 }
 
 QStringList StudyStore::Backups() const
@@ -457,10 +454,7 @@ void StudyStore::BackUp()
 {
     if (!recording || problem == StudyProblem::MovedAside || !QDir().mkpath(BackupFolder()))
         return;
-    const QString backup =
-        QDir(BackupFolder())
-            .filePath(
-                QStringLiteral("study-%1.sqlite").arg(QDate::currentDate().toString(Qt::ISODate)));
+    const QString backup = TodaysBackup();
     const QString fresh = backup + QStringLiteral(".new");
     QFile::remove(fresh);
     QSqlQuery vacuum(QSqlDatabase::database(connection, false));

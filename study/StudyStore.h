@@ -116,12 +116,12 @@ private:
     void MoveAside();
     void KeepDamagedLog(int droppedTransactions);
     QString BrokenName() const;
-    void Salvage(const QString& brokenPath);
     CopiedRows CopyRowsOf(const QString& file);
     void BackUp();
     void KeepWaitingWrites();
     void TakeInWaitingWrites();
     QString BackupFolder() const;
+    QString TodaysBackup() const;
     void Migrate();
     void StepUp();
     // Runs the waiting writes and then write inside one transaction. A file held too long by

@@ -39,6 +39,15 @@ QByteArray Judge(const QString& id, const QString& chapter = "1")
     return QuestionLine(Question(id, chapter, "0", "B", QStringLiteral("判断 ") + id));
 }
 
+// The bank a file of exactly these bytes loads as.
+LoadedBank LoadedFrom(const QByteArray& content)
+{
+    FixtureBank fixture;
+    fixture.Write({content}, "");
+    Cipher cipher;
+    return LoadBank(fixture.FilePath(), cipher);
+}
+
 QStringList Ids(const LoadedBank& bank)
 {
     QStringList ids;
@@ -233,10 +242,7 @@ void TestLoader::loads()
     QFETCH(QStringList, ids);
     QFETCH(QStringList, skips);
     QFETCH(int, emptyLine);
-    FixtureBank fixture;
-    fixture.Write({content}, "");
-    Cipher cipher;
-    const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
+    const LoadedBank bank = LoadedFrom(content);
     QCOMPARE(bank.status, BankStatus::Read);
     QCOMPARE(Ids(bank), ids);
     QCOMPARE(Skips(bank), skips);
@@ -616,10 +622,7 @@ void TestLoader::readsTheTrailer()
     QFETCH(int, trailerLine);
     QFETCH(bool, damaged);
     QFETCH(int, lost);
-    FixtureBank fixture;
-    fixture.Write({content}, "");
-    Cipher cipher;
-    const LoadedBank bank = LoadBank(fixture.FilePath(), cipher);
+    const LoadedBank bank = LoadedFrom(content);
     QCOMPARE(bank.status, BankStatus::Read);
     QCOMPARE(Ids(bank), ids);
     QCOMPARE(bank.recordsRead, ids.size());

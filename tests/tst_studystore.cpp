@@ -78,18 +78,43 @@ void DowngradeTo(const QString& path, int version)
     QSqlDatabase::removeDatabase("raw");
 }
 
-// Runs statements on the file through a connection of its own, as another program would.
-void RunOn(const QString& path, const QStringList& statements)
+// Hands use a connection of its own to the file, as another program would open it.
+template <class Use> void OnConnection(const QString& path, Use use)
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
         db.setDatabaseName(path);
-        QVERIFY(db.open());
+        if (db.open())
+            use(db);
+        else
+            QFAIL(qPrintable("cannot open " + path));
+    }
+    QSqlDatabase::removeDatabase("raw");
+}
+
+// Runs statements on the file through a connection of its own.
+void RunOn(const QString& path, const QStringList& statements)
+{
+    OnConnection(path, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
         for (const QString& statement : statements)
             QVERIFY2(query.exec(statement), qPrintable(statement));
-    }
-    QSqlDatabase::removeDatabase("raw");
+    });
+}
+
+// A record as another program leaves it while it runs: the statements run on running in the
+// write-ahead log, nothing folded into the file, and the file and its log copied to path.
+void CopyWhileOpen(const QString& running, const QStringList& statements, const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    OnConnection(running, [&](const QSqlDatabase& db) {
+        QSqlQuery query(db);
+        for (const QString& statement :
+             QStringList{"PRAGMA journal_mode = WAL", "PRAGMA wal_autocheckpoint = 0"} + statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+        for (const QString suffix : {"", "-wal"})
+            QVERIFY(QFile::copy(running + suffix, path + suffix));
+    });
 }
 
 // Another copy of the program holding the write lock on the store at path from construction,
@@ -136,10 +161,7 @@ void DamageKey(const QString& path, const QString& tree, const QByteArray& from,
 {
     int pageSize = 0;
     QList<int> pages;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
+    OnConnection(path, [&](const QSqlDatabase& db) {
         pageSize = Scalar(db, "PRAGMA page_size").toInt();
         QSqlQuery query(db);
         QVERIFY(query.exec(QStringLiteral("SELECT pageno FROM dbstat WHERE name = '%1' "
@@ -147,8 +169,7 @@ void DamageKey(const QString& path, const QString& tree, const QByteArray& from,
                                .arg(tree)));
         while (query.next())
             pages.append(query.value(0).toInt());
-    }
-    QSqlDatabase::removeDatabase("raw");
+    });
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     for (const int number : pages) {
@@ -207,13 +228,8 @@ ExamResult Result(int score, int questions = 3)
 void OverwritePage(const QString& path, int page)
 {
     int pageSize = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        pageSize = Scalar(db, "PRAGMA page_size").toInt();
-    }
-    QSqlDatabase::removeDatabase("raw");
+    OnConnection(
+        path, [&](const QSqlDatabase& db) { pageSize = Scalar(db, "PRAGMA page_size").toInt(); });
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.seek(qint64(page - 1) * pageSize));
@@ -224,10 +240,7 @@ void OverwritePage(const QString& path, int page)
 std::pair<int, int> MiddleLeafOf(const QString& path, const QString& table)
 {
     std::pair<int, int> leaf;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        db.open();
+    OnConnection(path, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
         query.exec(QStringLiteral("SELECT pageno, ncell FROM dbstat WHERE name = '%1' "
                                   "AND pagetype = 'leaf' ORDER BY pageno")
@@ -237,8 +250,7 @@ std::pair<int, int> MiddleLeafOf(const QString& path, const QString& table)
             leaves.append({query.value(0).toInt(), query.value(1).toInt()});
         if (!leaves.isEmpty())
             leaf = leaves[leaves.size() / 2];
-    }
-    QSqlDatabase::removeDatabase("raw");
+    });
     return leaf;
 }
 
@@ -835,13 +847,9 @@ int AnswersIn(const QString& file)
     const QString copy = scratch.filePath("copy.sqlite");
     QFile::copy(file, copy);
     int answers = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(copy);
-        if (db.open())
-            answers = Scalar(db, "SELECT COUNT(*) FROM attempts").toInt();
-    }
-    QSqlDatabase::removeDatabase("raw");
+    OnConnection(copy, [&](const QSqlDatabase& db) {
+        answers = Scalar(db, "SELECT COUNT(*) FROM attempts").toInt();
+    });
     return answers;
 }
 
@@ -919,26 +927,12 @@ void TestStudyStore::damagedRecordIsMendedFromItsBackup()
 // log into the file, nor delete it.
 void TestStudyStore::newerRecordWithItsLogIsLeftAsItIs()
 {
-    const QString elsewhere = QDir(Folder()).filePath("newer");
-    QDir().mkpath(elsewhere);
-    const QString original = QDir(elsewhere).filePath(StudyStore::FileName);
     const QString path = QDir(Folder()).filePath(StudyStore::FileName);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(original);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec("PRAGMA journal_mode = WAL"));
-        QVERIFY(query.exec("PRAGMA wal_autocheckpoint = 0"));
-        QVERIFY(query.exec("CREATE TABLE future (x)"));
-        QVERIFY(query.exec("INSERT INTO future VALUES (1), (2)"));
-        QVERIFY(query.exec(
-            QStringLiteral("PRAGMA user_version = %1").arg(StudyStore::SchemaVersion + 1)));
-        // Copied while the newer program still has it open: the log holds its writes.
-        for (const QString suffix : {"", "-wal"})
-            QVERIFY(QFile::copy(original + suffix, path + suffix));
-    }
-    QSqlDatabase::removeDatabase("raw");
+    // Copied while the newer program still has it open: the log holds its writes.
+    CopyWhileOpen(QDir(Folder()).filePath("newer.sqlite"),
+                  {"CREATE TABLE future (x)", "INSERT INTO future VALUES (1), (2)",
+                   QStringLiteral("PRAGMA user_version = %1").arg(StudyStore::SchemaVersion + 1)},
+                  path);
     const QByteArray file = Bytes(path);
     const QByteArray log = Bytes(path + "-wal");
     QVERIFY(!log.isEmpty());
@@ -956,22 +950,11 @@ void TestStudyStore::newerRecordWithItsLogIsLeftAsItIs()
 // folded into the file. Returns the log's size.
 qint64 CrashedWithALog(const QString& path)
 {
-    const QString running = path + ".running";
-    QDir().mkpath(QFileInfo(path).path());
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(running);
-        db.open();
-        QSqlQuery query(db);
-        query.exec("PRAGMA journal_mode = WAL");
-        query.exec("PRAGMA wal_autocheckpoint = 0");
-        query.exec("CREATE TABLE t (x)");
-        for (int i = 0; i < 40; ++i)
-            query.exec(QStringLiteral("INSERT INTO t VALUES (randomblob(%1))").arg(300 + 50 * i));
-        QFile::copy(running, path);
-        QFile::copy(running + "-wal", path + "-wal");
-    }
-    QSqlDatabase::removeDatabase("raw");
+    QStringList statements{"CREATE TABLE t (x)"};
+    for (int i = 0; i < 40; ++i)
+        statements.append(
+            QStringLiteral("INSERT INTO t VALUES (randomblob(%1))").arg(300 + 50 * i));
+    CopyWhileOpen(path + ".running", statements, path);
     return QFileInfo(path + "-wal").size();
 }
 
@@ -989,15 +972,11 @@ void ChangeByte(const QString& path, qint64 at)
 int RowsSqliteReads(const QString& path)
 {
     int rows = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
-        db.setDatabaseName(path);
-        db.open();
+    OnConnection(path, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
         if (query.exec("SELECT COUNT(*) FROM t") && query.next())
             rows = query.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase("raw");
+    });
     return rows;
 }
 
